@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+
+// The program's only view of a web browser: the few operations the windows
+// use, with its place kept in twips. EngineWebView is the real one; tests use
+// a double.
+class WebView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class Role {
+        Forum,   // the forum itself: scripts, cookies and history kept
+        Preview, // an image preview: no scripts, no plugins, no local files
+    };
+
+    using QWidget::QWidget;
+
+    virtual void Navigate(const QString &address) = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void Refresh() = 0;
+    virtual void Stop() = 0;
+
+    virtual bool Busy() const = 0;
+    virtual QString LocationName() const = 0;
+    virtual QString LocationURL() const = 0;
+
+    // Place in twips. A negative width or height is refused (false) and
+    // leaves the view as it was; the layout relies on that.
+    [[nodiscard]] bool setLeftTwips(double left);
+    [[nodiscard]] bool setTopTwips(double top);
+    [[nodiscard]] bool setWidthTwips(double width);
+    [[nodiscard]] bool setHeightTwips(double height);
+    void setRectTwips(double left, double top, double width, double height);
+
+    // What was set, not what the pixels snapped to.
+    double leftTwips() const { return m_twips.left(); }
+    double topTwips() const { return m_twips.top(); }
+    double widthTwips() const { return m_twips.width(); }
+    double heightTwips() const { return m_twips.height(); }
+
+signals:
+    void StatusTextChange(const QString &text);
+
+private:
+    void applyTwips();
+
+    QRectF m_twips;
+};
