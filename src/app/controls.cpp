@@ -1,0 +1,119 @@
+#include "app/controls.h"
+
+#include "app/twips.h"
+
+#include <QLabel>
+#include <QPainter>
+
+namespace Controls {
+
+QFont arial(double points, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    // fontconfig maps Arial to a metric-compatible face where Arial is absent.
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void place(QWidget *w, double left, double top, double width, double height)
+{
+    w->setGeometry(Twips::rect(left, top, width, height));
+}
+
+void setColours(QWidget *w, const QColor &text, const std::optional<QColor> &background)
+{
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ButtonText, text);
+    if (background) {
+        palette.setColor(QPalette::Window, *background);
+        palette.setColor(QPalette::Base, *background);
+        palette.setColor(QPalette::Button, *background);
+    }
+    w->setPalette(palette);
+    w->setAutoFillBackground(background.has_value());
+}
+
+void setOpaque(QWidget *w, bool opaque)
+{
+    if (w->autoFillBackground() != opaque) {
+        w->setAutoFillBackground(opaque);
+        w->update();
+    }
+}
+
+QLabel *label(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips,
+              const QFont &font, Qt::Alignment alignment, bool wrap)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(objectName);
+    l->setFont(font);
+    l->setAlignment(alignment | Qt::AlignTop);
+    l->setWordWrap(wrap);
+    l->setTextFormat(Qt::PlainText);
+    place(l, twips.left(), twips.top(), twips.width(), twips.height());
+    return l;
+}
+
+} // namespace Controls
+
+LineControl::LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips,
+                         QPointF toTwips, const QColor &colour, int widthPixels)
+    : QWidget(parent)
+    , m_colour(colour)
+    , m_width(widthPixels)
+{
+    setObjectName(objectName);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    const QPointF from(fromTwips / Twips::perPixel);
+    const QPointF to(toTwips / Twips::perPixel);
+    const double pad = m_width;
+    const QRectF box = QRectF(from, to).normalized().adjusted(-pad, -pad, pad, pad);
+    setGeometry(box.toAlignedRect());
+    m_from = from - pos();
+    m_to = to - pos();
+}
+
+void LineControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    QPen pen(m_colour, m_width);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    painter.drawLine(m_from, m_to);
+}
+
+ShapeControl::ShapeControl(QWidget *parent, const QString &objectName, Kind kind,
+                           const QRectF &twips, const QColor &border, int borderPixels,
+                           const std::optional<QColor> &fill)
+    : QWidget(parent)
+    , m_kind(kind)
+    , m_border(border)
+    , m_borderWidth(borderPixels)
+    , m_fill(fill)
+{
+    setObjectName(objectName);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    Controls::place(this, twips.left(), twips.top(), twips.width(), twips.height());
+    lower();
+}
+
+void ShapeControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, m_kind == Kind::Oval);
+    QPen pen(m_border, m_borderWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(m_fill ? QBrush(*m_fill) : QBrush(Qt::NoBrush));
+    // The border is drawn inside the box, as the window system draws shapes.
+    const double inset = m_borderWidth / 2.0;
+    const QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    if (m_kind == Kind::Oval)
+        painter.drawEllipse(r);
+    else
+        painter.drawRect(r);
+}

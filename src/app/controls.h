@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPointF>
+#include <QRectF>
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+
+// Small helpers shared by every window: colours, fonts and placing controls
+// at their twips positions.
+namespace Controls {
+
+inline QColor orange() { return {255, 128, 0}; }
+
+// Arial at a point size given with decimals (8.25, 9.75 ...).
+QFont arial(double points, bool bold = false);
+
+// Places w at a rectangle given in twips, relative to its parent.
+void place(QWidget *w, double left, double top, double width, double height);
+
+// Text colour and, when given, an opaque background.
+void setColours(QWidget *w, const QColor &text, const std::optional<QColor> &background = {});
+
+// Shows or hides the opaque background set with setColours.
+void setOpaque(QWidget *w, bool opaque);
+
+// A plain label: transparent background, no word wrap unless asked.
+QLabel *label(QWidget *parent, const QString &objectName, const QString &text,
+              const QRectF &twips, const QFont &font, Qt::Alignment alignment = Qt::AlignLeft,
+              bool wrap = false);
+
+} // namespace Controls
+
+// A straight line drawn on its parent's background. Mouse events pass
+// through it, as they would over the bare background.
+class LineControl final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LineControl)
+
+public:
+    LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips, QPointF toTwips,
+                const QColor &colour, int widthPixels);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPointF m_from;
+    QPointF m_to;
+    QColor m_colour;
+    int m_width = 1;
+};
+
+// A rectangle or an oval (circle) drawn on its parent's background, below
+// the controls placed over it.
+class ShapeControl final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ShapeControl)
+
+public:
+    enum class Kind { Rectangle, Oval };
+
+    ShapeControl(QWidget *parent, const QString &objectName, Kind kind, const QRectF &twips,
+                 const QColor &border, int borderPixels, const std::optional<QColor> &fill);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Kind m_kind;
+    QColor m_border;
+    int m_borderWidth;
+    std::optional<QColor> m_fill;
+};
