@@ -1,0 +1,122 @@
+#include "browser/enginewebview.h"
+
+#include "browser/webpage.h"
+
+#include <QCoreApplication>
+#include <QVBoxLayout>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+EngineWebView::EngineWebView(Role role, QWidget *parent)
+    : WebView(parent)
+    , m_view(new QWebEngineView(this))
+    , m_page(new WebPage(profileFor(role), role == Role::Preview, m_view))
+{
+    m_view->setPage(m_page);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    connect(m_page, &QWebEnginePage::loadStarted, this, &EngineWebView::onLoadStarted);
+    connect(m_page, &QWebEnginePage::loadProgress, this, &EngineWebView::onLoadProgress);
+    connect(m_page, &QWebEnginePage::loadFinished, this, &EngineWebView::onLoadFinished);
+    connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
+}
+
+EngineWebView::~EngineWebView()
+{
+    // The page must go before the profile it belongs to; it is a child of
+    // the view, which the QWidget destructor would delete only later.
+    delete m_view;
+}
+
+QWebEngineProfile *EngineWebView::profileFor(Role role)
+{
+    // One profile per role for the whole program: the forum keeps its login
+    // cookies and cache on disk; all previews share one profile in memory.
+    static QWebEngineProfile *forum = nullptr;
+    static QWebEngineProfile *preview = nullptr;
+    if (role == Role::Forum) {
+        if (!forum)
+            forum = new QWebEngineProfile(QStringLiteral("velmora"), QCoreApplication::instance());
+        return forum;
+    }
+    if (!preview)
+        preview = new QWebEngineProfile(QCoreApplication::instance());
+    return preview;
+}
+
+void EngineWebView::Navigate(const QString &address)
+{
+    // The address goes as it is. Text that is no absolute address ("ciao")
+    // still leaves what was shown, for an empty page.
+    const QUrl url(address);
+    if (url.isValid() && !url.isRelative())
+        m_view->setUrl(url);
+    else
+        m_view->setUrl(QUrl(QStringLiteral("about:blank")));
+}
+
+void EngineWebView::GoBack()
+{
+    m_view->back();
+}
+
+void EngineWebView::GoForward()
+{
+    m_view->forward();
+}
+
+void EngineWebView::Refresh()
+{
+    m_view->reload();
+}
+
+void EngineWebView::Stop()
+{
+    m_view->stop();
+}
+
+QString EngineWebView::LocationName() const
+{
+    return m_page->title();
+}
+
+QString EngineWebView::LocationURL() const
+{
+    return m_page->url().toString();
+}
+
+qint64 EngineWebView::rendererProcessId() const
+{
+    return m_page->renderProcessPid();
+}
+
+void EngineWebView::onLoadStarted()
+{
+    m_loading = true;
+    emit StatusTextChange(QStringLiteral("Apertura pagina %1...").arg(m_page->requestedUrl().toString()));
+}
+
+void EngineWebView::onLoadProgress(int percent)
+{
+    if (m_loading && percent < 100)
+        emit StatusTextChange(QStringLiteral("Caricamento in corso... %1%").arg(percent));
+}
+
+void EngineWebView::onLoadFinished(bool ok)
+{
+    m_loading = false;
+    if (ok)
+        emit StatusTextChange(QStringLiteral("Completato"));
+    else
+        emit StatusTextChange(QStringLiteral("Impossibile aprire la pagina %1").arg(m_page->requestedUrl().toString()));
+}
+
+void EngineWebView::onRendererGone()
+{
+    m_loading = false;
+    emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata."));
+    m_view->reload();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "browser/webview.h"
+
+class QWebEngineProfile;
+class QWebEngineView;
+class WebPage;
+
+// The real web view, on Qt WebEngine (Chromium).
+class EngineWebView final : public WebView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EngineWebView)
+
+public:
+    EngineWebView(Role role, QWidget *parent = nullptr);
+    ~EngineWebView() override;
+
+    void Navigate(const QString &address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void Refresh() override;
+    void Stop() override;
+
+    bool Busy() const override { return m_loading; }
+    QString LocationName() const override;
+    QString LocationURL() const override;
+
+    // The renderer process, for tests that check recovery from its crash.
+    qint64 rendererProcessId() const;
+
+private:
+    static QWebEngineProfile *profileFor(Role role);
+    void onLoadStarted();
+    void onLoadProgress(int percent);
+    void onLoadFinished(bool ok);
+    void onRendererGone();
+
+    QWebEngineView *m_view = nullptr;
+    WebPage *m_page = nullptr;
+    bool m_loading = false;
+};

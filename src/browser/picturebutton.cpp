@@ -1,0 +1,34 @@
+#include "browser/picturebutton.h"
+
+#include <QMouseEvent>
+
+PictureButton::PictureButton(QWidget *parent)
+    : QLabel(parent)
+{
+    setScaledContents(true);
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A click is a press and a release on the same picture.
+    const bool click = m_pressed && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click)
+        emit clicked();
+}
+
+void PictureButton::mouseMoveEvent(QMouseEvent *event)
+{
+    // Taken here: passed on, the window would take it for its bare
+    // background and rest every button.
+    event->accept();
+    emit pointerMoved();
+}

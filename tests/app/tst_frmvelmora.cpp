@@ -1,0 +1,287 @@
+#include "app/frmvelmora.h"
+#include "browser/picturebutton.h"
+#include "testcontext.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+class tst_frmVelmora : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsAcrossTheScreenTop();
+    void exitQuestion_data();
+    void exitQuestion();
+    void navigationButtons_data();
+    void navigationButtons();
+    void pickerButtonOpensOnce();
+    void hoverLightsOneButton();
+    void statusTickFollowsTheView();
+    void statusTextShownUnchanged();
+    void layoutFollowsTheWindow();
+    void tooSmallRestoresStartUpPlacement_data();
+    void tooSmallRestoresStartUpPlacement();
+    void minimizedLaysNothingOut();
+
+private:
+    FakeWebView *view() const { return static_cast<FakeWebView *>(m_window->WB()); }
+    QLabel *label(const char *name) const { return m_window->findChild<QLabel *>(QLatin1String(name)); }
+
+    std::unique_ptr<TestContext> m_test;
+    std::unique_ptr<frmVelmora> m_window;
+};
+
+void tst_frmVelmora::init()
+{
+    m_test = std::make_unique<TestContext>();
+    m_window = std::make_unique<frmVelmora>(m_test->context);
+}
+
+void tst_frmVelmora::cleanup()
+{
+    m_test->prompter.answers = {QMessageBox::Yes};
+    m_window.reset();
+    m_test.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_frmVelmora::startsAcrossTheScreenTop()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - VELMORA FORUM "));
+    QCOMPARE(view()->navigations, QStringList{m_test->context.forumHomeUrl});
+    QCOMPARE(m_window->state().WBLeft, 50);
+    QVERIFY(!m_window->state().IconarioAperto);
+    QCOMPARE(m_window->outerGeometryTwips(), QRectF(0, 0, 15360, 11120));
+    QCOMPARE(label("lblURL")->text(), QStringLiteral("Label1"));
+    QCOMPARE(label("lblStatus")->text(), QStringLiteral("Label1"));
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(m_window->outerGeometryTwips(), QRectF(0, 0, 15360, 11120));
+}
+
+void tst_frmVelmora::exitQuestion_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("No keeps the window") << QMessageBox::No << false;
+    QTest::newRow("Yes closes it") << QMessageBox::Yes << true;
+}
+
+void tst_frmVelmora::exitQuestion()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, closes);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->imgNavy_Click(5);
+    m_test->prompter.answers = {answer};
+
+    QCOMPARE(m_window->close(), closes);
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    const ScriptedPrompter::Box box = m_test->prompter.shown.first();
+    QCOMPARE(box.text, QStringLiteral("Uscire da Velmora Forum ?"));
+    QCOMPARE(box.title, QStringLiteral("Norvale - Fine Sessione"));
+    QCOMPARE(box.icon, QMessageBox::Question);
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(m_window->isVisible(), !closes);
+    if (!closes) {
+        // Nothing else changed: page, history and picker as they were.
+        QCOMPARE(view()->calls, QStringList{QStringLiteral("Navigate")});
+        QVERIFY(m_window->state().IconarioAperto);
+    }
+}
+
+void tst_frmVelmora::navigationButtons_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("Indietro") << 0 << QStringLiteral("GoBack");
+    QTest::newRow("Avanti") << 1 << QStringLiteral("GoForward");
+    QTest::newRow("Aggiorna") << 2 << QStringLiteral("Refresh");
+    QTest::newRow("Termina") << 3 << QStringLiteral("Stop");
+    QTest::newRow("Home Page Forum") << 4 << QStringLiteral("Navigate");
+}
+
+void tst_frmVelmora::navigationButtons()
+{
+    QFETCH(int, index);
+    QFETCH(QString, call);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    view()->calls.clear();
+    view()->navigations.clear();
+    auto *button = m_window->findChild<PictureButton *>(QStringLiteral("imgNavy%1").arg(index));
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(view()->calls, QStringList{call});
+    if (index == 4)
+        QCOMPARE(view()->navigations, QStringList{m_test->context.forumHomeUrl});
+    QVERIFY(m_test->prompter.shown.isEmpty());
+}
+
+void tst_frmVelmora::pickerButtonOpensOnce()
+{
+    m_window->imgNavy_Click(5);
+    QVERIFY(m_window->state().IconarioAperto);
+    QCOMPARE(m_window->state().WBLeft, 3150);
+    view()->calls.clear();
+    m_window->imgNavy_Click(5);
+    QVERIFY(m_window->state().IconarioAperto);
+    QVERIFY(view()->calls.isEmpty());
+}
+
+void tst_frmVelmora::hoverLightsOneButton()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    auto pictureOf = [this](const QString &name) {
+        return m_window->findChild<QLabel *>(name)->pixmap().cacheKey();
+    };
+    auto expectLit = [&](int lit) {
+        for (int i = 0; i < 6; ++i) {
+            const QString set = i == lit ? QStringLiteral("imgOn%1") : QStringLiteral("imgOff%1");
+            if (pictureOf(QStringLiteral("imgNavy%1").arg(i)) != pictureOf(set.arg(i)))
+                return false;
+        }
+        return true;
+    };
+    QVERIFY(expectLit(-1));
+
+    // Through the window system, so the pointer lands where a user's would.
+    auto moveOnto = [this](const QString &name) {
+        auto *w = m_window->findChild<QWidget *>(name);
+        QTest::mouseMove(m_window->windowHandle(), w->mapTo(m_window.get(), w->rect().center()));
+    };
+    QVERIFY(!m_window->findChild<QLabel *>(QStringLiteral("imgOn2"))->pixmap().isNull());
+    moveOnto(QStringLiteral("imgNavy2"));
+    QTRY_VERIFY(expectLit(2));
+    moveOnto(QStringLiteral("imgNavy3"));
+    QTRY_VERIFY(expectLit(3));
+    // Straight onto the forum view: the button stays lit.
+    moveOnto(QStringLiteral("WB"));
+    QTRY_VERIFY(expectLit(3));
+    // Onto the blue line at the end of the bar, which is bare window.
+    QTest::mouseMove(m_window->windowHandle(), QPoint(6495 / 15, 500 / 15));
+    QTRY_VERIFY(expectLit(-1));
+}
+
+void tst_frmVelmora::statusTickFollowsTheView()
+{
+    QLabel *lblURL = label("lblURL");
+    view()->name = QStringLiteral("Indice del forum");
+    view()->url = QStringLiteral("http://forum.test/forum/index.php");
+    view()->busy = true;
+    QTRY_COMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - Indice del forum"));
+    QCOMPARE(lblURL->text(), view()->url);
+    QTRY_VERIFY(lblURL->autoFillBackground());
+    QCOMPARE(lblURL->palette().color(QPalette::Window), QColor(192, 0, 0));
+
+    view()->busy = false;
+    view()->name.clear();
+    QTRY_VERIFY(!lblURL->autoFillBackground());
+    QTRY_COMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - "));
+}
+
+void tst_frmVelmora::statusTextShownUnchanged()
+{
+    QLabel *lblStatus = label("lblStatus");
+    view()->reportStatus(QStringLiteral("  http://forum.test/forum/topic?id=1&x=è  "));
+    QCOMPARE(lblStatus->text(), QStringLiteral("  http://forum.test/forum/topic?id=1&x=è  "));
+    view()->reportStatus(QString());
+    QCOMPARE(lblStatus->text(), QString());
+}
+
+void tst_frmVelmora::layoutFollowsTheWindow()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    FakeWebView *wb = view();
+    QLabel *lblStatus = label("lblStatus");
+
+    QTRY_COMPARE(wb->leftTwips(), 50.0);
+    QCOMPARE(wb->topTwips(), 1575.0);
+    QCOMPARE(wb->widthTwips(), 15130.0);
+    QCOMPARE(wb->heightTwips(), 8645.0);
+    QCOMPARE(lblStatus->geometry(), QRect(3, 685, 1009, 17)); // 50, 10270, 15130, 255 twips
+
+    m_window->imgNavy_Click(5);
+    QTRY_COMPARE(wb->leftTwips(), 3150.0);
+    QCOMPARE(wb->widthTwips(), 12030.0);
+    QCOMPARE(lblStatus->x(), 3150 / 15);
+
+    m_window->showMaximized();
+    QTRY_COMPARE(wb->heightTwips(), m_window->outerGeometryTwips().height() - 2475);
+    QVERIFY(m_test->prompter.shown.isEmpty());
+}
+
+void tst_frmVelmora::tooSmallRestoresStartUpPlacement_data()
+{
+    QTest::addColumn<bool>("pickerOpen");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<bool>("warns");
+    // 165 px are 2475 twips: a view of height 0, which is allowed.
+    QTest::newRow("exactly the bars' height") << false << QSize(800, 165) << false;
+    QTest::newRow("lower than the bars") << false << QSize(800, 164) << true;
+    // 222 px are 3330 twips: with the picker open the view is 0 wide.
+    QTest::newRow("narrowest with picker open") << true << QSize(222, 400) << false;
+    QTest::newRow("too narrow with picker open") << true << QSize(221, 400) << true;
+    QTest::newRow("same width with picker closed") << false << QSize(221, 400) << false;
+}
+
+void tst_frmVelmora::tooSmallRestoresStartUpPlacement()
+{
+    QFETCH(bool, pickerOpen);
+    QFETCH(QSize, pixels);
+    QFETCH(bool, warns);
+
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    if (pickerOpen)
+        m_window->imgNavy_Click(5);
+    auto *sizer = m_window->findChild<QTimer *>(QStringLiteral("tmrWBSizer"));
+    bool tickingWhileOpen = true;
+    m_test->prompter.whileOpen = [&] { tickingWhileOpen = sizer->isActive(); };
+
+    m_window->setGeometry(QRect(QPoint(40, 30), pixels));
+    m_window->tmrWBSizer_Timer();
+
+    QCOMPARE(m_test->prompter.shown.size(), warns ? 1 : 0);
+    if (warns) {
+        const ScriptedPrompter::Box box = m_test->prompter.shown.first();
+        QCOMPARE(box.title, QStringLiteral("Norvale Browser Error - Resuming..."));
+        QCOMPARE(box.text, QStringLiteral("Il Browser è stato ridotto eccessivamente e non può essere "
+                                          "visualizzato. Verrà ora ripristinato alle dimensioni iniziali."));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.buttons, QMessageBox::Ok);
+        QVERIFY(!tickingWhileOpen);
+        QVERIFY(sizer->isActive());
+        QCOMPARE(m_window->outerGeometryTwips(), QRectF(0, 0, 15360, 11120));
+        QCOMPARE(m_window->state().IconarioAperto, pickerOpen);
+    } else {
+        QCOMPARE(m_window->frameGeometry().size(), pixels);
+    }
+}
+
+void tst_frmVelmora::minimizedLaysNothingOut()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->setGeometry(0, 0, 100, 100);
+    m_window->showMinimized();
+    QVERIFY(m_window->isMinimized());
+    const double left = view()->leftTwips();
+    m_window->tmrWBSizer_Timer();
+    QVERIFY(m_test->prompter.shown.isEmpty());
+    QCOMPARE(view()->leftTwips(), left);
+}
+
+QTEST_MAIN(tst_frmVelmora)
+#include "tst_frmvelmora.moc"

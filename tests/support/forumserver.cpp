@@ -1,0 +1,85 @@
+#include "forumserver.h"
+
+#include <QHostAddress>
+#include <QHttpServerRequest>
+
+namespace {
+
+QHttpServerResponse html(const QString &title, const QString &body)
+{
+    const QString page = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
+                                        "</head><body>%2</body></html>")
+                             .arg(title, body);
+    return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8());
+}
+
+} // namespace
+
+ForumServer::ForumServer(QObject *parent)
+    : QObject(parent)
+{
+    m_server.route(QStringLiteral("/forum/"), [this] {
+        requests.append(QStringLiteral("/forum/"));
+        return html(QStringLiteral("Velmora Home"),
+                    QStringLiteral("<h1>Velmora</h1><a id=\"next\" href=\"seconda.html\">Seconda</a>"));
+    });
+    m_server.route(QStringLiteral("/forum/seconda.html"), [this] {
+        requests.append(QStringLiteral("/forum/seconda.html"));
+        return html(QStringLiteral("Seconda Pagina"), QStringLiteral("<p>Seconda</p>"));
+    });
+    m_server.route(QStringLiteral("/forum/lenta.html"), [this] {
+        requests.append(QStringLiteral("/forum/lenta.html"));
+        return hold(QByteArrayLiteral("text/html; charset=utf-8"),
+                    QByteArrayLiteral("<!DOCTYPE html><html><head><title>Pagina Lenta</title></head>"
+                                      "<body><p>Lenta</p></body></html>"));
+    });
+    m_server.route(QStringLiteral("/forum/images/logo_velmora.gif"), [this] {
+        requests.append(QStringLiteral("/forum/images/logo_velmora.gif"));
+        return QHttpServerResponse(QByteArrayLiteral("image/gif"), gif());
+    });
+    m_server.route(QStringLiteral("/iconario/<arg>/<arg>"), [this](const QString &set, const QString &file) {
+        requests.append(QStringLiteral("/iconario/%1/%2").arg(set, file));
+        return QHttpServerResponse(QByteArrayLiteral("image/gif"), gif());
+    });
+    m_server.route(QStringLiteral("/lenta/<arg>"), [this](const QString &file) {
+        requests.append(QStringLiteral("/lenta/%1").arg(file));
+        return hold(QByteArrayLiteral("image/gif"), gif());
+    });
+}
+
+bool ForumServer::start()
+{
+    m_port = m_server.listen(QHostAddress::LocalHost, 0);
+    return m_port != 0;
+}
+
+QString ForumServer::url(const QString &path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
+}
+
+QFuture<QHttpServerResponse> ForumServer::hold(const QByteArray &mimeType, const QByteArray &body)
+{
+    auto promise = std::make_shared<QPromise<QHttpServerResponse>>();
+    promise->start();
+    m_held.push_back({promise, mimeType, body});
+    return promise->future();
+}
+
+void ForumServer::releaseHeld()
+{
+    for (Held &held : std::exchange(m_held, {})) {
+        held.promise->addResult(QHttpServerResponse(held.mimeType, held.body));
+        held.promise->finish();
+    }
+}
+
+QByteArray ForumServer::gif()
+{
+    // A 1 x 1 transparent GIF.
+    static const unsigned char bytes[] = {
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xff, 0xff,
+        0xff, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00,
+        0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3b};
+    return QByteArray(reinterpret_cast<const char *>(bytes), sizeof bytes);
+}

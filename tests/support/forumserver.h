@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QHttpServer>
+#include <QObject>
+#include <QPromise>
+
+#include <memory>
+#include <vector>
+
+// A small forum on loopback for tests that run the real engine:
+//   /forum/                     home page, titled "Velmora Home", with a link
+//   /forum/seconda.html         a second page, titled "Seconda Pagina"
+//   /forum/lenta.html           a page held back until releaseHeld()
+//   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
+//   /lenta/<name>.gif           a GIF held back until releaseHeld()
+class ForumServer final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ForumServer(QObject *parent = nullptr);
+
+    // Listens on 127.0.0.1 at a free port.
+    bool start();
+    QString url(const QString &path) const;
+    QString homeUrl() const { return url(QStringLiteral("forum/")); }
+    QString emoticonBase() const { return url(QStringLiteral("iconario/")); }
+
+    // Answers every request held back so far.
+    void releaseHeld();
+    int heldCount() const { return int(m_held.size()); }
+    // Paths of every request served or held, in order.
+    QStringList requests;
+
+    static QByteArray gif();
+
+private:
+    QFuture<QHttpServerResponse> hold(const QByteArray &mimeType, const QByteArray &body);
+
+    QHttpServer m_server;
+    quint16 m_port = 0;
+    struct Held
+    {
+        std::shared_ptr<QPromise<QHttpServerResponse>> promise;
+        QByteArray mimeType;
+        QByteArray body;
+    };
+    std::vector<Held> m_held;
+};
