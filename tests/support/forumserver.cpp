@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QHttpServerRequest>
+#include <QtConcurrent>
 
 namespace {
 
@@ -60,18 +61,16 @@ QString ForumServer::url(const QString &path) const
 
 QFuture<QHttpServerResponse> ForumServer::hold(const QByteArray &mimeType, const QByteArray &body)
 {
-    auto promise = std::make_shared<QPromise<QHttpServerResponse>>();
-    promise->start();
-    m_held.push_back({promise, mimeType, body});
-    return promise->future();
+    ++m_heldCount;
+    return QtConcurrent::run([gate = m_gate, mimeType, body] {
+        gate->acquire();
+        return QHttpServerResponse(mimeType, body);
+    });
 }
 
 void ForumServer::releaseHeld()
 {
-    for (Held &held : std::exchange(m_held, {})) {
-        held.promise->addResult(QHttpServerResponse(held.mimeType, held.body));
-        held.promise->finish();
-    }
+    m_gate->release(std::exchange(m_heldCount, 0));
 }
 
 QByteArray ForumServer::gif()

@@ -2,10 +2,9 @@
 
 #include <QHttpServer>
 #include <QObject>
-#include <QPromise>
+#include <QSemaphore>
 
 #include <memory>
-#include <vector>
 
 // A small forum on loopback for tests that run the real engine:
 //   /forum/                     home page, titled "Velmora Home", with a link
@@ -28,7 +27,7 @@ public:
 
     // Answers every request held back so far.
     void releaseHeld();
-    int heldCount() const { return int(m_held.size()); }
+    int heldCount() const { return m_heldCount; }
     // Paths of every request served or held, in order.
     QStringList requests;
 
@@ -39,11 +38,7 @@ private:
 
     QHttpServer m_server;
     quint16 m_port = 0;
-    struct Held
-    {
-        std::shared_ptr<QPromise<QHttpServerResponse>> promise;
-        QByteArray mimeType;
-        QByteArray body;
-    };
-    std::vector<Held> m_held;
+    // Held responses wait in the server's worker threads for this gate.
+    std::shared_ptr<QSemaphore> m_gate = std::make_shared<QSemaphore>();
+    int m_heldCount = 0;
 };
