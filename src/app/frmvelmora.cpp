@@ -6,6 +6,7 @@
 #include "browser/layoutrule.h"
 #include "browser/navigationbar.h"
 #include "browser/webview.h"
+#include "picker/pickerpanel.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -19,7 +20,6 @@ namespace {
 
 constexpr double startUpBottomAllowance = 400;
 constexpr qint32 leftWithPickerClosed = 50;
-constexpr qint32 leftWithPickerOpen = 3150;
 
 QTimer *intervalTimer(QObject *parent, const QString &name, int milliseconds)
 {
@@ -72,6 +72,8 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_lblStatus = Controls::label(this, QStringLiteral("lblStatus"), QStringLiteral("Label1"),
                                   {3105, 8175, 7185, 255}, small);
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
+
+    m_fraIconario = new fraIconario(m_context, m_state, this);
 
     m_tmrBusy = intervalTimer(this, QStringLiteral("tmrBusy"), 100);
     connect(m_tmrBusy, &QTimer::timeout, this, &frmVelmora::tmrBusy_Timer);
@@ -159,17 +161,11 @@ void frmVelmora::imgNavy_Click(int Index)
         break;
     case 5:
         if (!m_state.IconarioAperto)
-            openPicker();
+            m_fraIconario->openSequence();
         break;
     default:
         break;
     }
-}
-
-void frmVelmora::openPicker()
-{
-    m_state.IconarioAperto = true;
-    m_state.WBLeft = leftWithPickerOpen;
 }
 
 void frmVelmora::mouseMoveEvent(QMouseEvent *event)

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class NavigationBar;
+class fraIconario;
 class QLabel;
 class QSessionManager;
 class QTimer;
@@ -29,6 +30,7 @@ public:
     const MainWindowState &state() const { return m_state; }
     WebView *WB() const { return m_WB; }
     NavigationBar *navigationBar() const { return m_navigationBar; }
+    fraIconario *picker() const { return m_fraIconario; }
 
     // Outer geometry (frame and title bar included), in twips.
     QRectF outerGeometryTwips() const;
@@ -54,12 +56,12 @@ private:
     // True when the user answered Yes to the exit question.
     bool confirmExit();
     void onCommitDataRequest(QSessionManager &manager);
-    void openPicker();
 
     AppContext m_context;
     MainWindowState m_state;
     WebView *m_WB = nullptr;
     NavigationBar *m_navigationBar = nullptr;
+    fraIconario *m_fraIconario = nullptr;
     QLabel *m_lblURL = nullptr;
     QLabel *m_lblStatus = nullptr;
     QTimer *m_tmrBusy = nullptr;

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and its tests, and runs every
+# test. Tests run headless; only they switch Chromium's sandbox off (these
+# machines run as root).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/install-deps.sh" --tests
+
+build="$top/build-tests"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=ON
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure --timeout 600

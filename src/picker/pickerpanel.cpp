@@ -1,0 +1,371 @@
+#include "picker/pickerpanel.h"
+
+#include "app/addresses.h"
+#include "app/controls.h"
+#include "app/prompter.h"
+#include "app/twips.h"
+#include "browser/picturebutton.h"
+#include "browser/webview.h"
+#include "personal/gestionefiles.h"
+#include "picker/animatedbutton.h"
+#include "picker/catalogue.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr double panelLeft = -30;
+constexpr double panelTop = 1695;
+constexpr double panelWidth = 3105;
+
+const QColor darkBlue(0, 0, 192);
+const QColor markFill(192, 64, 0);
+
+struct OptionPlace
+{
+    double left;
+    double top;
+};
+// By set index: Iconario, Punto Inform., Quizzy, Yahoo, Personale.
+constexpr OptionPlace optionPlaces[Catalogue::setCount] = {
+    {45, 900}, {1335, 900}, {1335, 1170}, {45, 1170}, {750, 1440}};
+
+QTimer *intervalTimer(QObject *parent, const QString &name, int milliseconds)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(name);
+    timer->setInterval(milliseconds);
+    return timer;
+}
+
+} // namespace
+
+fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWidget *window)
+    : QFrame(window)
+    , m_context(context)
+    , m_state(state)
+{
+    setObjectName(QStringLiteral("fraIconario"));
+    setFrameShape(QFrame::NoFrame);
+    Controls::setColours(this, Qt::black, Controls::orange());
+    buildControls();
+    setHeightTwips(openHeight);
+    hide();
+
+    m_tmrMoveFrame = intervalTimer(this, QStringLiteral("tmrMoveFrame"), 2);
+    m_tmrMoveFrame->setTimerType(Qt::PreciseTimer);
+    connect(m_tmrMoveFrame, &QTimer::timeout, this, &fraIconario::tmrMoveFrame_Timer);
+    m_tmrEmoBusy = intervalTimer(this, QStringLiteral("tmrEmoBusy"), 100);
+    connect(m_tmrEmoBusy, &QTimer::timeout, this, &fraIconario::tmrEmoBusy_Timer);
+    m_tmrEmoBusy->start();
+    m_tmrDone = intervalTimer(this, QStringLiteral("tmrDone"), 1000);
+    connect(m_tmrDone, &QTimer::timeout, this, &fraIconario::tmrDone_Timer);
+}
+
+void fraIconario::buildControls()
+{
+    const QFont text = Controls::arial(8.25, true);
+    const QFont large = Controls::arial(9.75, true);
+    const auto centred = Qt::AlignHCenter;
+
+    // Shapes first: they lie under the labels placed over them.
+    auto circle = [this](const QString &name, double left, double top) {
+        new ShapeControl(this, name, ShapeControl::Kind::Oval, {left, top, 345, 345}, Qt::black, 2, markFill);
+    };
+    circle(QStringLiteral("shpStep1"), 45, 525);
+    circle(QStringLiteral("shpStep2"), 105, 1845);
+    circle(QStringLiteral("shpStep3"), 75, 3210);
+    new ShapeControl(this, QStringLiteral("shpChiudi"), ShapeControl::Kind::Oval, {60, 5970, 2970, 345},
+                     Qt::black, 2, markFill);
+
+    const QColor blue(0, 0, 255);
+    new LineControl(this, QStringLiteral("Line1"), {30, 480}, {3075, 480}, blue, 2);
+    new LineControl(this, QStringLiteral("Line2"), {45, 1770}, {3090, 1755}, blue, 2);
+    new LineControl(this, QStringLiteral("Line3"), {45, 3150}, {3060, 3165}, blue, 2);
+    new LineControl(this, QStringLiteral("Line4"), {60, 5910}, {3075, 5910}, blue, 2);
+    new LineControl(this, QStringLiteral("Line8"), {2040, 1560}, {2685, 1560}, Qt::black, 2);
+
+    // The title in relief: a dark copy 15 twips below and right of the red one.
+    Controls::label(this, QStringLiteral("lblTitoloOmbra"), QStringLiteral("Norvale ICONARIO"),
+                    {315, 210, 2085, 240}, large, centred);
+    QLabel *title = Controls::label(this, QStringLiteral("lblTitolo"), QStringLiteral("Norvale ICONARIO"),
+                                    {300, 195, 2085, 240}, large, centred);
+    Controls::setColours(title, QColor(255, 0, 0));
+
+    auto stepMark = [&](const QString &name, const QString &digit, double left, double top) {
+        QLabel *mark = Controls::label(this, name, digit, {left, top, 195, 225}, text, centred);
+        Controls::setColours(mark, darkBlue);
+    };
+    stepMark(QStringLiteral("lblPasso1"), QStringLiteral("1"), 120, 585);
+    stepMark(QStringLiteral("lblPasso2"), QStringLiteral("2"), 180, 1905);
+    stepMark(QStringLiteral("lblPasso3"), QStringLiteral("3"), 150, 3270);
+    Controls::label(this, QStringLiteral("lblIstruzione1"), QStringLiteral("Seleziona il set di Emoticons"),
+                    {450, 585, 2505, 255}, text);
+    Controls::label(this, QStringLiteral("lblIstruzione2"), QStringLiteral("Seleziona l'Emoticon voluta dall'elenco"),
+                    {495, 1905, 2370, 390}, text, Qt::AlignLeft, true);
+    Controls::label(this, QStringLiteral("lblIstruzione3"),
+                    QStringLiteral("Guardala in Anteprima. Se è quella che volevi fai CLICK su OK per copiare i Tags"),
+                    {450, 3210, 2640, 660}, text, Qt::AlignLeft, true);
+
+    auto *group = new QButtonGroup(this);
+    group->setExclusive(true);
+    for (int i = 0; i < Catalogue::setCount; ++i) {
+        const Catalogue::EmoticonSet &set = Catalogue::set(i);
+        auto *option = new QPushButton(set.caption, this);
+        option->setObjectName(QStringLiteral("optEmo%1").arg(i));
+        option->setCheckable(true);
+        option->setToolTip(set.tooltip);
+        option->setFont(text);
+        option->setFocusPolicy(Qt::TabFocus);
+        Controls::setColours(option, Qt::black, Controls::orange());
+        Controls::place(option, optionPlaces[i].left, optionPlaces[i].top, 1290, 270);
+        group->addButton(option, i);
+        connect(option, &QPushButton::clicked, this, [this, i] { optEmo_Click(i); });
+        m_optEmo.append(option);
+    }
+
+    m_cmdHelpIC = new QPushButton(QStringLiteral("?"), this);
+    m_cmdHelpIC->setObjectName(QStringLiteral("cmdHelpIC"));
+    m_cmdHelpIC->setFont(large);
+    m_cmdHelpIC->setToolTip(QStringLiteral("Ottieni informazioni e Gestisci il tuo set Personale"));
+    Controls::setColours(m_cmdHelpIC, Qt::black, Controls::orange());
+    Controls::place(m_cmdHelpIC, 2715, 1440, 285, 285);
+    connect(m_cmdHelpIC, &QPushButton::clicked, this, &fraIconario::cmdHelpIC_Click);
+
+    m_lstEmo = new QListWidget(this);
+    m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
+    m_lstEmo->setFont(text);
+    m_lstEmo->setUniformItemSizes(true);
+    Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
+    Controls::place(m_lstEmo, 60, 2325, 2925, 690);
+    connect(m_lstEmo, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_filling && row >= 0)
+            lstEmo_Click();
+    });
+
+    m_lstURL = new QListWidget(this);
+    m_lstURL->setObjectName(QStringLiteral("lstURL"));
+    Controls::place(m_lstURL, 105, 3585, 690, 255);
+    m_lstURL->hide();
+
+    m_WBIC = m_context.makeWebView(WebView::Role::Preview, this);
+    m_WBIC->setObjectName(QStringLiteral("WBIC"));
+    m_WBIC->setRectTwips(105, 3870, 2025, 1905);
+
+    m_lblEmoBusy = Controls::label(this, QStringLiteral("lblEmoBusy"), QStringLiteral("Attesa..."),
+                                   {2190, 3885, 855, 285}, text, centred);
+    Controls::setColours(m_lblEmoBusy, QColor(255, 0, 0));
+
+    m_lblDone = Controls::label(this, QStringLiteral("lblDone"), QStringLiteral("FATTO"),
+                                {2205, 4800, 720, 285}, large, centred);
+    Controls::setColours(m_lblDone, Qt::white);
+    m_lblDone->hide();
+
+    m_cmdEmoOK = new AnimatedButton(QStringLiteral("OK"), QStringLiteral(":/ok.gif"), this);
+    m_cmdEmoOK->setObjectName(QStringLiteral("cmdEmoOK"));
+    m_cmdEmoOK->setFont(Controls::arial(12, true));
+    m_cmdEmoOK->setToolTip(QStringLiteral("Copia Tags per l'Emoticon scelta"));
+    Controls::place(m_cmdEmoOK, 2205, 5115, 705, 690);
+    m_cmdEmoOK->setEnabled(false);
+    connect(m_cmdEmoOK, &QPushButton::clicked, this, &fraIconario::cmdEmoOK_Click);
+
+    m_lblChiudiIC = new PictureButton(this);
+    m_lblChiudiIC->setObjectName(QStringLiteral("lblChiudiIC"));
+    m_lblChiudiIC->setScaledContents(false);
+    m_lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
+    m_lblChiudiIC->setFont(text);
+    m_lblChiudiIC->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Controls::setColours(m_lblChiudiIC, darkBlue);
+    Controls::place(m_lblChiudiIC, 570, 6030, 2055, 225);
+    connect(m_lblChiudiIC, &PictureButton::clicked, this, &fraIconario::lblChiudiIC_Click);
+}
+
+QString fraIconario::forumLogo() const
+{
+    return Addresses::forumLogo(m_context.forumHomeUrl);
+}
+
+void fraIconario::setHeightTwips(qint32 height)
+{
+    m_heightTwips = height;
+    setGeometry(Twips::rect(panelLeft, panelTop, panelWidth, height));
+}
+
+void fraIconario::openSequence()
+{
+    if (m_state.IconarioAperto)
+        return;
+    m_state.IconarioAperto = true;
+    m_state.WBLeft = 3150;
+    m_WBIC->Navigate(forumLogo());
+    setHeightTwips(startHeight);
+    show();
+    raise();
+    m_tmrMoveFrame->start();
+}
+
+void fraIconario::tmrMoveFrame_Timer()
+{
+    setHeightTwips(m_heightTwips + slideStep);
+    if (m_heightTwips >= openHeight) {
+        m_tmrMoveFrame->stop();
+        m_state.WBLeft = 3150;
+    }
+}
+
+void fraIconario::lblChiudiIC_Click()
+{
+    // The slide stops too, or its end would move the forum view back right
+    // beside a hidden panel.
+    m_tmrMoveFrame->stop();
+    m_state.IconarioAperto = false;
+    m_state.WBLeft = 50;
+    hide();
+    m_WBIC->hide();
+}
+
+void fraIconario::optEmo_Click(int Index)
+{
+    m_cmdEmoOK->setEnabled(false);
+    m_WBIC->hide();
+    m_WBIC->Navigate(forumLogo());
+    m_SetScelto = qint16(Index);
+    switch (Index) {
+    case 0:
+        CaricaSetIconario();
+        break;
+    case 1:
+        CaricaSetPtoInformatico();
+        break;
+    case 2:
+        CaricaSetQuizzy();
+        break;
+    case 3:
+        CaricaSetYahoo();
+        break;
+    case Catalogue::personalSet:
+        CaricaSetPersonale();
+        return;
+    default:
+        return;
+    }
+    m_CartellaSet = Catalogue::set(Index).folder;
+}
+
+void fraIconario::fillFromCatalogue(int set)
+{
+    m_filling = true;
+    m_lstEmo->clear();
+    m_lstEmo->addItems(Catalogue::names(set));
+    m_filling = false;
+}
+
+void fraIconario::CaricaSetIconario()
+{
+    fillFromCatalogue(0);
+}
+
+void fraIconario::CaricaSetPtoInformatico()
+{
+    fillFromCatalogue(1);
+}
+
+void fraIconario::CaricaSetQuizzy()
+{
+    fillFromCatalogue(2);
+}
+
+void fraIconario::CaricaSetYahoo()
+{
+    fillFromCatalogue(3);
+}
+
+void fraIconario::CaricaSetPersonale()
+{
+    m_filling = true;
+    m_lstURL->clear();
+    m_lstEmo->clear();
+    QStringList names;
+    QStringList urls;
+    const auto result = GestioneFiles::LeggiSetPersonale(m_context.personalSetPath, names, urls);
+    // What was read before a failure is listed too.
+    m_lstEmo->addItems(names);
+    m_lstURL->addItems(urls);
+    m_filling = false;
+    if (result == GestioneFiles::ReadResult::Ok)
+        return;
+
+    unchooseSets(Catalogue::personalSet);
+    m_context.prompter->tell(this, QMessageBox::Critical, QStringLiteral("IMPOSSIBILE ACCEDERE AL FILE PERSONALI"),
+                             QStringLiteral("Il File PERSONALI.IC2 non si trova nella stessa cartella "
+                                            "dell'Applicazione o non è stato creato o è stato corrotto"));
+}
+
+void fraIconario::unchooseSets(int index)
+{
+    // An exclusive group keeps one button down; lifting it is not a choice,
+    // so no click follows.
+    QPushButton *option = m_optEmo.at(index);
+    QButtonGroup *group = option->group();
+    group->setExclusive(false);
+    option->setChecked(false);
+    group->setExclusive(true);
+}
+
+void fraIconario::lstEmo_Click()
+{
+    const int i = m_lstEmo->currentRow();
+    if (i < 0)
+        return;
+    QString url;
+    if (m_SetScelto >= 0 && m_SetScelto < Catalogue::personalSet) {
+        url = Catalogue::imageUrl(m_context.emoticonBaseUrl, m_CartellaSet, i);
+    } else if (m_SetScelto == Catalogue::personalSet) {
+        if (i >= m_lstURL->count()) {
+            // A name a damaged file left without its address: there is
+            // nothing to show or copy.
+            m_cmdEmoOK->setEnabled(false);
+            m_WBIC->hide();
+            return;
+        }
+        url = m_lstURL->item(i)->text();
+    }
+    if (!url.isNull()) {
+        m_TagsEmo = Catalogue::imageTag(url);
+        m_WBIC->Navigate(url);
+    }
+    m_cmdEmoOK->setEnabled(true);
+    m_WBIC->show();
+}
+
+void fraIconario::tmrEmoBusy_Timer()
+{
+    m_lblEmoBusy->setVisible(m_WBIC->Busy());
+}
+
+void fraIconario::cmdEmoOK_Click()
+{
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_TagsEmo);
+    m_context.beep();
+    m_lblDone->show();
+    m_tmrDone->start();
+}
+
+void fraIconario::tmrDone_Timer()
+{
+    m_lblDone->hide();
+    m_context.beep();
+    m_tmrDone->stop();
+}
+
+void fraIconario::cmdHelpIC_Click()
+{
+}

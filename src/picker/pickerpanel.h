@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/appcontext.h"
+#include "app/mainwindowstate.h"
+
+#include <QFrame>
+#include <QList>
+
+class AnimatedButton;
+class PictureButton;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+// The emoticon picker: a panel at the left of the main window that slides
+// open, lets the user choose a set and an emoticon, previews it and puts its
+// forum image tag on the clipboard.
+class fraIconario final : public QFrame
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(fraIconario)
+
+public:
+    static constexpr qint32 openHeight = 6390;
+    static constexpr qint32 startHeight = 90;
+    static constexpr qint32 slideStep = 100;
+
+    fraIconario(const AppContext &context, MainWindowState &state, QWidget *window);
+
+    // Run by the navigation bar's picker button.
+    void openSequence();
+
+    // The handlers, public so that the window's pieces and tests can drive
+    // them as the window system would.
+    void lblChiudiIC_Click();
+    void optEmo_Click(int Index);
+    void lstEmo_Click();
+    void cmdEmoOK_Click();
+    void cmdHelpIC_Click();
+    void tmrMoveFrame_Timer();
+    void tmrEmoBusy_Timer();
+    void tmrDone_Timer();
+
+    qint16 SetScelto() const { return m_SetScelto; }
+    QString CartellaSet() const { return m_CartellaSet; }
+    QString TagsEmo() const { return m_TagsEmo; }
+    qint32 heightTwips() const { return m_heightTwips; }
+    WebView *WBIC() const { return m_WBIC; }
+
+private:
+    void buildControls();
+    void setHeightTwips(qint32 height);
+    void fillFromCatalogue(int set);
+    void CaricaSetIconario();
+    void CaricaSetPtoInformatico();
+    void CaricaSetQuizzy();
+    void CaricaSetYahoo();
+    void CaricaSetPersonale();
+    void unchooseSets(int index);
+    QString forumLogo() const;
+
+    AppContext m_context;
+    MainWindowState &m_state;
+
+    // Kept in twips: read back from snapped pixels, the height could step
+    // past its end without ever equalling it.
+    qint32 m_heightTwips = openHeight;
+    qint16 m_SetScelto = 0;
+    QString m_CartellaSet;
+    QString m_TagsEmo;
+    bool m_filling = false;
+
+    QList<QPushButton *> m_optEmo;
+    QListWidget *m_lstEmo = nullptr;
+    QListWidget *m_lstURL = nullptr;
+    WebView *m_WBIC = nullptr;
+    QLabel *m_lblEmoBusy = nullptr;
+    QLabel *m_lblDone = nullptr;
+    AnimatedButton *m_cmdEmoOK = nullptr;
+    QPushButton *m_cmdHelpIC = nullptr;
+    PictureButton *m_lblChiudiIC = nullptr;
+    QTimer *m_tmrMoveFrame = nullptr;
+    QTimer *m_tmrEmoBusy = nullptr;
+    QTimer *m_tmrDone = nullptr;
+};

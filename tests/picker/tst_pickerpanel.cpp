@@ -1,0 +1,332 @@
+#include "app/frmvelmora.h"
+#include "picker/catalogue.h"
+#include "picker/pickerpanel.h"
+#include "testcontext.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class tst_PickerPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensWithASlide();
+    void secondPressDoesNothing();
+    void closeAndReopen();
+    void closeDuringTheSlide();
+    void builtInSets_data();
+    void builtInSets();
+    void personalSetMissingFile();
+    void personalSetFiles_data();
+    void personalSetFiles();
+    void personalSetIsReadAtEveryChoice();
+    void copiesTheTag_data();
+    void copiesTheTag();
+    void nameWithoutAddress();
+    void reopeningKeepsTheWork();
+
+private:
+    fraIconario *panel() const { return m_window->picker(); }
+    FakeWebView *preview() const { return static_cast<FakeWebView *>(panel()->WBIC()); }
+    QListWidget *list(const char *name) const { return panel()->findChild<QListWidget *>(QLatin1String(name)); }
+    QPushButton *option(int i) const { return panel()->findChild<QPushButton *>(QStringLiteral("optEmo%1").arg(i)); }
+    QPushButton *ok() const { return panel()->findChild<QPushButton *>(QStringLiteral("cmdEmoOK")); }
+    QTimer *slide() const { return panel()->findChild<QTimer *>(QStringLiteral("tmrMoveFrame")); }
+    void writeFile(const QByteArray &bytes);
+    void choose(int set);
+    void select(int row) { list("lstEmo")->setCurrentRow(row); }
+    QString logo() const { return m_test->context.forumHomeUrl + QStringLiteral("images/logo_velmora.gif"); }
+
+    std::unique_ptr<TestContext> m_test;
+    std::unique_ptr<frmVelmora> m_window;
+};
+
+void tst_PickerPanel::init()
+{
+    m_test = std::make_unique<TestContext>();
+    m_window = std::make_unique<frmVelmora>(m_test->context);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_PickerPanel::cleanup()
+{
+    m_window.reset();
+    m_test.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_PickerPanel::writeFile(const QByteArray &bytes)
+{
+    QFile file(m_test->context.personalSetPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void tst_PickerPanel::choose(int set)
+{
+    QTest::mouseClick(option(set), Qt::LeftButton);
+}
+
+void tst_PickerPanel::opensWithASlide()
+{
+    QVERIFY(!panel()->isVisible());
+    m_window->imgNavy_Click(5);
+    QVERIFY(m_window->state().IconarioAperto);
+    QCOMPARE(m_window->state().WBLeft, 3150);
+    QCOMPARE(preview()->navigations, QStringList{logo()});
+    QVERIFY(panel()->isVisible());
+    QCOMPARE(panel()->heightTwips(), 90);
+    QVERIFY(slide()->isActive());
+    QCOMPARE(slide()->interval(), 2);
+
+    // Driven tick by tick: the 63rd reaches the full height and ends it.
+    slide()->stop();
+    for (int tick = 1; tick <= 62; ++tick)
+        panel()->tmrMoveFrame_Timer();
+    QCOMPARE(panel()->heightTwips(), 6290);
+    slide()->start();
+    panel()->tmrMoveFrame_Timer();
+    QCOMPARE(panel()->heightTwips(), 6390);
+    QVERIFY(!slide()->isActive());
+    QCOMPARE(panel()->height(), 426);
+    QCOMPARE(m_window->state().WBLeft, 3150);
+    QTRY_COMPARE(m_window->WB()->leftTwips(), 3150.0);
+}
+
+void tst_PickerPanel::secondPressDoesNothing()
+{
+    m_window->imgNavy_Click(5);
+    panel()->tmrMoveFrame_Timer();
+    const qint32 sliding = panel()->heightTwips();
+    m_window->imgNavy_Click(5);
+    QCOMPARE(preview()->navigations.size(), 1);
+    QVERIFY(panel()->heightTwips() >= sliding);
+
+    QTRY_VERIFY(!slide()->isActive());
+    QCOMPARE(panel()->heightTwips(), 6390);
+    m_window->imgNavy_Click(5);
+    QCOMPARE(preview()->navigations.size(), 1);
+    QVERIFY(!slide()->isActive());
+}
+
+void tst_PickerPanel::closeAndReopen()
+{
+    m_window->imgNavy_Click(5);
+    QTRY_VERIFY(!slide()->isActive());
+    QTest::mouseClick(panel()->findChild<QWidget *>(QStringLiteral("lblChiudiIC")), Qt::LeftButton);
+    QVERIFY(!m_window->state().IconarioAperto);
+    QCOMPARE(m_window->state().WBLeft, 50);
+    QVERIFY(!panel()->isVisible());
+    QVERIFY(!preview()->isVisible());
+    QTRY_COMPARE(m_window->WB()->leftTwips(), 50.0);
+
+    m_window->imgNavy_Click(5);
+    QCOMPARE(panel()->heightTwips(), 90);
+    QVERIFY(slide()->isActive());
+    QCOMPARE(preview()->navigations.size(), 2);
+    QTRY_COMPARE(panel()->heightTwips(), 6390);
+}
+
+void tst_PickerPanel::closeDuringTheSlide()
+{
+    m_window->imgNavy_Click(5);
+    panel()->tmrMoveFrame_Timer();
+    panel()->lblChiudiIC_Click();
+    QVERIFY(!slide()->isActive());
+    QCOMPARE(m_window->state().WBLeft, 50);
+    QTRY_COMPARE(m_window->WB()->leftTwips(), 50.0);
+}
+
+void tst_PickerPanel::builtInSets_data()
+{
+    QTest::addColumn<int>("set");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("Iconario") << 0 << 51 << QStringLiteral("Angelo") << QStringLiteral("Si") << QStringLiteral("Iconario/");
+    QTest::newRow("Punto Inform.") << 1 << 36 << QStringLiteral("sorriso") << QStringLiteral("troll 5") << QStringLiteral("PtoInformatico/");
+    QTest::newRow("Quizzy") << 2 << 86 << QStringLiteral("gruppetto") << QStringLiteral("peso della cultura") << QStringLiteral("Quizzy/");
+    QTest::newRow("Yahoo") << 3 << 88 << QStringLiteral("sorridente") << QStringLiteral("cucciolo") << QStringLiteral("Yahoo/");
+}
+
+void tst_PickerPanel::builtInSets()
+{
+    QFETCH(int, set);
+    QFETCH(int, count);
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    QFETCH(QString, folder);
+
+    m_window->imgNavy_Click(5);
+    QTRY_VERIFY(!slide()->isActive());
+    choose(3);
+    select(4);
+    QVERIFY(ok()->isEnabled());
+    QVERIFY(preview()->isVisible());
+
+    choose(set);
+    QVERIFY(option(set)->isChecked());
+    QVERIFY(!ok()->isEnabled());
+    QVERIFY(!preview()->isVisible());
+    QCOMPARE(preview()->navigations.last(), logo());
+    QCOMPARE(panel()->SetScelto(), set);
+    QCOMPARE(panel()->CartellaSet(), folder);
+    QListWidget *names = list("lstEmo");
+    QCOMPARE(names->count(), count);
+    QCOMPARE(names->item(0)->text(), first);
+    QCOMPARE(names->item(count - 1)->text(), last);
+
+    select(count - 1);
+    const QString url = m_test->context.emoticonBaseUrl + folder + QString::number(count) + QStringLiteral(".gif");
+    QCOMPARE(preview()->navigations.last(), url);
+    QCOMPARE(panel()->TagsEmo(), QStringLiteral("[img]") + url + QStringLiteral("[/img]"));
+    QVERIFY(ok()->isEnabled());
+    QVERIFY(preview()->isVisible());
+
+    // Choosing the personal set keeps the folder of the last built-in one.
+    writeFile(QByteArray());
+    choose(4);
+    QCOMPARE(panel()->CartellaSet(), folder);
+    QCOMPARE(panel()->SetScelto(), 4);
+}
+
+void tst_PickerPanel::personalSetMissingFile()
+{
+    m_window->imgNavy_Click(5);
+    choose(0);
+    choose(4);
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    const ScriptedPrompter::Box box = m_test->prompter.shown.first();
+    QCOMPARE(box.text, QStringLiteral("Il File PERSONALI.IC2 non si trova nella stessa cartella dell'Applicazione "
+                                      "o non è stato creato o è stato corrotto"));
+    QCOMPARE(box.title, QStringLiteral("IMPOSSIBILE ACCEDERE AL FILE PERSONALI"));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.buttons, QMessageBox::Ok);
+    QCOMPARE(list("lstEmo")->count(), 0);
+    for (int i = 0; i < Catalogue::setCount; ++i)
+        QVERIFY(!option(i)->isChecked());
+    QCOMPARE(panel()->SetScelto(), 4);
+}
+
+void tst_PickerPanel::personalSetFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("urls");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("empty file") << QByteArray() << QStringList() << 0 << false;
+    QTest::newRow("two entries") << QByteArray("\"gatto\"\r\n\"http://a/g.gif\"\r\n\"cane\"\r\n\"http://a/c.gif\"\r\n")
+                                 << QStringList{QStringLiteral("gatto"), QStringLiteral("cane")} << 2 << false;
+    QTest::newRow("ends after a name") << QByteArray("\"gatto\"\r\n\"http://a/g.gif\"\r\n\"cane\"\r\n")
+                                       << QStringList{QStringLiteral("gatto"), QStringLiteral("cane")} << 1 << true;
+}
+
+void tst_PickerPanel::personalSetFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, names);
+    QFETCH(int, urls);
+    QFETCH(bool, fails);
+
+    writeFile(bytes);
+    m_window->imgNavy_Click(5);
+    choose(4);
+    QCOMPARE(m_test->prompter.shown.size(), fails ? 1 : 0);
+    QCOMPARE(option(4)->isChecked(), !fails);
+    QStringList listed;
+    for (int i = 0; i < list("lstEmo")->count(); ++i)
+        listed.append(list("lstEmo")->item(i)->text());
+    QCOMPARE(listed, names);
+    QCOMPARE(list("lstURL")->count(), urls);
+    QVERIFY(!list("lstURL")->isVisible());
+}
+
+void tst_PickerPanel::personalSetIsReadAtEveryChoice()
+{
+    writeFile("\"uno\"\r\n\"http://a/1.gif\"\r\n");
+    m_window->imgNavy_Click(5);
+    choose(4);
+    QCOMPARE(list("lstEmo")->count(), 1);
+    writeFile("\"uno\"\r\n\"http://a/1.gif\"\r\n\"due\"\r\n\"http://a/2.gif\"\r\n");
+    choose(4);
+    QCOMPARE(list("lstEmo")->count(), 2);
+    QCOMPARE(list("lstEmo")->item(1)->text(), QStringLiteral("due"));
+}
+
+void tst_PickerPanel::copiesTheTag_data()
+{
+    QTest::addColumn<int>("set");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("tag");
+    QTest::newRow("Yahoo 21 risata") << 3 << 20 << QStringLiteral("[img]http://forum.test/iconario/Yahoo/21.gif[/img]");
+    QTest::newRow("Quizzy 2 risata") << 2 << 1 << QStringLiteral("[img]http://forum.test/iconario/Quizzy/2.gif[/img]");
+    QTest::newRow("personal URL with blanks") << 4 << 0 << QStringLiteral("[img]http://a/una foto.jpg?x=1 [/img]");
+}
+
+void tst_PickerPanel::copiesTheTag()
+{
+    QFETCH(int, set);
+    QFETCH(int, row);
+    QFETCH(QString, tag);
+
+    writeFile("\"foto\"\r\n\"http://a/una foto.jpg?x=1 \"\r\n");
+    m_window->imgNavy_Click(5);
+    choose(set);
+    select(row);
+    QCOMPARE(preview()->navigations.last(), tag.mid(5, tag.size() - 11));
+    QGuiApplication::clipboard()->setText(QStringLiteral("prima"));
+
+    QLabel *done = panel()->findChild<QLabel *>(QStringLiteral("lblDone"));
+    QTest::mouseClick(ok(), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), tag);
+    QCOMPARE(m_test->beeps, 1);
+    QVERIFY(done->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!done->isVisible(), 3000);
+    QCOMPARE(m_test->beeps, 2);
+    QVERIFY(!panel()->findChild<QTimer *>(QStringLiteral("tmrDone"))->isActive());
+}
+
+void tst_PickerPanel::nameWithoutAddress()
+{
+    writeFile("\"gatto\"\r\n\"http://a/g.gif\"\r\n\"solo\"\r\n");
+    m_window->imgNavy_Click(5);
+    choose(4);
+    select(0);
+    QVERIFY(ok()->isEnabled());
+    const int navigations = int(preview()->navigations.size());
+    select(1);
+    QVERIFY(!ok()->isEnabled());
+    QCOMPARE(preview()->navigations.size(), navigations);
+    QCOMPARE(panel()->TagsEmo(), QStringLiteral("[img]http://a/g.gif[/img]"));
+}
+
+void tst_PickerPanel::reopeningKeepsTheWork()
+{
+    m_window->imgNavy_Click(5);
+    choose(3);
+    select(9);
+    panel()->lblChiudiIC_Click();
+    m_window->imgNavy_Click(5);
+    QTRY_VERIFY(!slide()->isActive());
+    QVERIFY(option(3)->isChecked());
+    QCOMPARE(list("lstEmo")->currentRow(), 9);
+    QVERIFY(ok()->isEnabled());
+    QVERIFY(!preview()->isVisible());
+    QTest::mouseClick(ok(), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/10.gif[/img]"));
+}
+
+QTEST_MAIN(tst_PickerPanel)
+#include "tst_pickerpanel.moc"

@@ -1,0 +1,97 @@
+#include "app/frmvelmora.h"
+#include "browser/enginewebview.h"
+#include "forumserver.h"
+#include "picker/pickerpanel.h"
+#include "testcontext.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+// The picker's preview on the real engine, against images on loopback.
+class tst_PickerPreview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void previewLoadsTheImage();
+    void waitLabelWhileTheImageLoads();
+
+private:
+    fraIconario *panel() const { return m_window->picker(); }
+    QListWidget *lstEmo() const { return panel()->findChild<QListWidget *>(QStringLiteral("lstEmo")); }
+    void choose(int set)
+    {
+        QTest::mouseClick(panel()->findChild<QPushButton *>(QStringLiteral("optEmo%1").arg(set)), Qt::LeftButton);
+    }
+
+    ForumServer m_server;
+    std::unique_ptr<TestContext> m_test;
+    std::unique_ptr<frmVelmora> m_window;
+};
+
+static constexpr int loadTimeout = 30000;
+
+void tst_PickerPreview::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void tst_PickerPreview::init()
+{
+    m_test = std::make_unique<TestContext>();
+    m_test->context.forumHomeUrl = m_server.homeUrl();
+    m_test->context.emoticonBaseUrl = m_server.emoticonBase();
+    m_test->context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
+        return new EngineWebView(role, parent);
+    };
+    m_window = std::make_unique<frmVelmora>(m_test->context);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->imgNavy_Click(5);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/forum/images/logo_velmora.gif")), loadTimeout);
+}
+
+void tst_PickerPreview::cleanup()
+{
+    m_server.releaseHeld();
+    m_window.reset();
+    m_test.reset();
+}
+
+void tst_PickerPreview::previewLoadsTheImage()
+{
+    choose(3);
+    lstEmo()->setCurrentRow(20);
+    QVERIFY(panel()->WBIC()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/21.gif")), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel()->WBIC()->Busy(), loadTimeout);
+    QTRY_COMPARE(panel()->WBIC()->LocationURL(), m_server.emoticonBase() + QStringLiteral("Yahoo/21.gif"));
+}
+
+void tst_PickerPreview::waitLabelWhileTheImageLoads()
+{
+    QFile file(m_test->context.personalSetPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\"lenta\"\r\n\"" + m_server.url(QStringLiteral("lenta/attesa.gif")).toLatin1() + "\"\r\n");
+    file.close();
+
+    QLabel *busy = panel()->findChild<QLabel *>(QStringLiteral("lblEmoBusy"));
+    QTRY_VERIFY_WITH_TIMEOUT(!busy->isVisible(), loadTimeout);
+    choose(4);
+    lstEmo()->setCurrentRow(0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.heldCount(), 1, loadTimeout);
+    QTRY_VERIFY(busy->isVisible());
+    QVERIFY(panel()->WBIC()->isVisible());
+    m_server.releaseHeld();
+    QTRY_VERIFY_WITH_TIMEOUT(!busy->isVisible(), loadTimeout);
+}
+
+QTEST_MAIN(tst_PickerPreview)
+#include "tst_pickerpreview.moc"
