@@ -98,6 +98,8 @@ void frmVelmora::Form_Load()
     m_state.WBLeft = leftWithPickerClosed;
     placeAtStartUp();
     m_awaitingFrame = true;
+    // A window manager frames the window within moments, if at all.
+    QTimer::singleShot(3000, this, [this] { m_awaitingFrame = false; });
 }
 
 QRectF frmVelmora::outerGeometryTwips() const
@@ -126,17 +128,6 @@ void frmVelmora::placeAtStartUp()
     const QSize size = s->geometry().size();
     setOuterGeometryTwips({0, 0, Twips::fromPixels(size.width()),
                            Twips::fromPixels(size.height()) - startUpBottomAllowance});
-}
-
-bool frmVelmora::event(QEvent *event)
-{
-    const bool handled = QWidget::event(event);
-    if (m_awaitingFrame && (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-        && frameGeometry() != geometry()) {
-        m_awaitingFrame = false;
-        placeAtStartUp();
-    }
-    return handled;
 }
 
 void frmVelmora::imgNavy_Click(int Index)
@@ -170,8 +161,10 @@ void frmVelmora::imgNavy_Click(int Index)
 
 void frmVelmora::mouseMoveEvent(QMouseEvent *event)
 {
-    // Over the bare window (lines included): every button rests.
-    m_navigationBar->restAll();
+    // Only over the bare window (drawn lines included) do the buttons rest;
+    // moves over labels, the panel or the view reach here too, passed up.
+    if (!childAt(event->position().toPoint()))
+        m_navigationBar->restAll();
     QWidget::mouseMoveEvent(event);
 }
 
@@ -191,6 +184,10 @@ void frmVelmora::tmrWBSizer_Timer()
 {
     if (isMinimized())
         return;
+    if (m_awaitingFrame && frameGeometry() != geometry()) {
+        m_awaitingFrame = false;
+        placeAtStartUp();
+    }
 
     const QRectF outer = outerGeometryTwips();
     const BrowserLayout layout = BrowserLayout::forWindow(outer.width(), outer.height(), m_state.WBLeft);

@@ -49,7 +49,6 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    bool event(QEvent *event) override;
 
 private:
     void Form_Load();
