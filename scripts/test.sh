@@ -10,3 +10,9 @@ build="$top/build-tests"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --timeout 600
+
+# The personal-set reader under libFuzzer, for a bounded time.
+fuzz="$top/build-fuzz"
+cmake -S "$top/tests/fuzz" -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++
+cmake --build "$fuzz"
+ctest --test-dir "$fuzz" --output-on-failure

@@ -1,5 +1,6 @@
 #include "app/appcontext.h"
 #include "app/frmvelmora.h"
+#include "app/singleinstance.h"
 
 #include <QApplication>
 
@@ -9,8 +10,18 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Norvale"));
 
+    SingleInstance instance(SingleInstance::defaultSocketPath());
+    if (!instance.claim())
+        return 0;
+
     const AppContext context = AppContext::forProgram();
     frmVelmora window(context);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+        if (window.isMinimized())
+            window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
     window.show();
     return QApplication::exec();
 }

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <csignal>
+
 // The picker's preview on the real engine, against images on loopback.
 class tst_PickerPreview : public QObject
 {
@@ -22,6 +24,7 @@ private slots:
 
     void previewLoadsTheImage();
     void waitLabelWhileTheImageLoads();
+    void rendererCrashReloads();
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
@@ -91,6 +94,20 @@ void tst_PickerPreview::waitLabelWhileTheImageLoads()
     QVERIFY(panel()->WBIC()->isVisible());
     m_server.releaseHeld();
     QTRY_VERIFY_WITH_TIMEOUT(!busy->isVisible(), loadTimeout);
+}
+
+void tst_PickerPreview::rendererCrashReloads()
+{
+    auto *preview = static_cast<EngineWebView *>(panel()->WBIC());
+    QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0, loadTimeout);
+    const qint64 pid = preview->rendererProcessId();
+    const auto logoRequests = m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif"));
+    QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif")) > logoRequests,
+                             loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
+    // The forum view has a renderer of its own and goes on undisturbed.
+    QVERIFY(static_cast<EngineWebView *>(m_window->WB())->rendererProcessId() != pid);
 }
 
 QTEST_MAIN(tst_PickerPreview)
