@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QTimer>
 
 namespace Controls {
 
@@ -56,6 +57,14 @@ QLabel *label(QWidget *parent, const QString &objectName, const QString &text, c
     l->setTextFormat(Qt::PlainText);
     place(l, twips.left(), twips.top(), twips.width(), twips.height());
     return l;
+}
+
+QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(objectName);
+    timer->setInterval(milliseconds);
+    return timer;
 }
 
 } // namespace Controls

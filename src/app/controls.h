@@ -9,6 +9,7 @@
 #include <optional>
 
 class QLabel;
+class QTimer;
 
 // Small helpers shared by every window: colours, fonts and placing controls
 // at their twips positions.
@@ -32,6 +33,9 @@ void setOpaque(QWidget *w, bool opaque);
 QLabel *label(QWidget *parent, const QString &objectName, const QString &text,
               const QRectF &twips, const QFont &font, Qt::Alignment alignment = Qt::AlignLeft,
               bool wrap = false);
+
+// An interval timer, stopped, named for tests to find.
+QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds);
 
 } // namespace Controls
 

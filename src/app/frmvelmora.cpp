@@ -21,14 +21,6 @@ namespace {
 constexpr double startUpBottomAllowance = 400;
 constexpr qint32 leftWithPickerClosed = 50;
 
-QTimer *intervalTimer(QObject *parent, const QString &name, int milliseconds)
-{
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(name);
-    timer->setInterval(milliseconds);
-    return timer;
-}
-
 } // namespace
 
 frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
@@ -75,9 +67,9 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
 
     m_fraIconario = new fraIconario(m_context, m_state, this);
 
-    m_tmrBusy = intervalTimer(this, QStringLiteral("tmrBusy"), 100);
+    m_tmrBusy = Controls::intervalTimer(this, QStringLiteral("tmrBusy"), 100);
     connect(m_tmrBusy, &QTimer::timeout, this, &frmVelmora::tmrBusy_Timer);
-    m_tmrWBSizer = intervalTimer(this, QStringLiteral("tmrWBSizer"), 100);
+    m_tmrWBSizer = Controls::intervalTimer(this, QStringLiteral("tmrWBSizer"), 100);
     connect(m_tmrWBSizer, &QTimer::timeout, this, &frmVelmora::tmrWBSizer_Timer);
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))

@@ -36,14 +36,6 @@ struct OptionPlace
 constexpr OptionPlace optionPlaces[Catalogue::setCount] = {
     {45, 900}, {1335, 900}, {1335, 1170}, {45, 1170}, {750, 1440}};
 
-QTimer *intervalTimer(QObject *parent, const QString &name, int milliseconds)
-{
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(name);
-    timer->setInterval(milliseconds);
-    return timer;
-}
-
 } // namespace
 
 fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWidget *window)
@@ -58,13 +50,13 @@ fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWid
     setHeightTwips(openHeight);
     hide();
 
-    m_tmrMoveFrame = intervalTimer(this, QStringLiteral("tmrMoveFrame"), 2);
+    m_tmrMoveFrame = Controls::intervalTimer(this, QStringLiteral("tmrMoveFrame"), 2);
     m_tmrMoveFrame->setTimerType(Qt::PreciseTimer);
     connect(m_tmrMoveFrame, &QTimer::timeout, this, &fraIconario::tmrMoveFrame_Timer);
-    m_tmrEmoBusy = intervalTimer(this, QStringLiteral("tmrEmoBusy"), 100);
+    m_tmrEmoBusy = Controls::intervalTimer(this, QStringLiteral("tmrEmoBusy"), 100);
     connect(m_tmrEmoBusy, &QTimer::timeout, this, &fraIconario::tmrEmoBusy_Timer);
     m_tmrEmoBusy->start();
-    m_tmrDone = intervalTimer(this, QStringLiteral("tmrDone"), 1000);
+    m_tmrDone = Controls::intervalTimer(this, QStringLiteral("tmrDone"), 1000);
     connect(m_tmrDone, &QTimer::timeout, this, &fraIconario::tmrDone_Timer);
 }
 
