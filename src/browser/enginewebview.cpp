@@ -11,6 +11,7 @@ EngineWebView::EngineWebView(Role role, QWidget *parent)
     : WebView(parent)
     , m_view(new QWebEngineView(this))
     , m_page(new WebPage(profileFor(role), role == Role::Preview, m_view))
+    , m_preview(role == Role::Preview)
 {
     m_view->setPage(m_page);
     auto *layout = new QVBoxLayout(this);
@@ -50,12 +51,11 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
 void EngineWebView::Navigate(const QString &address)
 {
     // The address goes as it is. Text that is no absolute address ("ciao")
-    // still leaves what was shown, for an empty page.
+    // still leaves what was shown, for an empty page; so does a local file
+    // in a preview, which shows only images from the web.
     const QUrl url(address);
-    if (url.isValid() && !url.isRelative())
-        m_view->setUrl(url);
-    else
-        m_view->setUrl(QUrl(QStringLiteral("about:blank")));
+    const bool refused = !url.isValid() || url.isRelative() || (m_preview && url.isLocalFile());
+    m_view->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
 }
 
 void EngineWebView::GoBack()

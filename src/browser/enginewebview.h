@@ -38,5 +38,6 @@ private:
 
     QWebEngineView *m_view = nullptr;
     WebPage *m_page = nullptr;
+    bool m_preview = false;
     bool m_loading = false;
 };

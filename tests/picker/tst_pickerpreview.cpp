@@ -25,6 +25,7 @@ private slots:
     void previewLoadsTheImage();
     void waitLabelWhileTheImageLoads();
     void rendererCrashReloads();
+    void previewRunsNoScriptsAndNoLocalFiles();
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
@@ -108,6 +109,27 @@ void tst_PickerPreview::rendererCrashReloads()
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
     // The forum view has a renderer of its own and goes on undisturbed.
     QVERIFY(static_cast<EngineWebView *>(m_window->WB())->rendererProcessId() != pid);
+}
+
+void tst_PickerPreview::previewRunsNoScriptsAndNoLocalFiles()
+{
+    WebView *preview = panel()->WBIC();
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), loadTimeout);
+    preview->Navigate(m_server.url(QStringLiteral("forum/script.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(preview->LocationName(), QStringLiteral("Senza script"), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), loadTimeout);
+    QCOMPARE(preview->LocationName(), QStringLiteral("Senza script"));
+
+    // The forum view runs the same page's script.
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/script.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Con script"), loadTimeout);
+
+    QFile local(m_test->context.personalSetPath);
+    QVERIFY(local.open(QIODevice::WriteOnly));
+    local.write("\"segreto\"\r\n\"http://a/s.gif\"\r\n");
+    local.close();
+    preview->Navigate(QUrl::fromLocalFile(local.fileName()).toString());
+    QTRY_COMPARE_WITH_TIMEOUT(preview->LocationURL(), QStringLiteral("about:blank"), loadTimeout);
 }
 
 QTEST_MAIN(tst_PickerPreview)

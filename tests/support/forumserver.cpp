@@ -34,6 +34,11 @@ ForumServer::ForumServer(QObject *parent)
                     QByteArrayLiteral("<!DOCTYPE html><html><head><title>Pagina Lenta</title></head>"
                                       "<body><p>Lenta</p></body></html>"));
     });
+    m_server.route(QStringLiteral("/forum/script.html"), [this] {
+        requests.append(QStringLiteral("/forum/script.html"));
+        return html(QStringLiteral("Senza script"),
+                    QStringLiteral("<script>document.title = 'Con script';</script>"));
+    });
     m_server.route(QStringLiteral("/forum/images/logo_velmora.gif"), [this] {
         requests.append(QStringLiteral("/forum/images/logo_velmora.gif"));
         return QHttpServerResponse(QByteArrayLiteral("image/gif"), gif());

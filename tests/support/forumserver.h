@@ -10,6 +10,7 @@
 //   /forum/                     home page, titled "Velmora Home", with a link
 //   /forum/seconda.html         a second page, titled "Seconda Pagina"
 //   /forum/lenta.html           a page held back until releaseHeld()
+//   /forum/script.html          a page whose script retitles it "Con script"
 //   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
 //   /lenta/<name>.gif           a GIF held back until releaseHeld()
 class ForumServer final : public QObject
