@@ -15,7 +15,11 @@ ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips,
 {
     setWindowTitle(title);
     setFixedSize(Twips::toPixels(clientTwips.width()), Twips::toPixels(clientTwips.height()));
-    Controls::setColours(this, Qt::black, Controls::orange());
+    // Only the window itself is orange: buttons and text boxes keep their own colours.
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Controls::orange());
+    setPalette(background);
+    setAutoFillBackground(true);
 
     Shape1 = new ShapeControl(this, QStringLiteral("Shape1"), ShapeControl::Kind::Rectangle,
                               outlineTwips, QColor(0, 0, 255), 3, std::nullopt);
