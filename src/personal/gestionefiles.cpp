@@ -1,0 +1,242 @@
+#include "personal/gestionefiles.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QStringView>
+
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <qt_windows.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+// What the reader does with text our writer never produces (hand-edited or
+// damaged files). It reads the whole file into memory first, so it cannot run
+// past the end, and every step consumes at least one character, so it cannot
+// hang; each complete pair before a fault is kept.
+// - Blanks (space, tab) before a field are skipped; after an unquoted field
+//   they are dropped. Blanks between quotes belong to the text.
+// - Empty lines and lines of blanks are skipped: they never make an empty
+//   field nor shift names onto URLs. An empty field is written as "".
+// - Text between a closing quote and the next comma or line end is dropped.
+// - A lone CR, or a lone LF, ends a line like CR LF.
+// - A missing final CR LF changes nothing: the last field ends with the data.
+// - An unquoted field is taken literally up to a comma or line end, quotes
+//   included. A quoted field runs to its closing quote, across commas and
+//   line breaks alike; "" inside it is one quote.
+// - A quote never closed is a read failure; that field is not appended, the
+//   fields before it stay (so a complete name before it stays without URL).
+// - The end test comes only before a name; blanks and empty lines at the end
+//   count as the end. Data that ends where a URL is due is a read failure and
+//   the lone name stays appended.
+
+namespace GestioneFiles {
+
+namespace {
+
+constexpr auto codecName = "windows-1252";
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+bool endsField(QChar c) { return c == u',' || isLineEnd(c); }
+
+class FieldReader
+{
+public:
+    explicit FieldReader(QStringView text) : m_text(text) {}
+
+    bool atEnd()
+    {
+        skipBlanksAndLineEnds();
+        return m_pos == m_text.size();
+    }
+
+    // Nothing when the data ends before a field, or inside an open quote.
+    std::optional<QString> next()
+    {
+        skipBlanksAndLineEnds();
+        if (m_pos == m_text.size())
+            return std::nullopt;
+        std::optional<QString> field = m_text[m_pos] == u'"' ? quoted() : unquoted();
+        if (m_pos < m_text.size() && m_text[m_pos] == u',')
+            ++m_pos;
+        return field;
+    }
+
+private:
+    void skipBlanksAndLineEnds()
+    {
+        while (m_pos < m_text.size() && (isBlank(m_text[m_pos]) || isLineEnd(m_text[m_pos])))
+            ++m_pos;
+    }
+
+    std::optional<QString> quoted()
+    {
+        QString field;
+        qsizetype from = ++m_pos;
+        for (;;) {
+            const qsizetype quote = m_text.indexOf(u'"', from);
+            if (quote < 0) {
+                m_pos = m_text.size();
+                return std::nullopt;
+            }
+            if (quote + 1 < m_text.size() && m_text[quote + 1] == u'"') {
+                field += m_text.sliced(from, quote + 1 - from); // "" is one quote
+                from = quote + 2;
+                continue;
+            }
+            field += m_text.sliced(from, quote - from);
+            m_pos = quote + 1;
+            skipToFieldEnd();
+            return field;
+        }
+    }
+
+    QString unquoted()
+    {
+        const qsizetype start = m_pos;
+        skipToFieldEnd();
+        qsizetype end = m_pos;
+        while (end > start && isBlank(m_text[end - 1]))
+            --end;
+        return m_text.sliced(start, end - start).toString();
+    }
+
+    void skipToFieldEnd()
+    {
+        while (m_pos < m_text.size() && !endsField(m_text[m_pos]))
+            ++m_pos;
+    }
+
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
+
+} // namespace
+
+QString personalSetPath(const QString &programFolder)
+{
+    return programFolder + u"/Personali.ic2"_s;
+}
+
+QString personalSetPath()
+{
+    return personalSetPath(QCoreApplication::applicationDirPath());
+}
+
+bool EsisteFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isHidden())
+        return false;
+#ifdef Q_OS_WIN
+    const QString native = QDir::toNativeSeparators(path);
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(native.utf16()));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
+        return false;
+#endif
+    return true;
+}
+
+ReadResult parsePersonalSet(QByteArrayView bytes, QStringList &names, QStringList &urls)
+{
+    QStringDecoder decoder(codecName);
+    if (!decoder.isValid())
+        return ReadResult::Failed;
+    // Every byte has a character in Windows-1252 and all the marks the reader
+    // looks for are ASCII, so the decoded text can be split as the bytes would.
+    const QString text = decoder.decode(bytes);
+    FieldReader reader(text);
+    while (!reader.atEnd()) {
+        std::optional<QString> name = reader.next();
+        if (!name)
+            return ReadResult::Failed;
+        names.append(std::move(*name));
+        std::optional<QString> url = reader.next();
+        if (!url)
+            return ReadResult::Failed;
+        urls.append(std::move(*url));
+    }
+    return ReadResult::Ok;
+}
+
+ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ReadResult::Failed;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return ReadResult::Failed;
+    file.close();
+    return parsePersonalSet(bytes, names, urls);
+}
+
+std::optional<QByteArray> serializePersonalSet(const QStringList &names, const QStringList &urls)
+{
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        length += names.at(i).size() + (i < urls.size() ? urls.at(i).size() : 0) + 8;
+    QString text;
+    text.reserve(length);
+
+    const auto appendField = [&text](QStringView field) {
+        text += u'"';
+        // Only quotes are doubled, so quote-free fields are written as ever.
+        for (qsizetype quote; (quote = field.indexOf(u'"')) >= 0; field = field.sliced(quote + 1)) {
+            text += field.first(quote + 1);
+            text += u'"';
+        }
+        text += field;
+        text += QStringView(u"\"\r\n");
+    };
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        appendField(names.at(i));
+        // A failed read can leave a name without URL; keep the file in pairs.
+        appendField(i < urls.size() ? urls.at(i) : QString());
+    }
+
+    // Stateless, so a lone surrogate at the very end counts as an error too.
+    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+bool fitsInFile(const QString &text)
+{
+    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
+    // encode() is lazy: only the conversion to bytes runs the encoder.
+    const QByteArray bytes = encoder.encode(text);
+    Q_UNUSED(bytes);
+    return !encoder.hasError();
+}
+
+WriteResult ScriviSetPersonale(const QString &path, const QStringList &names, const QStringList &urls)
+{
+    const std::optional<QByteArray> bytes = serializePersonalSet(names, urls);
+    if (!bytes)
+        return WriteResult::Unencodable;
+
+    // The old file is replaced only by commit(), so any failure leaves it whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return WriteResult::Failed;
+    // Qt 6.4's commit() still succeeds after a short write (a full disk), and
+    // would install a truncated file: check the write and the flush ourselves.
+    if (file.write(*bytes) != bytes->size() || !file.flush()) {
+        file.cancelWriting();
+        return WriteResult::Failed;
+    }
+    return file.commit() ? WriteResult::Ok : WriteResult::Failed;
+}
+
+} // namespace GestioneFiles
