@@ -53,5 +53,7 @@ QString frmErrorsInPersonalSet::explanation()
         "Immaginate il file Personali.ic2 come una collana di perle, dove il \r\n"
         "programma si aspetta sia formata in successione da una perla \r\n"
         "grigia e una nera, una grigia e una nera, e così via.\r\n"
-        "Se dopo aver \"letto\" una \"perla grigia\" non trova subito dopo la sua corrispondente \"nera\", cioè ne trova un altra grigia o adirittura di un altro colore, il file risulterà corrotto e quindi inutilizzabile.\r\n");
+        "Se dopo aver \"letto\" una \"perla grigia\" non trova subito dopo la sua "
+        "corrispondente \"nera\", cioè ne trova un altra grigia o adirittura di un altro "
+        "colore, il file risulterà corrotto e quindi inutilizzabile.\r\n");
 }

@@ -32,11 +32,20 @@ frmHowDoesItWork::frmHowDoesItWork(QWidget *parent)
 QString frmHowDoesItWork::explanation()
 {
     static const QStringList paragraphs = {
-        QStringLiteral("Nella stessa directory (cartella) del programma viene creato il file Personali.ic2 che contiene le informazioni necessarie a memorizzare i riferimenti delle immagini, gif ed emoticons che volete rendere disponibili anche in futuro."),
-        QStringLiteral("I dati salvati sono : NOME assegnato all'immagine e il suo INDIRIZZO URL."),
-        QStringLiteral("Non si tratta quindi di immagini residenti sul Vostro PC, ma pubblicate su Internet."),
-        QStringLiteral("Se ad esempio voleste inserire nelle discussioni un'immagine pubblicata e vorreste riutilizzarla in futuro potrete inserirla nel vostro set personale, cioè memorizzare i riferimenti per risalire alla stessa immagine con un solo click."),
-        QStringLiteral("Per creare e gestire il file Personali.ic2 cliccate sul pulsante [ Gestione Set Personali ] presente a destra."),
+        QStringLiteral("Nella stessa directory (cartella) del programma viene creato il file "
+                       "Personali.ic2 che contiene le informazioni necessarie a memorizzare i "
+                       "riferimenti delle immagini, gif ed emoticons che volete rendere "
+                       "disponibili anche in futuro."),
+        QStringLiteral("I dati salvati sono : NOME assegnato all'immagine e il suo INDIRIZZO "
+                       "URL."),
+        QStringLiteral("Non si tratta quindi di immagini residenti sul Vostro PC, ma pubblicate "
+                       "su Internet."),
+        QStringLiteral("Se ad esempio voleste inserire nelle discussioni un'immagine pubblicata "
+                       "e vorreste riutilizzarla in futuro potrete inserirla nel vostro set "
+                       "personale, cioè memorizzare i riferimenti per risalire alla stessa "
+                       "immagine con un solo click."),
+        QStringLiteral("Per creare e gestire il file Personali.ic2 cliccate sul pulsante "
+                       "[ Gestione Set Personali ] presente a destra."),
     };
     return paragraphs.join(QStringLiteral("\r\n"));
 }

@@ -45,7 +45,8 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
 
     numberBox(QStringLiteral("Label7"), QStringLiteral("3"), {5145, 2550, 270, 225});
     stepText(QStringLiteral("Label8"),
-             QStringLiteral("Vi apparirà la finestra \"Proprietà\" come questa <<<<<  qui a lato."),
+             QStringLiteral("Vi apparirà la finestra \"Proprietà\" come questa "
+                            "<<<<<  qui a lato."),
              {5505, 2535, 2415, 735});
 
     numberBox(QStringLiteral("Label9"), QStringLiteral("4"), {5145, 3480, 270, 225});
