@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+class ShapeControl;
+
+// What the three explanation windows share: no title bar, an orange client
+// area outlined in blue, and one way out, the "Chiudi Questa Finestra" button.
+class ExplanationWindow : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ExplanationWindow)
+
+public:
+    QPushButton *closeButton() const { return Command1; }
+
+protected:
+    // Client size, outline and close button in twips.
+    ExplanationWindow(const QString &title, QSizeF clientTwips, QRectF outlineTwips,
+                      QRectF closeButtonTwips, QWidget *parent);
+
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+    // The read-only, scrolling text box of the windows that explain in prose.
+    QPlainTextEdit *addTextBox(const QRectF &twips, const QFont &font);
+
+    void Command1_Click();
+
+    ShapeControl *Shape1 = nullptr;
+    QPushButton *Command1 = nullptr;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/appcontext.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class LineControl;
+
+// The picker's help menu: three explanations of the personal set and the
+// way into its manager.
+class frmICHelp final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmICHelp)
+
+public:
+    explicit frmICHelp(const AppContext &context, QWidget *parent = nullptr);
+
+    // Builds the menu, shows it modally to the whole program and returns when
+    // the user has closed it; the menu is gone by then.
+    static void showModal(const AppContext &context);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QPushButton *button(const QString &name, const QString &text, const QRectF &twips);
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+
+    AppContext m_context;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    LineControl *Line1 = nullptr;
+    LineControl *Line2 = nullptr;
+    LineControl *Line3 = nullptr;
+    LineControl *Line4 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+};

@@ -1,0 +1,423 @@
+#include "fakewebview.h"
+#include "personal/frmgestionepersonali.h"
+#include "scriptedprompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The set file as the program writes it: one quoted field per CR LF line.
+QByteArray setFile(const QStringList &fields)
+{
+    QByteArray bytes;
+    for (const QString &field : fields)
+        bytes += '"' + field.toLatin1() + "\"\r\n";
+    return bytes;
+}
+
+QStringList items(const QListWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result.append(list->item(i)->text());
+    return result;
+}
+
+const QByteArray missing("<missing>");
+
+} // namespace
+
+class tst_frmGestionePersonali : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opening_data();
+    void opening();
+    void enabling_data();
+    void enabling();
+    void busyLabelFollowsPreview();
+    void previewOfEntryAndOfTypedAddress();
+    void addition_data();
+    void addition();
+    void additionsAppendInOrder();
+    void removalOfSelectedAmongEqualNames();
+    void removalAnsweredNo();
+    void removalWithNothingSelected();
+    void nameWithoutAddress();
+    void failedRewriteKeepsListsAsTheFile_data();
+    void failedRewriteKeepsListsAsTheFile();
+    void charactersTheFileCannotHold_data();
+    void charactersTheFileCannotHold();
+
+private:
+    void open(const QByteArray &content = missing);
+    template<typename T> T *child(const QString &name) const
+    {
+        return m_window->findChild<T *>(name);
+    }
+    QByteArray fileBytes() const;
+    void typeAndWait(const QString &name, const QString &url);
+    void click(const QString &button)
+    {
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+    }
+    void select(int row) { m_names->setCurrentRow(row); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    AppContext m_context;
+    std::unique_ptr<frmGestionePersonali> m_window;
+    QListWidget *m_names = nullptr;
+    QListWidget *m_urls = nullptr;
+    FakeWebView *m_preview = nullptr;
+};
+
+void tst_frmGestionePersonali::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    m_context.personalSetPath = m_dir->filePath(u"Personali.ic2"_s);
+    m_context.makeWebView = [](WebView::Role role, QWidget *parent) {
+        return new FakeWebView(role, parent);
+    };
+    m_context.prompter = m_prompter.get();
+}
+
+void tst_frmGestionePersonali::cleanup()
+{
+    m_window.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_frmGestionePersonali::open(const QByteArray &content)
+{
+    if (content != missing) {
+        QFile file(m_context.personalSetPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    m_window = std::make_unique<frmGestionePersonali>(m_context);
+    m_names = child<QListWidget>(u"lstEmo"_s);
+    m_urls = child<QListWidget>(u"lstURL"_s);
+    m_preview = child<FakeWebView>(u"WBPers"_s);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+QByteArray tst_frmGestionePersonali::fileBytes() const
+{
+    QFile file(m_context.personalSetPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : missing;
+}
+
+// Fills the two boxes and lets Timer1 tick once over them.
+void tst_frmGestionePersonali::typeAndWait(const QString &name, const QString &url)
+{
+    child<QLineEdit>(u"txtNome"_s)->setText(name);
+    child<QPlainTextEdit>(u"txtURL"_s)->setPlainText(url);
+    QSignalSpy tick(child<QTimer>(u"Timer1"_s), &QTimer::timeout);
+    QVERIFY(tick.wait(1000));
+}
+
+void tst_frmGestionePersonali::opening_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("urls");
+    const QByteArray two = setFile({u"a"_s, u"u1"_s, u"b, c"_s, u"u2"_s});
+    const QStringList names = {u"a"_s, u"b, c"_s};
+    const QStringList urls = {u"u1"_s, u"u2"_s};
+    QTest::newRow("no file") << u"Personali.ic2"_s << missing << QStringList() << QStringList();
+    QTest::newRow("empty") << u"Personali.ic2"_s << QByteArray() << QStringList() << QStringList();
+    QTest::newRow("two entries") << u"Personali.ic2"_s << two << names << urls;
+    QTest::newRow("hidden file") << u".Personali.ic2"_s << two << QStringList() << QStringList();
+    QTest::newRow("damaged") << u"Personali.ic2"_s << two + "\"orphan\"\r\n"
+                             << names + QStringList(u"orphan"_s) << urls;
+}
+
+void tst_frmGestionePersonali::opening()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, urls);
+    m_context.personalSetPath = m_dir->filePath(fileName);
+    open(content);
+
+    QCOMPARE(items(m_names), names);
+    QCOMPARE(items(m_urls), urls);
+    QVERIFY(!m_urls->isVisible());
+    if (names.size() > urls.size()) {
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QCOMPARE(m_prompter->shown[0].icon, QMessageBox::Critical);
+        QCOMPARE(m_prompter->shown[0].title, u"Norvale - File Corrotto"_s);
+        QCOMPARE(m_prompter->shown[0].text,
+                 u"Il file Personali.ic2 risulta corrotto. I dati non sono visualizzabili. "
+                 "Aggiungendo nuove immagini verrà ricreato dall'inizio."_s);
+    } else {
+        QVERIFY(m_prompter->shown.isEmpty());
+    }
+    QVERIFY(m_preview->navigations.isEmpty());
+    for (const char *hidden : {"lneEmo", "lneVerifica", "lblBusy"})
+        QVERIFY(!child<QWidget>(QString::fromLatin1(hidden))->isVisible());
+    for (const char *disabled : {"cmdRimuovi", "cmdVerifica", "cmdAggiungi"})
+        QVERIFY(!child<QWidget>(QString::fromLatin1(disabled))->isEnabled());
+}
+
+void tst_frmGestionePersonali::enabling_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("verify");
+    QTest::addColumn<bool>("add");
+    QTest::newRow("only the prefix") << u"n"_s << u"http://"_s << false << false;
+    QTest::newRow("one more character") << QString() << u"http://a"_s << true << false;
+    QTest::newRow("name and address") << u"n"_s << u"http://a"_s << true << true;
+    QTest::newRow("a blank is a name") << u" "_s << u"ftp://ab"_s << true << true;
+    QTest::newRow("name, no address") << u"n"_s << QString() << false << false;
+}
+
+void tst_frmGestionePersonali::enabling()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, url);
+    QFETCH(bool, verify);
+    QFETCH(bool, add);
+    open();
+    QCOMPARE(child<QTimer>(u"Timer1"_s)->interval(), 100);
+    typeAndWait(name, url);
+    QCOMPARE(child<QPushButton>(u"cmdVerifica"_s)->isEnabled(), verify);
+    QCOMPARE(child<QPushButton>(u"cmdAggiungi"_s)->isEnabled(), add);
+}
+
+void tst_frmGestionePersonali::busyLabelFollowsPreview()
+{
+    open();
+    auto *busy = child<QLabel>(u"lblBusy"_s);
+    m_preview->busy = true;
+    QTRY_VERIFY(busy->isVisible());
+    m_preview->busy = false;
+    QTRY_VERIFY(!busy->isVisible());
+}
+
+void tst_frmGestionePersonali::previewOfEntryAndOfTypedAddress()
+{
+    open(setFile({u"a"_s, u"http://x/a.gif"_s}));
+    auto *entryLine = child<QWidget>(u"lneEmo"_s);
+    auto *typedLine = child<QWidget>(u"lneVerifica"_s);
+
+    QTest::mouseClick(m_names->viewport(), Qt::LeftButton, {},
+                      m_names->visualItemRect(m_names->item(0)).center());
+    QCOMPARE(m_preview->navigations, QStringList(u"http://x/a.gif"_s));
+    QVERIFY(entryLine->isVisible() && !typedLine->isVisible());
+    QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
+
+    typeAndWait(QString(), u" HTTP://y/b.gif"_s);
+    click(u"cmdVerifica"_s);
+    QCOMPARE(m_preview->navigations.last(), u" HTTP://y/b.gif"_s);
+    QVERIFY(typedLine->isVisible() && !entryLine->isVisible());
+}
+
+void tst_frmGestionePersonali::addition_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("capitals") << u"HTTP://x/a.gif"_s << true;
+    QTest::newRow("https") << u"https://x/a.gif"_s << false;
+    QTest::newRow("blank first") << u" http://x/a.gif"_s << false;
+    QTest::newRow("other scheme") << u"ftp://x/a.gif"_s << false;
+}
+
+void tst_frmGestionePersonali::addition()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, accepted);
+    open();
+    typeAndWait(u"gatto"_s, url);
+    click(u"cmdAggiungi"_s);
+
+    QCOMPARE(m_prompter->shown.size(), 1);
+    const ScriptedPrompter::Box &box = m_prompter->shown[0];
+    if (accepted) {
+        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.title, u"Norvale - Aggiunta Completa"_s);
+        QCOMPARE(box.text, u"Immagine Aggiunta"_s);
+        // No file before: now just this entry, four quotes and two CR LF.
+        QCOMPARE(fileBytes(), "\"gatto\"\r\n\"" + url.toLatin1() + "\"\r\n");
+        QCOMPARE(items(m_names), QStringList(u"gatto"_s));
+        QCOMPARE(items(m_urls), QStringList(url));
+        QVERIFY(child<QLineEdit>(u"txtNome"_s)->text().isEmpty());
+        QVERIFY(child<QPlainTextEdit>(u"txtURL"_s)->toPlainText().isEmpty());
+        QSignalSpy tick(child<QTimer>(u"Timer1"_s), &QTimer::timeout);
+        QVERIFY(tick.wait(1000));
+        QVERIFY(!child<QPushButton>(u"cmdAggiungi"_s)->isEnabled());
+        QVERIFY(!child<QPushButton>(u"cmdVerifica"_s)->isEnabled());
+    } else {
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.title, u"Norvale - Verificare URL"_s);
+        QCOMPARE(box.text, u"L'indirizzo URL indicato non sembra valido. Verificare"_s);
+        QCOMPARE(fileBytes(), missing);
+        QCOMPARE(m_names->count(), 0);
+        QCOMPARE(child<QPlainTextEdit>(u"txtURL"_s)->toPlainText(), url);
+        QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), u"gatto"_s);
+    }
+}
+
+void tst_frmGestionePersonali::additionsAppendInOrder()
+{
+    open();
+    const QStringList fields = {u"a"_s, u"http://x/1"_s, u"b"_s,
+                                u"http://x/2"_s, u"a"_s, u"http://x/3"_s};
+    for (qsizetype i = 0; i < fields.size(); i += 2) {
+        typeAndWait(fields[i], fields[i + 1]);
+        click(u"cmdAggiungi"_s);
+    }
+    QCOMPARE(fileBytes(), setFile(fields));
+    QCOMPARE(items(m_names), QStringList({u"a"_s, u"b"_s, u"a"_s}));
+}
+
+void tst_frmGestionePersonali::removalOfSelectedAmongEqualNames()
+{
+    open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s, u"x"_s, u"u3"_s}));
+    select(2);
+    click(u"cmdRimuovi"_s);
+
+    QCOMPARE(m_prompter->shown.size(), 2);
+    const ScriptedPrompter::Box &question = m_prompter->shown[0];
+    QCOMPARE(question.icon, QMessageBox::Information);
+    QCOMPARE(question.title, u"Norvale - Rimozione Immagine"_s);
+    QCOMPARE(question.text, u"Rimuovere l'immagine denominata x dal Set Personali ?"_s);
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(m_prompter->shown[1].title, u"Norvale - Rimozione Completa"_s);
+    QCOMPARE(m_prompter->shown[1].text, u"Immagine Rimossa"_s);
+
+    QCOMPARE(fileBytes(), setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
+    QCOMPARE(items(m_urls), QStringList({u"u1"_s, u"u2"_s}));
+    QCOMPARE(m_preview->navigations, QStringList({u"u3"_s, u"ciao"_s}));
+    QVERIFY(m_names->selectedItems().isEmpty());
+    QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
+}
+
+void tst_frmGestionePersonali::removalAnsweredNo()
+{
+    const QByteArray content = setFile({u"x"_s, u"u1"_s});
+    open(content);
+    select(0);
+    m_prompter->answers = {QMessageBox::No};
+    click(u"cmdRimuovi"_s);
+    QCOMPARE(m_prompter->shown.size(), 1);
+    QCOMPARE(fileBytes(), content);
+    QCOMPARE(items(m_names), QStringList(u"x"_s));
+    QCOMPARE(m_preview->navigations, QStringList(u"u1"_s));
+}
+
+void tst_frmGestionePersonali::removalWithNothingSelected()
+{
+    open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
+    select(0);
+    click(u"cmdRimuovi"_s);
+    QCOMPARE(m_prompter->shown.size(), 2);
+    // Still enabled with nothing selected: a second press does nothing at all.
+    click(u"cmdRimuovi"_s);
+    QCOMPARE(m_prompter->shown.size(), 2);
+    QCOMPARE(items(m_names), QStringList(u"y"_s));
+    QCOMPARE(fileBytes(), setFile({u"y"_s, u"u2"_s}));
+}
+
+void tst_frmGestionePersonali::nameWithoutAddress()
+{
+    open(setFile({u"a"_s, u"u1"_s, u"orphan"_s}));
+    select(1);
+    QVERIFY(m_preview->navigations.isEmpty());
+    QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
+    // An addition keeps the new address with the new name.
+    typeAndWait(u"new"_s, u"http://x/new"_s);
+    click(u"cmdAggiungi"_s);
+    QCOMPARE(fileBytes(),
+             setFile({u"a"_s, u"u1"_s, u"orphan"_s, QString(), u"new"_s, u"http://x/new"_s}));
+    select(1);
+    QVERIFY(m_preview->navigations.isEmpty());
+    select(2);
+    QCOMPARE(m_preview->navigations, QStringList(u"http://x/new"_s));
+}
+
+void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile_data()
+{
+    QTest::addColumn<bool>("removal");
+    QTest::newRow("addition") << false;
+    QTest::newRow("removal") << true;
+}
+
+void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
+{
+    QFETCH(bool, removal);
+    open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
+    // A folder where the file should be: no rewrite can succeed, even for root.
+    QVERIFY(QFile::remove(m_context.personalSetPath));
+    QVERIFY(QDir().mkdir(m_context.personalSetPath));
+
+    if (removal) {
+        select(1);
+        click(u"cmdRimuovi"_s);
+    } else {
+        typeAndWait(u"z"_s, u"http://x/z.gif"_s);
+        click(u"cmdAggiungi"_s);
+    }
+    QCOMPARE(m_prompter->shown.size(), removal ? 2 : 1);
+    QCOMPARE(m_prompter->shown.last().icon, QMessageBox::Critical);
+    QCOMPARE(m_prompter->shown.last().title, u"Norvale - Errore di Scrittura"_s);
+    QCOMPARE(items(m_names), QStringList({u"x"_s, u"y"_s}));
+    QCOMPARE(items(m_urls), QStringList({u"u1"_s, u"u2"_s}));
+    if (removal) {
+        QCOMPARE(m_names->selectedItems().value(0), m_names->item(1));
+        QVERIFY(!m_preview->navigations.contains(u"ciao"_s));
+    } else {
+        QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), u"z"_s);
+    }
+}
+
+void tst_frmGestionePersonali::charactersTheFileCannotHold_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("name") << u"Gatto \u0151"_s << u"http://x/a.gif"_s;
+    QTest::newRow("address") << u"gatto"_s << u"http://x/\u4e2d.gif"_s;
+}
+
+void tst_frmGestionePersonali::charactersTheFileCannotHold()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, url);
+    open();
+    typeAndWait(name, url);
+    click(u"cmdAggiungi"_s);
+    QCOMPARE(m_prompter->shown.size(), 1);
+    QCOMPARE(m_prompter->shown[0].icon, QMessageBox::Warning);
+    QCOMPARE(m_prompter->shown[0].title, u"Norvale - Caratteri Non Ammessi"_s);
+    QCOMPARE(m_names->count(), 0);
+    QCOMPARE(fileBytes(), missing);
+    QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), name);
+}
+
+QTEST_MAIN(tst_frmGestionePersonali)
+#include "tst_frmgestionepersonali.moc"
