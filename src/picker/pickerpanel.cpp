@@ -6,6 +6,7 @@
 #include "app/twips.h"
 #include "browser/picturebutton.h"
 #include "browser/webview.h"
+#include "help/frmichelp.h"
 #include "personal/gestionefiles.h"
 #include "picker/animatedbutton.h"
 #include "picker/catalogue.h"
@@ -360,4 +361,5 @@ void fraIconario::tmrDone_Timer()
 
 void fraIconario::cmdHelpIC_Click()
 {
+    frmICHelp::showModal(m_context);
 }

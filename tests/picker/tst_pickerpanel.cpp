@@ -12,6 +12,13 @@
 #include <QTest>
 #include <QTimer>
 
+// Whether input to w is held back by an application-modal window.
+static bool blockedByModal(QWidget *w)
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && modal != w->window() && modal->windowModality() == Qt::ApplicationModal;
+}
+
 class tst_PickerPanel : public QObject
 {
     Q_OBJECT
@@ -34,6 +41,7 @@ private slots:
     void copiesTheTag();
     void nameWithoutAddress();
     void reopeningKeepsTheWork();
+    void helpButtonOpensTheMenu();
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
@@ -326,6 +334,28 @@ void tst_PickerPanel::reopeningKeepsTheWork()
     QVERIFY(!preview()->isVisible());
     QTest::mouseClick(ok(), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/10.gif[/img]"));
+}
+
+void tst_PickerPanel::helpButtonOpensTheMenu()
+{
+    m_window->imgNavy_Click(5);
+    QString opened;
+    bool mainWindowBlocked = false;
+    QTimer watch;
+    watch.setInterval(10);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        opened = QString::fromLatin1(modal->metaObject()->className());
+        mainWindowBlocked = blockedByModal(m_window.get());
+        modal->close();
+    });
+    watch.start();
+    QTest::mouseClick(panel()->findChild<QPushButton *>(QStringLiteral("cmdHelpIC")), Qt::LeftButton);
+    QCOMPARE(opened, QStringLiteral("frmICHelp"));
+    QVERIFY(mainWindowBlocked);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 QTEST_MAIN(tst_PickerPanel)
