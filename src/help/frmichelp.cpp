@@ -15,11 +15,13 @@
 namespace {
 
 // Each window is built for one showing and gone when it closes, so the next
-// opening starts again from its design. No owner: modal to the whole program.
+// opening starts again from its design. It is modal to the whole program; its
+// opener is its parent only so that window managers stack it above the
+// opener instead of behind it.
 template<typename Window, typename... Args>
-void openModal(Args &&...args)
+void openModal(QWidget *opener, Args &&...args)
 {
-    Window window(std::forward<Args>(args)...);
+    Window window(std::forward<Args>(args)..., opener);
     window.exec();
 }
 
@@ -90,9 +92,9 @@ frmICHelp::frmICHelp(const AppContext &context, QWidget *parent)
     connect(Command5, &QPushButton::clicked, this, &frmICHelp::Command5_Click);
 }
 
-void frmICHelp::showModal(const AppContext &context)
+void frmICHelp::showModal(const AppContext &context, QWidget *opener)
 {
-    openModal<frmICHelp>(context);
+    openModal<frmICHelp>(opener, context);
 }
 
 void frmICHelp::showEvent(QShowEvent *event)
@@ -112,22 +114,22 @@ QPushButton *frmICHelp::button(const QString &name, const QString &text, const Q
 
 void frmICHelp::Command1_Click()
 {
-    openModal<frmHowDoesItWork>();
+    openModal<frmHowDoesItWork>(this);
 }
 
 void frmICHelp::Command2_Click()
 {
-    openModal<frmHowToGetImgInfo>();
+    openModal<frmHowToGetImgInfo>(this);
 }
 
 void frmICHelp::Command3_Click()
 {
-    openModal<frmErrorsInPersonalSet>();
+    openModal<frmErrorsInPersonalSet>(this);
 }
 
 void frmICHelp::Command4_Click()
 {
-    openModal<frmGestionePersonali>(m_context);
+    openModal<frmGestionePersonali>(this, m_context);
 }
 
 void frmICHelp::Command5_Click()

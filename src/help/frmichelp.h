@@ -18,9 +18,9 @@ class frmICHelp final : public QDialog
 public:
     explicit frmICHelp(const AppContext &context, QWidget *parent = nullptr);
 
-    // Builds the menu, shows it modally to the whole program and returns when
-    // the user has closed it; the menu is gone by then.
-    static void showModal(const AppContext &context);
+    // Builds the menu, shows it over opener, modally to the whole program,
+    // and returns when the user has closed it; the menu is gone by then.
+    static void showModal(const AppContext &context, QWidget *opener = nullptr);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -361,5 +361,5 @@ void fraIconario::tmrDone_Timer()
 
 void fraIconario::cmdHelpIC_Click()
 {
-    frmICHelp::showModal(m_context);
+    frmICHelp::showModal(m_context, window());
 }

@@ -127,7 +127,8 @@ void tst_frmICHelp::buttonOpensItsWindowModally()
     QPointer<QDialog> opened;
     whenModal(window, [&](QDialog *dialog) {
         opened = dialog;
-        QCOMPARE(dialog->parentWidget(), nullptr);
+        QVERIFY(dialog->isWindow());
+        QCOMPARE(dialog->parentWidget(), &menu); // stacked over the menu
         QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
         // The menu ignores the pointer meanwhile: its close button does nothing.
         QTest::mouseClick(menu.windowHandle(), Qt::LeftButton, {}, centreOf(close));
