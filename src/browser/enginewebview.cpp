@@ -9,20 +9,34 @@
 
 EngineWebView::EngineWebView(Role role, QWidget *parent)
     : WebView(parent)
-    , m_view(new QWebEngineView(this))
-    , m_page(new WebPage(profileFor(role), role == Role::Preview, m_view))
-    , m_preview(role == Role::Preview)
+    , m_role(role)
 {
-    m_view->setPage(m_page);
+    // Blank like an empty page until the engine is needed.
+    setAutoFillBackground(true);
+    QPalette blank = palette();
+    blank.setColor(QPalette::Window, Qt::white);
+    setPalette(blank);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+}
+
+QWebEngineView *EngineWebView::engine()
+{
+    // The engine's view and page are made at the first navigation: a preview
+    // that is never used costs neither start-up time nor memory.
+    if (m_view)
+        return m_view;
+    m_view = new QWebEngineView(this);
+    m_page = new WebPage(profileFor(m_role), m_role == Role::Preview, m_view);
+    m_view->setPage(m_page);
+    layout()->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, &EngineWebView::onLoadStarted);
     connect(m_page, &QWebEnginePage::loadProgress, this, &EngineWebView::onLoadProgress);
     connect(m_page, &QWebEnginePage::loadFinished, this, &EngineWebView::onLoadFinished);
     connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
+    return m_view;
 }
 
 EngineWebView::~EngineWebView()
@@ -54,43 +68,47 @@ void EngineWebView::Navigate(const QString &address)
     // still leaves what was shown, for an empty page; so does a local file
     // in a preview, which shows only images from the web.
     const QUrl url(address);
-    const bool refused = !url.isValid() || url.isRelative() || (m_preview && url.isLocalFile());
-    m_view->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
+    const bool refused = !url.isValid() || url.isRelative() || (m_role == Role::Preview && url.isLocalFile());
+    engine()->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
 }
 
 void EngineWebView::GoBack()
 {
-    m_view->back();
+    if (m_view)
+        m_view->back();
 }
 
 void EngineWebView::GoForward()
 {
-    m_view->forward();
+    if (m_view)
+        m_view->forward();
 }
 
 void EngineWebView::Refresh()
 {
-    m_view->reload();
+    if (m_view)
+        m_view->reload();
 }
 
 void EngineWebView::Stop()
 {
-    m_view->stop();
+    if (m_view)
+        m_view->stop();
 }
 
 QString EngineWebView::LocationName() const
 {
-    return m_page->title();
+    return m_page ? m_page->title() : QString();
 }
 
 QString EngineWebView::LocationURL() const
 {
-    return m_page->url().toString();
+    return m_page ? m_page->url().toString() : QString();
 }
 
 qint64 EngineWebView::rendererProcessId() const
 {
-    return m_page->renderProcessPid();
+    return m_page ? m_page->renderProcessPid() : 0;
 }
 
 void EngineWebView::onLoadStarted()

@@ -31,6 +31,7 @@ public:
 
 private:
     static QWebEngineProfile *profileFor(Role role);
+    QWebEngineView *engine();
     void onLoadStarted();
     void onLoadProgress(int percent);
     void onLoadFinished(bool ok);
@@ -38,6 +39,6 @@ private:
 
     QWebEngineView *m_view = nullptr;
     WebPage *m_page = nullptr;
-    bool m_preview = false;
+    Role m_role;
     bool m_loading = false;
 };
