@@ -77,9 +77,15 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
 
     Form_Load();
 
-    // The first ticks come once the load step has returned.
+    // The first ticks come once the load step has returned: as soon as the
+    // event loop runs, so the view is laid out before the window is drawn
+    // at its old size; then every 100 ms.
     m_tmrBusy->start();
     m_tmrWBSizer->start();
+    QTimer::singleShot(0, this, [this] {
+        tmrBusy_Timer();
+        tmrWBSizer_Timer();
+    });
 }
 
 frmVelmora::~frmVelmora() = default;

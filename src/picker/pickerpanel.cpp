@@ -53,7 +53,7 @@ fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWid
 
     m_tmrMoveFrame = Controls::intervalTimer(this, QStringLiteral("tmrMoveFrame"), 2);
     m_tmrMoveFrame->setTimerType(Qt::PreciseTimer);
-    connect(m_tmrMoveFrame, &QTimer::timeout, this, &fraIconario::tmrMoveFrame_Timer);
+    connect(m_tmrMoveFrame, &QTimer::timeout, this, &fraIconario::slideTimerFired);
     m_tmrEmoBusy = Controls::intervalTimer(this, QStringLiteral("tmrEmoBusy"), 100);
     connect(m_tmrEmoBusy, &QTimer::timeout, this, &fraIconario::tmrEmoBusy_Timer);
     m_tmrEmoBusy->start();
@@ -200,7 +200,21 @@ void fraIconario::openSequence()
     setHeightTwips(startHeight);
     show();
     raise();
+    m_slideTicks = 0;
+    m_slideClock.start();
     m_tmrMoveFrame->start();
+}
+
+void fraIconario::slideTimerFired()
+{
+    // When drawing the window takes longer than a tick (no graphics card),
+    // the ticks missed meanwhile are caught up, so the slide keeps its pace
+    // instead of dragging on.
+    const qint64 due = m_slideClock.elapsed() / m_tmrMoveFrame->interval();
+    do {
+        tmrMoveFrame_Timer();
+        ++m_slideTicks;
+    } while (m_slideTicks < due && m_tmrMoveFrame->isActive());
 }
 
 void fraIconario::tmrMoveFrame_Timer()

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/mainwindowstate.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QList>
 
@@ -51,6 +52,7 @@ public:
 private:
     void buildControls();
     void setHeightTwips(qint32 height);
+    void slideTimerFired();
     void fillFromCatalogue(int set);
     void CaricaSetIconario();
     void CaricaSetPtoInformatico();
@@ -66,6 +68,8 @@ private:
     // Kept in twips: read back from snapped pixels, the height could step
     // past its end without ever equalling it.
     qint32 m_heightTwips = openHeight;
+    QElapsedTimer m_slideClock;
+    qint64 m_slideTicks = 0;
     qint16 m_SetScelto = 0;
     QString m_CartellaSet;
     QString m_TagsEmo;

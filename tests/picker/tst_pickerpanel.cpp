@@ -4,6 +4,7 @@
 #include "testcontext.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -28,6 +29,7 @@ private slots:
     void cleanup();
 
     void opensWithASlide();
+    void slideCatchesUpLateTicks();
     void secondPressDoesNothing();
     void closeAndReopen();
     void closeDuringTheSlide();
@@ -110,6 +112,21 @@ void tst_PickerPanel::opensWithASlide()
     QCOMPARE(panel()->height(), 426);
     QCOMPARE(m_window->state().WBLeft, 3150);
     QTRY_COMPARE(m_window->WB()->leftTwips(), 3150.0);
+}
+
+void tst_PickerPanel::slideCatchesUpLateTicks()
+{
+    m_window->imgNavy_Click(5);
+    // The program is held up for 50 ms, as a slow screen would hold it.
+    QElapsedTimer held;
+    held.start();
+    while (held.elapsed() < 50)
+        ;
+    // One late tick makes up for the 25 missed.
+    QCoreApplication::processEvents();
+    QVERIFY2(panel()->heightTwips() >= 90 + 25 * 100, qPrintable(QString::number(panel()->heightTwips())));
+    QTRY_VERIFY(!slide()->isActive());
+    QCOMPARE(panel()->heightTwips(), 6390);
 }
 
 void tst_PickerPanel::secondPressDoesNothing()
