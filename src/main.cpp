@@ -1,4 +1,5 @@
 #include "app/appcontext.h"
+#include "app/composition.h"
 #include "app/frmvelmora.h"
 #include "app/singleinstance.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     if (!instance.claim())
         return 0;
 
+    Composition::choose();
     const AppContext context = AppContext::forProgram();
     frmVelmora window(context);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {

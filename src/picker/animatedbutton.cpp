@@ -59,9 +59,21 @@ void AnimatedButton::hideEvent(QHideEvent *event)
     updateAnimation();
 }
 
+void AnimatedButton::enterEvent(QEnterEvent *event)
+{
+    QPushButton::enterEvent(event);
+    updateAnimation();
+}
+
+void AnimatedButton::leaveEvent(QEvent *event)
+{
+    QPushButton::leaveEvent(event);
+    updateAnimation();
+}
+
 void AnimatedButton::updateAnimation()
 {
-    const bool animate = isEnabled() && isVisible();
+    const bool animate = isEnabled() && isVisible() && underMouse();
     if (animate && m_movie->state() == QMovie::NotRunning)
         m_movie->start();
     else if (m_movie->state() != QMovie::NotRunning)

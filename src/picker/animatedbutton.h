@@ -5,8 +5,8 @@
 class QMovie;
 
 // A push button showing an animated picture behind its caption. The picture
-// moves only while the button can be pressed, so an idle window does not
-// repaint ten times a second for nothing.
+// moves while the pointer is over the button and it can be pressed; an idle
+// window stays still instead of redrawing itself ten times a second.
 class AnimatedButton final : public QPushButton
 {
     Q_OBJECT
@@ -22,6 +22,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void updateAnimation();

@@ -1,4 +1,5 @@
 #include "app/frmvelmora.h"
+#include "picker/animatedbutton.h"
 #include "picker/catalogue.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMovie>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -44,6 +46,7 @@ private slots:
     void nameWithoutAddress();
     void reopeningKeepsTheWork();
     void helpButtonOpensTheMenu();
+    void okPictureMovesOnlyUnderThePointer();
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
@@ -373,6 +376,28 @@ void tst_PickerPanel::helpButtonOpensTheMenu()
     QCOMPARE(opened, QStringLiteral("frmICHelp"));
     QVERIFY(mainWindowBlocked);
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void tst_PickerPanel::okPictureMovesOnlyUnderThePointer()
+{
+    m_window->imgNavy_Click(5);
+    QTRY_VERIFY(!slide()->isActive());
+    auto *button = static_cast<AnimatedButton *>(ok());
+    auto moving = [button] { return button->movie()->state() == QMovie::Running; };
+    auto pointAt = [this](QWidget *w) {
+        QTest::mouseMove(m_window->windowHandle(), w->mapTo(m_window.get(), w->rect().center()));
+    };
+
+    pointAt(button);
+    QVERIFY(!moving()); // disabled
+    pointAt(list("lstEmo"));
+    choose(3);
+    select(0);
+    QVERIFY(!moving()); // enabled, but the pointer is elsewhere
+    pointAt(button);
+    QTRY_VERIFY(moving());
+    pointAt(list("lstEmo"));
+    QTRY_VERIFY(!moving());
 }
 
 QTEST_MAIN(tst_PickerPanel)
