@@ -5,6 +5,7 @@ bench/soak.sh inside Xvfb with a window manager; not meant to be run alone.
 
     measure.py all  --build DIR --out DIR [--runs N]
     measure.py soak --build DIR --out DIR [--seconds S]
+    measure.py diagnose --build DIR --out DIR [--runs N] [--startup-only]
 
 Every program gets the same loopback forum page through --proxy-server, a
 fresh home folder (and Chromium a fresh --user-data-dir) each run. Process
@@ -113,6 +114,23 @@ def pss_kib(pids):
     return total
 
 
+def pss_by_process(pids):
+    """[(pid, what it is, PSS KiB)], to see which process grows."""
+    rows = []
+    for pid in pids:
+        cmd = _cmdline(pid).split()
+        kind = next((a[len("--type="):] for a in cmd if a.startswith("--type=")), "main")
+        sub = next((a[len("--utility-sub-type="):] for a in cmd if a.startswith("--utility-sub-type=")), "")
+        if kind == "zygote":
+            # Renderers are forked from a zygote and keep its command line.
+            parent = _stat(pid)
+            if parent and "--type=zygote" in _cmdline(parent[0]):
+                kind = "renderer (forked from the zygote)"
+        rows.append((pid, os.path.basename(cmd[0]) if cmd else "?", kind + (":" + sub if sub else ""),
+                     pss_kib([pid])))
+    return rows
+
+
 def cpu_snapshot(pids):
     """{pid: (starttime, ticks, runtime ns of its live threads)}."""
     snap = {}
@@ -154,15 +172,19 @@ def cpu_between(before, after):
 class Program:
     """One run of one program, in a folder of its own that is its home."""
 
-    def __init__(self, kind, cfg, proxy):
+    def __init__(self, kind, cfg, proxy, variant=None, extra_env=None):
         self.kind = kind
         self.cfg = cfg
         self.proxy = proxy
+        self.variant = variant  # a velmora_bench start-up variant, for diagnosis
+        self.extra_env = extra_env or {}
         self.folder = tempfile.mkdtemp(prefix="run-%s-" % kind, dir=cfg.scratch)
         self.process = None
         self.t0 = None
 
     def argv(self):
+        if self.variant:
+            return [os.path.join(self.cfg.build, "bench", "velmora_bench"), "startup", self.variant]
         if self.kind == "velmora":
             return [os.path.join(self.cfg.build, "src", "velmora")]
         if self.kind == "bare":
@@ -170,7 +192,6 @@ class Program:
         return (["chromium"] + CHROMIUM_FLAGS
                 + ["--user-data-dir=" + os.path.join(self.folder, "profile"),
                    "--proxy-server=" + self.proxy.url,
-                   # An Italian user's browser: no offer to translate the page.
                    "--lang=it",
                    "--window-position=0,0", "--window-size=%d,%d" % WINDOW,
                    "--app=" + HOME_URL])
@@ -183,6 +204,10 @@ class Program:
         if self.kind != "chromium":
             env.update(QTWEBENGINE_DISABLE_SANDBOX="1",
                        QTWEBENGINE_CHROMIUM_FLAGS="--proxy-server=%s %s" % (self.proxy.url, QTWEBENGINE_FLAGS))
+        if self.kind == "chromium":
+            # An Italian user's browser: no offer to translate the page.
+            env.update(LANGUAGE="it", LANG="it_IT.UTF-8")
+        env.update(self.extra_env)
         return env
 
     def start(self):
@@ -301,61 +326,71 @@ def open_picker_with_preview(program, window, set_index=3, row=0):
 
 # --------------------------------------------------------------- benchmarks
 
-def one_round(kind, cfg, proxy, results, shots):
-    program = Program(kind, cfg, proxy)
+def one_round(kind, cfg, proxy, results, shots, extra_env=None, label=None):
+    program = Program(kind, cfg, proxy, extra_env=extra_env)
+    kind_label = label or kind
     try:
         park_pointer()
         program.start()
-        results.setdefault(kind + ".startup_ms", []).append(1000 * program.wait_loaded())
+        results.setdefault(kind_label + ".startup_ms", []).append(1000 * program.wait_loaded())
         sleep_until(program.loaded + 3)
-        results.setdefault(kind + ".pss_mib", []).append(program.pss_mib())
-        results.setdefault(kind + ".procs", []).append(len(program.pids()))
+        results.setdefault(kind_label + ".pss_mib", []).append(program.pss_mib())
+        results.setdefault(kind_label + ".procs", []).append(len(program.pids()))
         ticks, runtime = program.idle_cpu_percent(10)
-        results.setdefault(kind + ".idle_cpu", []).append(ticks)
-        results.setdefault(kind + ".idle_cpu_runtime", []).append(runtime)
+        results.setdefault(kind_label + ".idle_cpu", []).append(ticks)
+        results.setdefault(kind_label + ".idle_cpu_runtime", []).append(runtime)
         if kind == "velmora":
             window = velmora_window(program.process.pid)
             open_picker_with_preview(program, window)
             park_pointer()
             shown = time.monotonic()
             sleep_until(shown + 3)
-            results.setdefault("picker.pss_mib", []).append(program.pss_mib())
-            results.setdefault("picker.procs", []).append(len(program.pids()))
+            results.setdefault(kind_label + "+picker.pss_mib", []).append(program.pss_mib())
+            results.setdefault(kind_label + "+picker.procs", []).append(len(program.pids()))
             if shots:
                 screenshot(os.path.join(cfg.out, "velmora-picker.png"))
             ticks, runtime = program.idle_cpu_percent(10)
-            results.setdefault("picker.idle_cpu", []).append(ticks)
-            results.setdefault("picker.idle_cpu_runtime", []).append(runtime)
+            results.setdefault(kind_label + "+picker.idle_cpu", []).append(ticks)
+            results.setdefault(kind_label + "+picker.idle_cpu_runtime", []).append(runtime)
         elif shots:
-            screenshot(os.path.join(cfg.out, "%s.png" % kind))
+            screenshot(os.path.join(cfg.out, "%s.png" % kind_label))
     finally:
         program.stop()
 
 
-def in_process(cfg, proxy, results):
+def bench_program(cfg, proxy, args, extra_env=None):
+    """Runs velmora_bench with args; its JSON lines, by name."""
     folder = tempfile.mkdtemp(prefix="run-inproc-", dir=cfg.scratch)
     runtime = os.path.join(folder, "run")
     os.makedirs(runtime, mode=0o700)
     env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
     env.update(HOME=folder, XDG_RUNTIME_DIR=runtime, QTWEBENGINE_DISABLE_SANDBOX="1",
                QTWEBENGINE_CHROMIUM_FLAGS="--proxy-server=%s %s" % (proxy.url, QTWEBENGINE_FLAGS))
+    env.update(extra_env or {})
     exe = os.path.join(cfg.build, "bench", "velmora_bench")
+    items = {}
+    try:
+        park_pointer()
+        done = subprocess.run([exe] + args, env=env, capture_output=True,
+                              text=True, timeout=600, stdin=subprocess.DEVNULL)
+        if done.returncode != 0:
+            raise RuntimeError("velmora_bench %s failed: %s" % (args[0], done.stderr[-2000:]))
+        for line in done.stdout.splitlines():
+            if line.startswith("{"):
+                item = json.loads(line)
+                items[item["name"]] = item
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    return items
+
+
+def in_process(cfg, proxy, results, extra_env=None, prefix="inproc."):
     # The file lives in the build folder, as Personali.ic2 lives beside the
     # program: on a real disk, not in a memory file system.
     data = os.path.join(cfg.build, "bench-data")
-    try:
-        for args in (["slide"], ["personal", "--dir", data]):
-            park_pointer()
-            done = subprocess.run([exe] + args + ["--runs", str(cfg.runs)], env=env, capture_output=True,
-                                  text=True, timeout=600, stdin=subprocess.DEVNULL)
-            if done.returncode != 0:
-                raise RuntimeError("velmora_bench %s failed: %s" % (args[0], done.stderr[-2000:]))
-            for line in done.stdout.splitlines():
-                if line.startswith("{"):
-                    item = json.loads(line)
-                    results["inproc." + item["name"]] = item
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
+    for args in (["slide"], ["personal", "--dir", data]):
+        for name, item in bench_program(cfg, proxy, args + ["--runs", str(cfg.runs)], extra_env).items():
+            results[prefix + name] = item
 
 
 def med(results, key):
@@ -369,10 +404,10 @@ def verdict(ok):
 def table(results, runs):
     v, c, b = (med(results, k + ".startup_ms") for k in ("velmora", "chromium", "bare"))
     pv, pc, pb = (med(results, k + ".pss_mib") for k in ("velmora", "chromium", "bare"))
-    pp = med(results, "picker.pss_mib")
+    pp = med(results, "velmora+picker.pss_mib")
     iv, ic, ib = (med(results, k + ".idle_cpu") for k in ("velmora", "chromium", "bare"))
     ivr, icr, ibr = (med(results, k + ".idle_cpu_runtime") for k in ("velmora", "chromium", "bare"))
-    ip, ipr = med(results, "picker.idle_cpu"), med(results, "picker.idle_cpu_runtime")
+    ip, ipr = med(results, "velmora+picker.idle_cpu"), med(results, "velmora+picker.idle_cpu_runtime")
     ip_ = results["inproc.slide"]
     r, w = results["inproc.personal_read"], results["inproc.personal_rewrite"]
     f, bi, ba = (results["inproc." + k] for k in ("personal_fill", "builtin_choose", "builtin_after_personal"))
@@ -432,6 +467,85 @@ def run_all(cfg):
     print(text)
 
 
+# ---------------------------------------------------------------- diagnosis
+
+SOFTWARE_QUICK = {"QT_QUICK_BACKEND": "software"}
+VARIANTS = ["program", "bare", "bare+persistent", "bare+preview", "bare+persistent+preview"]
+
+
+def run_diagnose(cfg):
+    """Looks for the causes of misses; figures beside the main table's, not
+    in it. Writes diagnosis.json and prints a summary."""
+    results = {}
+    with ForumProxy() as proxy:
+        # Which of velmora's engine choices costs start-up time and memory.
+        for n in range(cfg.runs + 1):
+            print("start-up variants, round %d of %d" % (n, cfg.runs), file=sys.stderr, flush=True)
+            for variant in VARIANTS:
+                program = Program("bench", cfg, proxy, variant=variant)
+                try:
+                    program.start()
+                    ms = 1000 * program.wait_loaded()
+                    sleep_until(program.loaded + 3)
+                    if n:
+                        with open(os.path.join(program.folder, "output.log"), errors="replace") as f:
+                            for line in f:
+                                if line.startswith('{"name": "phases"'):
+                                    phases = json.loads(line)
+                                    for phase in ("application", "built", "shown"):
+                                        results.setdefault("variant:%s.%s_ms" % (variant, phase), []).append(
+                                            phases[phase] - 1000 * program.t0)
+                    if n:  # round 0 warms up
+                        results.setdefault("variant:%s.startup_ms" % variant, []).append(ms)
+                        results.setdefault("variant:%s.pss_mib" % variant, []).append(program.pss_mib())
+                finally:
+                    program.stop()
+        if not cfg.startup_only:
+            # What the event loop does while velmora sits idle.
+            print("idle events", file=sys.stderr, flush=True)
+            results["idle_closed"] = bench_program(cfg, proxy, ["idle"])["idle_events"]
+            results["idle_open"] = bench_program(cfg, proxy, ["idle", "--open"])["idle_events"]
+            results["idle_open_software"] = bench_program(cfg, proxy, ["idle", "--open"],
+                                                          SOFTWARE_QUICK)["idle_events"]
+            # The same program with the Qt Quick scene graph in software, so
+            # windows holding a web view are flushed without OpenGL.
+            print("software scene graph", file=sys.stderr, flush=True)
+            in_process(cfg, proxy, results, SOFTWARE_QUICK, prefix="software.")
+            for n in range(cfg.runs):
+                one_round("velmora", cfg, proxy, results, False, SOFTWARE_QUICK, label="software-velmora")
+    with open(os.path.join(cfg.out, "diagnosis.json"), "w") as f:
+        json.dump(results, f, indent=1)
+    lines = ["| Diagnosis | median of %d |" % cfg.runs, "|---|---|"]
+    for variant in VARIANTS:
+        lines.append("| start-up `%s` | load at %.0f ms (application made at %.0f, window built at %.0f, "
+                     "shown at %.0f), PSS %.1f MiB |" % (
+                         variant, med(results, "variant:%s.startup_ms" % variant),
+                         med(results, "variant:%s.application_ms" % variant),
+                         med(results, "variant:%s.built_ms" % variant),
+                         med(results, "variant:%s.shown_ms" % variant),
+                         med(results, "variant:%s.pss_mib" % variant)))
+    if cfg.startup_only:
+        keys = ()
+    else:
+        keys = ("idle_closed", "idle_open", "idle_open_software")
+    for key in keys:
+        item = results[key]
+        lines.append("| %s: update requests in 10 s | %d; paints %s; timers %s; handler µs %s |" % (
+            key, item["update_requests"], json.dumps(item["paints"], ensure_ascii=False),
+            json.dumps(item["timers"], ensure_ascii=False), json.dumps(item["handler_us"])))
+    for name in () if cfg.startup_only else ("slide", "personal_read", "personal_rewrite", "personal_fill", "builtin_choose",
+                 "builtin_after_personal"):
+        lines.append("| software scene graph: %s | %.2f ms |" % (name, results["software." + name]["median"]))
+    for key in () if cfg.startup_only else ("startup_ms", "pss_mib", "idle_cpu", "+picker.pss_mib",
+                                            "+picker.idle_cpu"):
+        lines.append("| software scene graph: velmora %s | %.2f |" % (key, med(results, "software-velmora" + (
+            key if key.startswith("+") else "." + key))))
+    text = "\n".join(lines)
+    with open(os.path.join(cfg.out, "diagnosis.md"), "w") as f:
+        f.write(text + "\n")
+    print(text)
+
+
 # --------------------------------------------------------------------- soak
 
 def run_soak(cfg):
@@ -450,6 +564,7 @@ def run_soak(cfg):
             t_start = time.monotonic()
             cycles = copies = copies_checked = 0
             baseline = None
+            per_cycle = []  # PSS after each cycle, the panel closed
             next_sample = t_start
             while time.monotonic() - t_start < cfg.seconds:
                 set_index, row = cycles % 4, (cycles // 4) % 3
@@ -472,14 +587,23 @@ def run_soak(cfg):
                     # After one whole cycle every piece has been made once.
                     time.sleep(3)
                     baseline = program.pss_mib()
-                    report["pss_start_mib"] = baseline
+                    report["pss_first_cycle_mib"] = baseline
+                    report["start_by_process"] = pss_by_process(program.pids())
+                per_cycle.append(program.pss_mib())
                 if time.monotonic() >= next_sample:
-                    sample = (round(time.monotonic() - t_start), cycles, round(program.pss_mib(), 1))
+                    sample = (round(time.monotonic() - t_start), cycles, round(per_cycle[-1], 1))
                     report["samples"].append(sample)
                     print("soak: %4d s, %4d cycles, PSS %.1f MiB" % sample, file=sys.stderr, flush=True)
                     next_sample += 60
             time.sleep(3)
-            report["pss_end_mib"] = program.pss_mib()
+            report["pss_last_mib"] = program.pss_mib()
+            report["end_by_process"] = pss_by_process(program.pids())
+            # One reading moves by tens of MiB as Chromium frees and takes
+            # back memory; the start and the end are each the median of ten
+            # cycles: the ten after the first, and the last ten.
+            report["per_cycle_mib"] = [round(x, 1) for x in per_cycle]
+            report["pss_start_mib"] = statistics.median(per_cycle[1:11])
+            report["pss_end_mib"] = statistics.median(per_cycle[-10:])
             report.update(seconds=round(time.monotonic() - t_start), cycles=cycles, copies=copies,
                           copies_checked=copies_checked, processes=len(program.pids()))
             screenshot(os.path.join(cfg.out, "soak-end.png"))
@@ -489,9 +613,14 @@ def run_soak(cfg):
     report["growth_mib"] = growth
     with open(os.path.join(cfg.out, "soak.json"), "w") as f:
         json.dump(report, f, indent=1)
+    start = {r[0]: r for r in report["start_by_process"]}
+    for pid, name, kind, kib in report["end_by_process"]:
+        was = start.get(pid, (0, 0, 0, 0))[3]
+        print("soak: pid %d %s %s: %.1f -> %.1f MiB" % (pid, name, kind, was / 1024, kib / 1024), file=sys.stderr)
     print("| Soak | velmora | Target | Verdict |\n|---|---|---|---|")
     print("| %d s, %d open/choose/copy/close cycles (%d copies, %d checked on the clipboard) | "
-          "PSS %.1f → %.1f MiB, growth %+.1f MiB (%.1f MiB just after load) | growth ≤ 5 MB | %s |"
+          "PSS %.1f → %.1f MiB (medians of ten cycles), growth %+.1f MiB; %.1f MiB just after load | "
+          "growth ≤ 5 MB | %s |"
           % (report["seconds"], report["cycles"], report["copies"], report["copies_checked"],
              report["pss_start_mib"], report["pss_end_mib"], growth, report["pss_after_load_mib"],
              verdict(growth * 1.048576 <= 5)))
@@ -499,12 +628,13 @@ def run_soak(cfg):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("what", choices=["all", "soak"])
+    parser.add_argument("what", choices=["all", "soak", "diagnose"])
     parser.add_argument("--build", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--seconds", type=int, default=600)
     parser.add_argument("--check-clipboard", action="store_true")
+    parser.add_argument("--startup-only", action="store_true", help="diagnose: the start-up variants alone")
     cfg = parser.parse_args()
     cfg.build = os.path.abspath(cfg.build)
     cfg.out = os.path.abspath(cfg.out)
@@ -515,6 +645,8 @@ def main():
     try:
         if cfg.what == "all":
             run_all(cfg)
+        elif cfg.what == "diagnose":
+            run_diagnose(cfg)
         else:
             run_soak(cfg)
     finally:

@@ -6,6 +6,12 @@
 //     velmora_bench personal [--runs N] --dir FOLDER
 //
 // Prints one JSON object per line: {"name", "unit", "median", "runs", ...}.
+//
+// Two more modes look for causes rather than give figures:
+//     velmora_bench idle [--open]   what the event loop does over 10 s idle
+//     velmora_bench startup VARIANT the program, or a bare view with one of
+//                                   its choices added, left running for a
+//                                   driver to time (see measure.py diagnose)
 // Run it on a display (Xvfb with a window manager) and with the forum's host
 // pointed at a loopback server, as bench/run.sh does.
 
@@ -21,12 +27,17 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
 #include <QListWidget>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -297,11 +308,159 @@ int personal(int runs, const QString &folder)
     return 0;
 }
 
+// Counts what the event loop delivers: paints by widget, timer ticks by
+// timer, window update requests.
+class EventCount final : public QObject
+{
+public:
+    QHash<QString, int> paints;
+    QHash<QString, int> timers;
+    int updateRequests = 0;
+
+    static QString describe(const QObject *o)
+    {
+        QString text;
+        for (int depth = 0; o && depth < 3; ++depth, o = o->parent()) {
+            if (!text.isEmpty())
+                text += QStringLiteral(" < ");
+            text += QString::fromLatin1(o->metaObject()->className());
+            if (!o->objectName().isEmpty())
+                text += QStringLiteral("(") + o->objectName() + QStringLiteral(")");
+            if (!o->objectName().isEmpty() && depth > 0)
+                break;
+        }
+        return text;
+    }
+
+protected:
+    bool eventFilter(QObject *receiver, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Paint:
+            ++paints[describe(receiver)];
+            break;
+        case QEvent::Timer:
+            ++timers[describe(receiver)];
+            break;
+        case QEvent::UpdateRequest:
+            ++updateRequests;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+void printCounts(const char *name, const QHash<QString, int> &counts)
+{
+    std::printf(", \"%s\": {", name);
+    bool first = true;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it, first = false)
+        std::printf("%s\"%s\": %d", first ? "" : ", ", qPrintable(it.key()), it.value());
+    std::printf("}");
+}
+
+// Microseconds a call of a timer's handler takes, paints it causes aside.
+double handlerUs(const std::function<void()> &handler)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        handler();
+        runs.push_back(double(clock.nsecsElapsed()) / 1e3);
+    }
+    return median(runs);
+}
+
+int idle(bool open)
+{
+    Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
+    fraIconario *picker = program.picker();
+    if (open) {
+        program.openPicker();
+        picker->optEmo_Click(3);
+        picker->findChild<QListWidget *>(QStringLiteral("lstEmo"))->setCurrentRow(0);
+        waitMs(3000);
+    }
+    EventCount count;
+    QCoreApplication::instance()->installEventFilter(&count);
+    waitMs(10000);
+    QCoreApplication::instance()->removeEventFilter(&count);
+    std::printf("{\"name\": \"idle_events\", \"picker_open\": %s, \"seconds\": 10, \"update_requests\": %d",
+                open ? "true" : "false", count.updateRequests);
+    printCounts("paints", count.paints);
+    printCounts("timers", count.timers);
+    frmVelmora *window = program.window;
+    std::printf(", \"handler_us\": {\"tmrBusy\": %.1f, \"tmrWBSizer\": %.1f, \"tmrEmoBusy\": %.1f}}\n",
+                handlerUs([window] { window->tmrBusy_Timer(); }),
+                handlerUs([window] { window->tmrWBSizer_Timer(); }),
+                handlerUs([picker] { picker->tmrEmoBusy_Timer(); }));
+    std::fflush(stdout);
+    return 0;
+}
+
+// A bare view on the forum, with none, one or both of the program's engine
+// choices: the forum in a named profile kept on disk, and a second view in
+// an in-memory profile (the picker's preview) made at start.
+//
+// Prints when (monotonic clock, ms) the application, the window and its
+// showing were done, for the driver to set beside the start and the load.
+qint64 applicationMade = 0;
+
+// The clock Python's time.monotonic() reads.
+qint64 monotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void printPhases(qint64 built, qint64 shown)
+{
+    std::printf("{\"name\": \"phases\", \"application\": %lld, \"built\": %lld, \"shown\": %lld}\n",
+                applicationMade, built, shown);
+    std::fflush(stdout);
+}
+
+int startupVariant(const QString &variant)
+{
+    if (variant == QStringLiteral("program")) {
+        const AppContext context = AppContext::forProgram();
+        frmVelmora window(context);
+        const qint64 built = monotonicMs();
+        window.show();
+        printPhases(built, monotonicMs());
+        return QApplication::exec();
+    }
+    const bool persistent = variant.contains(QStringLiteral("persistent"));
+    const bool preview = variant.contains(QStringLiteral("preview"));
+    QWebEngineView view;
+    // Profiles outlive the views' pages: they go with the application.
+    QObject *app = QCoreApplication::instance();
+    if (persistent)
+        view.setPage(new QWebEnginePage(new QWebEngineProfile(QStringLiteral("velmora"), app), &view));
+    view.resize(1024, 741);
+    view.load(QUrl(QStringLiteral("http://www.velmora.it/forum/")));
+    const qint64 built = monotonicMs();
+    view.show();
+    if (preview) {
+        auto *second = new QWebEngineView(&view);
+        second->setPage(new QWebEnginePage(new QWebEngineProfile(app), second));
+        second->setGeometry(7, 258, 135, 127);
+        second->show();
+    }
+    printPhases(built, monotonicMs());
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    applicationMade = monotonicMs();
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Norvale"));
 
@@ -312,10 +471,15 @@ int main(int argc, char *argv[])
     const int dirAt = int(args.indexOf(QStringLiteral("--dir")));
     const QString dir = dirAt > 0 ? args.value(dirAt + 1) : QString();
 
+    if (mode == QStringLiteral("idle"))
+        return idle(args.contains(QStringLiteral("--open")));
+    if (mode == QStringLiteral("startup"))
+        return startupVariant(args.value(2));
     if (mode == QStringLiteral("slide"))
         return slide(runs);
     if (mode == QStringLiteral("personal") && !dir.isEmpty())
         return personal(runs, dir);
-    std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER\n");
+    std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
+                         " | idle [--open] | startup program|bare[+persistent][+preview]\n");
     return 2;
 }
