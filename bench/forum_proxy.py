@@ -3,20 +3,34 @@
 
 Browsers started with --proxy-server=http://127.0.0.1:PORT send their
 requests for http://www.velmora.it/... here unchanged; this server answers
-them from memory. Only loopback is ever used.
+them from memory. Only loopback is ever used: requests for any other host
+get 404 and tunnels (CONNECT) are refused, so nothing leaves the machine.
+
+The home page reports its own `load` event: its onload handler requests
+/forum/__loaded, and the time that request arrives is recorded (on the
+system-wide monotonic clock, so a driver in another process can compare it
+with the time it started a browser). Every program measured gets this same
+page.
 
     forum_proxy.py [--port N] [--log FILE]
+
+With --log every request is appended to FILE as
+"<monotonic seconds> <path> <user agent>". Benchmarks import the module and
+use ForumProxy instead, which keeps the same records in memory.
 """
 import argparse
 import http.server
-import os
 import pathlib
 import socketserver
 import sys
+import threading
+import time
 import urllib.parse
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 GIF = (ROOT / "resources" / "ok.gif").read_bytes()
+FORUM_HOST = "www.velmora.it"
+BEACON = "/forum/__loaded"
 
 HOME = """<!DOCTYPE html>
 <html lang="it"><head><meta charset="utf-8"><title>Velmora Forum - Indice</title>
@@ -27,7 +41,16 @@ table { border-collapse: collapse; margin: 20px 24px; width: calc(100% - 48px); 
 th { background: #0000c0; color: white; text-align: left; padding: 8px; }
 td { border-bottom: 1px solid #ddd; padding: 8px; }
 a { color: #0000c0; }
-</style></head>
+</style>
+<script>
+// Tells the server when this page's load event came, and how long after
+// the navigation started (performance.now()).
+addEventListener("load", function () {
+  var beacon = new XMLHttpRequest();
+  beacon.open("GET", "__loaded?ms=" + Math.round(performance.now()));
+  beacon.send();
+});
+</script></head>
 <body><header>Velmora Forum &mdash; aiuto tra utenti</header>
 <table>
 <tr><th>Sezione</th><th>Discussioni</th><th>Messaggi</th></tr>
@@ -44,13 +67,34 @@ SECTION = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
 <p><a href="./">Torna all'indice</a></p></body></html>"""
 
 
+class Request:
+    """One request as it arrived: when (time.monotonic()), what, from whom."""
+
+    def __init__(self, when, path, query, agent):
+        self.when = when
+        self.path = path
+        self.query = query
+        self.agent = agent
+
+
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     log_file = None
+    requests = []
+    lock = threading.Lock()
+    arrived = threading.Condition(lock)
 
     def do_GET(self):
-        path = urllib.parse.urlsplit(self.path).path
-        if path.endswith(".gif"):
+        now = time.monotonic()
+        parts = urllib.parse.urlsplit(self.path)
+        host = parts.hostname or self.headers.get("Host", "").split(":")[0]
+        path = parts.path
+        self.record(now, path, parts.query)
+        if host and host != FORUM_HOST and host != "127.0.0.1":
+            self.answer(404, "text/plain", b"non trovato")
+        elif path == BEACON:
+            self.answer(204, "text/plain", b"")
+        elif path.endswith(".gif"):
             self.answer(200, "image/gif", GIF)
         elif path.startswith("/forum/sezione"):
             self.answer(200, "text/html; charset=utf-8", SECTION.encode())
@@ -58,6 +102,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(200, "text/html; charset=utf-8", HOME.encode())
         else:
             self.answer(404, "text/plain", b"non trovato")
+
+    def do_CONNECT(self):
+        # No tunnels: HTTPS to anywhere would leave loopback.
+        self.record(time.monotonic(), "CONNECT " + self.path, "")
+        self.send_response(403)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+        self.close_connection = True
+
+    def record(self, now, path, query):
+        agent = self.headers.get("User-Agent", "")
+        with Handler.arrived:
+            Handler.requests.append(Request(now, path, query, agent))
+            Handler.arrived.notify_all()
+        if Handler.log_file:
+            with open(Handler.log_file, "a") as f:
+                f.write("%.6f %s %s\n" % (now, path, agent))
 
     def answer(self, status, mime, body):
         self.send_response(status)
@@ -68,14 +129,63 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(body)
 
     def log_message(self, fmt, *args):
-        if Handler.log_file:
-            with open(Handler.log_file, "a") as f:
-                f.write("%s\n" % (fmt % args))
+        pass
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+
+    def handle_error(self, request, client_address):
+        # Browsers drop idle connections when they quit; that is no error.
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
+
+
+class ForumProxy:
+    """The server on a thread of the caller, with its records in reach."""
+
+    def __init__(self, port=0):
+        self.server = Server(("127.0.0.1", port), Handler)
+        self.port = self.server.server_address[1]
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.server.shutdown()
+        self.server.server_close()
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.port
+
+    def mark(self):
+        """A position in the records; wait_for looks only after it."""
+        with Handler.lock:
+            return len(Handler.requests)
+
+    def wait_for(self, test, after, timeout):
+        """The first request after `after` that passes test, or None."""
+        deadline = time.monotonic() + timeout
+        with Handler.arrived:
+            while True:
+                for r in Handler.requests[after:]:
+                    if test(r):
+                        return r
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    return None
+                Handler.arrived.wait(left)
+
+    def wait_loaded(self, after, timeout):
+        return self.wait_for(lambda r: r.path == BEACON, after, timeout)
+
+    def since(self, after):
+        with Handler.lock:
+            return list(Handler.requests[after:])
 
 
 def main():

@@ -1,0 +1,485 @@
+// In-process benchmarks of the picker and of the personal-set file, on the
+// program's own window, views and timers (AppContext::forProgram()), so the
+// figures include what the real engine and event loop add.
+//
+//     velmora_bench slide    [--runs N]
+//     velmora_bench personal [--runs N] --dir FOLDER
+//
+// Prints one JSON object per line: {"name", "unit", "median", "runs", ...}.
+//
+// Two more modes look for causes rather than give figures:
+//     velmora_bench idle [--open]   what the event loop does over 10 s idle
+//     velmora_bench startup VARIANT the program, or a bare view with one of
+//                                   its choices added, left running for a
+//                                   driver to time (see measure.py diagnose)
+// Run it on a display (Xvfb with a window manager) and with the forum's host
+// pointed at a loopback server, as bench/run.sh does.
+
+#include "app/appcontext.h"
+#include "app/frmvelmora.h"
+#include "browser/webview.h"
+#include "personal/gestionefiles.h"
+#include "picker/catalogue.h"
+#include "picker/pickerpanel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QHash>
+#include <QListWidget>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int personalEntries = 32767;
+constexpr int slideTicks = (fraIconario::openHeight - fraIconario::startHeight) / fraIconario::slideStep;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double msSince(const QElapsedTimer &clock) { return double(clock.nsecsElapsed()) / 1e6; }
+
+void report(const char *name, const std::vector<double> &runs, const char *extra = "")
+{
+    std::printf("{\"name\": \"%s\", \"unit\": \"ms\", \"median\": %.3f, \"runs\": [", name, median(runs));
+    for (size_t i = 0; i < runs.size(); ++i)
+        std::printf("%s%.3f", i ? ", " : "", runs[i]);
+    std::printf("]%s}\n", extra);
+    std::fflush(stdout);
+}
+
+// Lets the event loop run for a while, timers and all.
+void waitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the event loop until test() holds or the time is up.
+bool waitUntil(const std::function<bool()> &test, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!test()) {
+        if (clock.elapsed() > ms)
+            return false;
+        waitMs(10);
+    }
+    return true;
+}
+
+// The program's window as main() makes it, with the personal-set file
+// somewhere of our choosing; shown, framed and with the forum loaded, so
+// that start-up work does not fall into what is measured.
+struct Program
+{
+    AppContext context;
+    frmVelmora *window = nullptr;
+
+    explicit Program(const QString &personalSetPath)
+    {
+        context = AppContext::forProgram();
+        context.personalSetPath = personalSetPath;
+        window = new frmVelmora(context);
+        window->show();
+        waitUntil([this] { return window->WB()->LocationName().contains(QStringLiteral("Velmora")); }, 30000);
+        waitUntil([this] { return !window->WB()->Busy(); }, 30000);
+        waitMs(1000);
+    }
+    ~Program() { delete window; }
+    Q_DISABLE_COPY_MOVE(Program)
+
+    fraIconario *picker() const { return window->picker(); }
+
+    bool openPicker()
+    {
+        window->imgNavy_Click(5);
+        return waitUntil([this] { return picker()->heightTwips() >= fraIconario::openHeight; }, 5000);
+    }
+};
+
+// Notes when a widget has been sent a paint event.
+class PaintWatch final : public QObject
+{
+public:
+    explicit PaintWatch(QWidget *widget) { widget->installEventFilter(this); }
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};
+
+int slide(int runs)
+{
+    Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
+    fraIconario *picker = program.picker();
+    auto *timer = picker->findChild<QTimer *>(QStringLiteral("tmrMoveFrame"));
+    if (!timer) {
+        std::fprintf(stderr, "no tmrMoveFrame\n");
+        return 1;
+    }
+
+    std::vector<double> totals;
+    std::vector<double> worstGaps;
+    double cold = 0;
+    for (int run = 0; run <= runs; ++run) {
+        QElapsedTimer clock;
+        QEventLoop loop;
+        int ticks = 0;
+        double last = 0;
+        double worstGap = 0;
+        double at63 = -1;
+        // Connected after the panel's own handler, so it runs once the tick
+        // has moved the panel.
+        const auto connection = QObject::connect(timer, &QTimer::timeout, [&] {
+            const double now = msSince(clock);
+            worstGap = std::max(worstGap, now - last);
+            last = now;
+            if (++ticks == slideTicks) {
+                at63 = now;
+                loop.quit();
+            }
+        });
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        clock.start();
+        program.window->imgNavy_Click(5); // what "Attiva Iconario" runs
+        loop.exec();
+        QObject::disconnect(connection);
+        if (at63 < 0 || picker->heightTwips() != fraIconario::openHeight) {
+            std::fprintf(stderr, "slide %d: %d ticks, height %d\n", run, ticks, picker->heightTwips());
+            return 1;
+        }
+        // The first slide of a process pays for first paints; it is
+        // reported apart, the rest make the median.
+        if (run == 0)
+            cold = at63;
+        else {
+            totals.push_back(at63);
+            worstGaps.push_back(worstGap);
+        }
+        waitMs(300);
+        picker->lblChiudiIC_Click();
+        waitMs(700);
+    }
+    char extra[160];
+    std::snprintf(extra, sizeof extra, ", \"ticks\": %d, \"cold\": %.3f, \"worst_gap_median\": %.3f",
+                  slideTicks, cold, median(worstGaps));
+    report("slide", totals, extra);
+    return 0;
+}
+
+// Names and addresses as people write them: accented letters, spaces,
+// quotes now and then, lengths that vary.
+void makePersonalSet(QStringList &names, QStringList &urls)
+{
+    static const QString words[] = {QStringLiteral("faccina"), QStringLiteral("perché"),
+                                    QStringLiteral("così"),    QStringLiteral("\"urlo\""),
+                                    QStringLiteral("caffè"),   QStringLiteral("ciao a tutti")};
+    for (int i = 0; i < personalEntries; ++i) {
+        names.append(QStringLiteral("%1 %2 n. %3").arg(words[i % 6], words[(i / 6) % 6]).arg(i + 1, 5, 10, QLatin1Char('0')));
+        urls.append(QStringLiteral("http://www.velmora.it/iconario/personali/%1/emo_%2.gif")
+                        .arg(i % 97)
+                        .arg(i + 1));
+    }
+}
+
+int personal(int runs, const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/Personali.ic2");
+    QStringList names;
+    QStringList urls;
+    makePersonalSet(names, urls);
+    if (GestioneFiles::ScriviSetPersonale(path, names, urls) != GestioneFiles::WriteResult::Ok) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    const qint64 bytes = QFile(path).size();
+
+    std::vector<double> reads;
+    std::vector<double> writes;
+    for (int run = 0; run < runs; ++run) {
+        QStringList readNames;
+        QStringList readUrls;
+        QElapsedTimer clock;
+        clock.start();
+        const auto result = GestioneFiles::LeggiSetPersonale(path, readNames, readUrls);
+        reads.push_back(msSince(clock));
+        if (result != GestioneFiles::ReadResult::Ok || readNames != names || readUrls != urls) {
+            std::fprintf(stderr, "read back differs\n");
+            return 1;
+        }
+        clock.start();
+        const auto written = GestioneFiles::ScriviSetPersonale(path, readNames, readUrls);
+        writes.push_back(msSince(clock));
+        if (written != GestioneFiles::WriteResult::Ok) {
+            std::fprintf(stderr, "rewrite failed\n");
+            return 1;
+        }
+    }
+    char extra[96];
+    std::snprintf(extra, sizeof extra, ", \"entries\": %d, \"bytes\": %lld", personalEntries, bytes);
+    report("personal_read", reads, extra);
+    report("personal_rewrite", writes, extra);
+
+    // The picker, open, filled as a user fills it: a click on a set's
+    // button runs optEmo_Click. Each figure runs until the event loop has
+    // painted the list anew (its layout is done then); the handler alone is
+    // reported beside.
+    Program program(path);
+    if (!program.openPicker()) {
+        std::fprintf(stderr, "picker did not open\n");
+        return 1;
+    }
+    fraIconario *picker = program.picker();
+    auto *list = picker->findChild<QListWidget *>(QStringLiteral("lstEmo"));
+    PaintWatch listPainted(list->viewport());
+    const auto choose = [&](int set, double &handlerMs) {
+        QElapsedTimer clock;
+        listPainted.painted = false;
+        clock.start();
+        picker->optEmo_Click(set);
+        handlerMs = msSince(clock);
+        // What the window system would run next: the list's layout and
+        // the repaint of what changed, no more.
+        while (!listPainted.painted && clock.elapsed() < 5000)
+            QCoreApplication::processEvents();
+        return msSince(clock);
+    };
+
+    std::vector<double> fills, fillHandlers;
+    std::vector<double> afterPersonal, afterPersonalHandlers;
+    std::vector<std::vector<double>> builtIn(Catalogue::personalSet), builtInHandlers(Catalogue::personalSet);
+    for (int run = 0; run < runs; ++run) {
+        double handler = 0;
+        // Each built-in set, chosen while another built-in one is shown.
+        for (int set = 0; set < Catalogue::personalSet; ++set) {
+            choose((set + 1) % Catalogue::personalSet, handler);
+            waitMs(200);
+            builtIn[set].push_back(choose(set, handler));
+            builtInHandlers[set].push_back(handler);
+            waitMs(200);
+        }
+        fills.push_back(choose(Catalogue::personalSet, handler));
+        fillHandlers.push_back(handler);
+        if (list->count() != personalEntries) {
+            std::fprintf(stderr, "lstEmo holds %d\n", int(list->count()));
+            return 1;
+        }
+        waitMs(300);
+        // Back to a built-in set: the 32,767 items go first.
+        afterPersonal.push_back(choose(3, handler));
+        afterPersonalHandlers.push_back(handler);
+        waitMs(300);
+    }
+    std::snprintf(extra, sizeof extra, ", \"handler_median\": %.3f", median(fillHandlers));
+    report("personal_fill", fills, extra);
+    int slowest = 0;
+    for (int set = 1; set < Catalogue::personalSet; ++set)
+        if (median(builtIn[set]) > median(builtIn[slowest]))
+            slowest = set;
+    std::snprintf(extra, sizeof extra, ", \"set\": %d, \"handler_median\": %.3f", slowest,
+                  median(builtInHandlers[slowest]));
+    report("builtin_choose", builtIn[slowest], extra);
+    std::snprintf(extra, sizeof extra, ", \"set\": 3, \"handler_median\": %.3f", median(afterPersonalHandlers));
+    report("builtin_after_personal", afterPersonal, extra);
+    return 0;
+}
+
+// Counts what the event loop delivers: paints by widget, timer ticks by
+// timer, window update requests.
+class EventCount final : public QObject
+{
+public:
+    QHash<QString, int> paints;
+    QHash<QString, int> timers;
+    int updateRequests = 0;
+
+    static QString describe(const QObject *o)
+    {
+        QString text;
+        for (int depth = 0; o && depth < 3; ++depth, o = o->parent()) {
+            if (!text.isEmpty())
+                text += QStringLiteral(" < ");
+            text += QString::fromLatin1(o->metaObject()->className());
+            if (!o->objectName().isEmpty())
+                text += QStringLiteral("(") + o->objectName() + QStringLiteral(")");
+            if (!o->objectName().isEmpty() && depth > 0)
+                break;
+        }
+        return text;
+    }
+
+protected:
+    bool eventFilter(QObject *receiver, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Paint:
+            ++paints[describe(receiver)];
+            break;
+        case QEvent::Timer:
+            ++timers[describe(receiver)];
+            break;
+        case QEvent::UpdateRequest:
+            ++updateRequests;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+void printCounts(const char *name, const QHash<QString, int> &counts)
+{
+    std::printf(", \"%s\": {", name);
+    bool first = true;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it, first = false)
+        std::printf("%s\"%s\": %d", first ? "" : ", ", qPrintable(it.key()), it.value());
+    std::printf("}");
+}
+
+// Microseconds a call of a timer's handler takes, paints it causes aside.
+double handlerUs(const std::function<void()> &handler)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        handler();
+        runs.push_back(double(clock.nsecsElapsed()) / 1e3);
+    }
+    return median(runs);
+}
+
+int idle(bool open)
+{
+    Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
+    fraIconario *picker = program.picker();
+    if (open) {
+        program.openPicker();
+        picker->optEmo_Click(3);
+        picker->findChild<QListWidget *>(QStringLiteral("lstEmo"))->setCurrentRow(0);
+        waitMs(3000);
+    }
+    EventCount count;
+    QCoreApplication::instance()->installEventFilter(&count);
+    waitMs(10000);
+    QCoreApplication::instance()->removeEventFilter(&count);
+    std::printf("{\"name\": \"idle_events\", \"picker_open\": %s, \"seconds\": 10, \"update_requests\": %d",
+                open ? "true" : "false", count.updateRequests);
+    printCounts("paints", count.paints);
+    printCounts("timers", count.timers);
+    frmVelmora *window = program.window;
+    std::printf(", \"handler_us\": {\"tmrBusy\": %.1f, \"tmrWBSizer\": %.1f, \"tmrEmoBusy\": %.1f}}\n",
+                handlerUs([window] { window->tmrBusy_Timer(); }),
+                handlerUs([window] { window->tmrWBSizer_Timer(); }),
+                handlerUs([picker] { picker->tmrEmoBusy_Timer(); }));
+    std::fflush(stdout);
+    return 0;
+}
+
+// A bare view on the forum, with none, one or both of the program's engine
+// choices: the forum in a named profile kept on disk, and a second view in
+// an in-memory profile (the picker's preview) made at start.
+//
+// Prints when (monotonic clock, ms) the application, the window and its
+// showing were done, for the driver to set beside the start and the load.
+qint64 applicationMade = 0;
+
+// The clock Python's time.monotonic() reads.
+qint64 monotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void printPhases(qint64 built, qint64 shown)
+{
+    std::printf("{\"name\": \"phases\", \"application\": %lld, \"built\": %lld, \"shown\": %lld}\n",
+                applicationMade, built, shown);
+    std::fflush(stdout);
+}
+
+int startupVariant(const QString &variant)
+{
+    if (variant == QStringLiteral("program")) {
+        const AppContext context = AppContext::forProgram();
+        frmVelmora window(context);
+        const qint64 built = monotonicMs();
+        window.show();
+        printPhases(built, monotonicMs());
+        return QApplication::exec();
+    }
+    const bool persistent = variant.contains(QStringLiteral("persistent"));
+    const bool preview = variant.contains(QStringLiteral("preview"));
+    QWebEngineView view;
+    // Profiles outlive the views' pages: they go with the application.
+    QObject *app = QCoreApplication::instance();
+    if (persistent)
+        view.setPage(new QWebEnginePage(new QWebEngineProfile(QStringLiteral("velmora"), app), &view));
+    view.resize(1024, 741);
+    view.load(QUrl(QStringLiteral("http://www.velmora.it/forum/")));
+    const qint64 built = monotonicMs();
+    view.show();
+    if (preview) {
+        auto *second = new QWebEngineView(&view);
+        second->setPage(new QWebEnginePage(new QWebEngineProfile(app), second));
+        second->setGeometry(7, 258, 135, 127);
+        second->show();
+    }
+    printPhases(built, monotonicMs());
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    applicationMade = monotonicMs();
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setOrganizationName(QStringLiteral("Norvale"));
+
+    const QStringList args = QApplication::arguments();
+    const QString mode = args.value(1);
+    const int runsAt = int(args.indexOf(QStringLiteral("--runs")));
+    const int runs = runsAt > 0 ? std::max(5, args.value(runsAt + 1).toInt()) : 5;
+    const int dirAt = int(args.indexOf(QStringLiteral("--dir")));
+    const QString dir = dirAt > 0 ? args.value(dirAt + 1) : QString();
+
+    if (mode == QStringLiteral("idle"))
+        return idle(args.contains(QStringLiteral("--open")));
+    if (mode == QStringLiteral("startup"))
+        return startupVariant(args.value(2));
+    if (mode == QStringLiteral("slide"))
+        return slide(runs);
+    if (mode == QStringLiteral("personal") && !dir.isEmpty())
+        return personal(runs, dir);
+    std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
+                         " | idle [--open] | startup program|bare[+persistent][+preview]\n");
+    return 2;
+}
