@@ -15,7 +15,9 @@
 // Run it on a display (Xvfb with a window manager) and with the forum's host
 // pointed at a loopback server, as bench/run.sh does.
 
+#include "app/listbox.h"
 #include "app/appcontext.h"
+#include "app/composition.h"
 #include "app/frmvelmora.h"
 #include "browser/webview.h"
 #include "personal/gestionefiles.h"
@@ -28,7 +30,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHash>
-#include <QListWidget>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -157,7 +158,10 @@ int slide(int runs)
             const double now = msSince(clock);
             worstGap = std::max(worstGap, now - last);
             last = now;
-            if (++ticks == slideTicks) {
+            ++ticks;
+            // A late timer catches up the steps it missed, so the 63rd step
+            // is the one that brings the panel to its full height.
+            if (picker->heightTwips() == fraIconario::openHeight) {
                 at63 = now;
                 loop.quit();
             }
@@ -184,7 +188,7 @@ int slide(int runs)
         waitMs(700);
     }
     char extra[160];
-    std::snprintf(extra, sizeof extra, ", \"ticks\": %d, \"cold\": %.3f, \"worst_gap_median\": %.3f",
+    std::snprintf(extra, sizeof extra, ", \"steps\": %d, \"cold\": %.3f, \"worst_gap_median\": %.3f",
                   slideTicks, cold, median(worstGaps));
     report("slide", totals, extra);
     return 0;
@@ -254,7 +258,7 @@ int personal(int runs, const QString &folder)
         return 1;
     }
     fraIconario *picker = program.picker();
-    auto *list = picker->findChild<QListWidget *>(QStringLiteral("lstEmo"));
+    auto *list = picker->findChild<ListBox *>(QStringLiteral("lstEmo"));
     PaintWatch listPainted(list->viewport());
     const auto choose = [&](int set, double &handlerMs) {
         QElapsedTimer clock;
@@ -381,7 +385,7 @@ int idle(bool open)
     if (open) {
         program.openPicker();
         picker->optEmo_Click(3);
-        picker->findChild<QListWidget *>(QStringLiteral("lstEmo"))->setCurrentRow(0);
+        picker->findChild<ListBox *>(QStringLiteral("lstEmo"))->setCurrentRow(0);
         waitMs(3000);
     }
     EventCount count;
@@ -463,6 +467,7 @@ int main(int argc, char *argv[])
     applicationMade = monotonicMs();
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Norvale"));
+    Composition::choose(); // as the program does
 
     const QStringList args = QApplication::arguments();
     const QString mode = args.value(1);

@@ -2,6 +2,7 @@
 
 #include "app/addresses.h"
 #include "app/controls.h"
+#include "app/listbox.h"
 #include "app/prompter.h"
 #include "app/twips.h"
 #include "browser/picturebutton.h"
@@ -15,7 +16,6 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -131,18 +131,17 @@ void fraIconario::buildControls()
     Controls::place(m_cmdHelpIC, 2715, 1440, 285, 285);
     connect(m_cmdHelpIC, &QPushButton::clicked, this, &fraIconario::cmdHelpIC_Click);
 
-    m_lstEmo = new QListWidget(this);
+    m_lstEmo = new ListBox(this);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
     m_lstEmo->setFont(text);
-    m_lstEmo->setUniformItemSizes(true);
     Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
     Controls::place(m_lstEmo, 60, 2325, 2925, 690);
-    connect(m_lstEmo, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(m_lstEmo, &ListBox::currentRowChanged, this, [this](int row) {
         if (!m_filling && row >= 0)
             lstEmo_Click();
     });
 
-    m_lstURL = new QListWidget(this);
+    m_lstURL = new ListBox(this);
     m_lstURL->setObjectName(QStringLiteral("lstURL"));
     Controls::place(m_lstURL, 105, 3585, 690, 255);
     m_lstURL->hide();
@@ -268,8 +267,7 @@ void fraIconario::optEmo_Click(int Index)
 void fraIconario::fillFromCatalogue(int set)
 {
     m_filling = true;
-    m_lstEmo->clear();
-    m_lstEmo->addItems(Catalogue::names(set));
+    m_lstEmo->setItems(Catalogue::names(set));
     m_filling = false;
 }
 
@@ -296,14 +294,12 @@ void fraIconario::CaricaSetYahoo()
 void fraIconario::CaricaSetPersonale()
 {
     m_filling = true;
-    m_lstURL->clear();
-    m_lstEmo->clear();
     QStringList names;
     QStringList urls;
     const auto result = GestioneFiles::LeggiSetPersonale(m_context.personalSetPath, names, urls);
-    // What was read before a failure is listed too.
-    m_lstEmo->addItems(names);
-    m_lstURL->addItems(urls);
+    // Both lists are replaced; what was read before a failure is listed too.
+    m_lstEmo->setItems(names);
+    m_lstURL->setItems(urls);
     m_filling = false;
     if (result == GestioneFiles::ReadResult::Ok)
         return;
@@ -341,7 +337,7 @@ void fraIconario::lstEmo_Click()
             m_WBIC->hide();
             return;
         }
-        url = m_lstURL->item(i)->text();
+        url = m_lstURL->text(i);
     }
     if (!url.isNull()) {
         m_TagsEmo = Catalogue::imageTag(url);

@@ -10,7 +10,7 @@
 class AnimatedButton;
 class PictureButton;
 class QLabel;
-class QListWidget;
+class ListBox;
 class QPushButton;
 class QTimer;
 
@@ -76,8 +76,8 @@ private:
     bool m_filling = false;
 
     QList<QPushButton *> m_optEmo;
-    QListWidget *m_lstEmo = nullptr;
-    QListWidget *m_lstURL = nullptr;
+    ListBox *m_lstEmo = nullptr;
+    ListBox *m_lstURL = nullptr;
     WebView *m_WBIC = nullptr;
     QLabel *m_lblEmoBusy = nullptr;
     QLabel *m_lblDone = nullptr;

@@ -1,3 +1,4 @@
+#include "app/listbox.h"
 #include "app/frmvelmora.h"
 #include "picker/animatedbutton.h"
 #include "picker/catalogue.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QMovie>
 #include <QPushButton>
 #include <QTest>
@@ -51,7 +51,7 @@ private slots:
 private:
     fraIconario *panel() const { return m_window->picker(); }
     FakeWebView *preview() const { return static_cast<FakeWebView *>(panel()->WBIC()); }
-    QListWidget *list(const char *name) const { return panel()->findChild<QListWidget *>(QLatin1String(name)); }
+    ListBox *list(const char *name) const { return panel()->findChild<ListBox *>(QLatin1String(name)); }
     QPushButton *option(int i) const { return panel()->findChild<QPushButton *>(QStringLiteral("optEmo%1").arg(i)); }
     QPushButton *ok() const { return panel()->findChild<QPushButton *>(QStringLiteral("cmdEmoOK")); }
     QTimer *slide() const { return panel()->findChild<QTimer *>(QStringLiteral("tmrMoveFrame")); }
@@ -211,10 +211,10 @@ void tst_PickerPanel::builtInSets()
     QCOMPARE(preview()->navigations.last(), logo());
     QCOMPARE(panel()->SetScelto(), set);
     QCOMPARE(panel()->CartellaSet(), folder);
-    QListWidget *names = list("lstEmo");
+    ListBox *names = list("lstEmo");
     QCOMPARE(names->count(), count);
-    QCOMPARE(names->item(0)->text(), first);
-    QCOMPARE(names->item(count - 1)->text(), last);
+    QCOMPARE(names->text(0), first);
+    QCOMPARE(names->text(count - 1), last);
 
     select(count - 1);
     const QString url = m_test->context.emoticonBaseUrl + folder + QString::number(count) + QStringLiteral(".gif");
@@ -275,7 +275,7 @@ void tst_PickerPanel::personalSetFiles()
     QCOMPARE(option(4)->isChecked(), !fails);
     QStringList listed;
     for (int i = 0; i < list("lstEmo")->count(); ++i)
-        listed.append(list("lstEmo")->item(i)->text());
+        listed.append(list("lstEmo")->text(i));
     QCOMPARE(listed, names);
     QCOMPARE(list("lstURL")->count(), urls);
     QVERIFY(!list("lstURL")->isVisible());
@@ -290,7 +290,7 @@ void tst_PickerPanel::personalSetIsReadAtEveryChoice()
     writeFile("\"uno\"\r\n\"http://a/1.gif\"\r\n\"due\"\r\n\"http://a/2.gif\"\r\n");
     choose(4);
     QCOMPARE(list("lstEmo")->count(), 2);
-    QCOMPARE(list("lstEmo")->item(1)->text(), QStringLiteral("due"));
+    QCOMPARE(list("lstEmo")->text(1), QStringLiteral("due"));
 }
 
 void tst_PickerPanel::copiesTheTag_data()

@@ -1,3 +1,4 @@
+#include "app/listbox.h"
 #include "app/frmvelmora.h"
 #include "browser/enginewebview.h"
 #include "forumserver.h"
@@ -6,7 +7,6 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -29,7 +29,7 @@ private slots:
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
-    QListWidget *lstEmo() const { return panel()->findChild<QListWidget *>(QStringLiteral("lstEmo")); }
+    ListBox *lstEmo() const { return panel()->findChild<ListBox *>(QStringLiteral("lstEmo")); }
     void choose(int set)
     {
         QTest::mouseClick(panel()->findChild<QPushButton *>(QStringLiteral("optEmo%1").arg(set)), Qt::LeftButton);

@@ -1,0 +1,33 @@
+#include "app/listbox.h"
+
+#include <QItemSelectionModel>
+#include <QStringListModel>
+
+ListBox::ListBox(QWidget *parent)
+    : QListView(parent)
+    , m_model(new QStringListModel(this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); });
+}
+
+void ListBox::setItems(const QStringList &items)
+{
+    m_items = items;
+    m_model->setStringList(m_items);
+}
+
+int ListBox::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void ListBox::setCurrentRow(int row)
+{
+    setCurrentIndex(m_model->index(row, 0));
+}
