@@ -6,20 +6,13 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips,
                                      QRectF outlineTwips, QRectF closeButtonTwips,
                                      QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    : FixedDialog(Frame::None, clientTwips, parent)
 {
     setWindowTitle(title);
-    setFixedSize(Twips::toPixels(clientTwips.width()), Twips::toPixels(clientTwips.height()));
-    // Only the window itself is orange: buttons and text boxes keep their own colours.
-    QPalette background = palette();
-    background.setColor(QPalette::Window, Controls::orange());
-    setPalette(background);
-    setAutoFillBackground(true);
 
     Shape1 = new ShapeControl(this, QStringLiteral("Shape1"), ShapeControl::Kind::Rectangle,
                               outlineTwips, QColor(0, 0, 255), 3, std::nullopt);
@@ -29,13 +22,6 @@ ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips,
     Controls::place(Command1, closeButtonTwips.left(), closeButtonTwips.top(),
                     closeButtonTwips.width(), closeButtonTwips.height());
     connect(Command1, &QPushButton::clicked, this, &ExplanationWindow::Command1_Click);
-}
-
-void ExplanationWindow::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        move(screen()->geometry().center() - rect().center());
 }
 
 void ExplanationWindow::keyPressEvent(QKeyEvent *event)

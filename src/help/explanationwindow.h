@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "app/fixeddialog.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -8,7 +8,7 @@ class ShapeControl;
 
 // What the three explanation windows share: no title bar, an orange client
 // area outlined in blue, and one way out, the "Chiudi Questa Finestra" button.
-class ExplanationWindow : public QDialog
+class ExplanationWindow : public FixedDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ExplanationWindow)
@@ -21,7 +21,6 @@ protected:
     ExplanationWindow(const QString &title, QSizeF clientTwips, QRectF outlineTwips,
                       QRectF closeButtonTwips, QWidget *parent);
 
-    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
     // The read-only, scrolling text box of the windows that explain in prose.

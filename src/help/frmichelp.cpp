@@ -9,8 +9,6 @@
 #include "personal/frmgestionepersonali.h"
 
 #include <QLabel>
-#include <QScreen>
-#include <QShowEvent>
 
 namespace {
 
@@ -28,20 +26,13 @@ void openModal(QWidget *opener, Args &&...args)
 } // namespace
 
 frmICHelp::frmICHelp(const AppContext &context, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : FixedDialog(Frame::CloseBoxOnly, {6795, 3765}, parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmICHelp"));
     setWindowTitle(QStringLiteral("Set Emoticons Personali"));
     setWindowIcon(QIcon(QStringLiteral(":/help/ichelp.svg")));
-    setFixedSize(Twips::toPixels(6795), Twips::toPixels(3765));
     setFont(Controls::arial(8.25));
-    // Only the window itself is orange: buttons and text boxes keep their own colours.
-    QPalette background = palette();
-    background.setColor(QPalette::Window, Controls::orange());
-    setPalette(background);
-    setAutoFillBackground(true);
 
     Label1 = Controls::label(this, QStringLiteral("Label1"),
                              QStringLiteral("Con Iconario potrai creare il tuo set personale di "
@@ -95,13 +86,6 @@ frmICHelp::frmICHelp(const AppContext &context, QWidget *parent)
 void frmICHelp::showModal(const AppContext &context, QWidget *opener)
 {
     openModal<frmICHelp>(opener, context);
-}
-
-void frmICHelp::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        move(screen()->geometry().center() - rect().center());
 }
 
 QPushButton *frmICHelp::button(const QString &name, const QString &text, const QRectF &twips)

@@ -2,7 +2,7 @@
 
 #include "app/appcontext.h"
 
-#include <QDialog>
+#include "app/fixeddialog.h"
 
 class QLabel;
 class QPushButton;
@@ -10,7 +10,7 @@ class LineControl;
 
 // The picker's help menu: three explanations of the personal set and the
 // way into its manager.
-class frmICHelp final : public QDialog
+class frmICHelp final : public FixedDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmICHelp)
@@ -21,9 +21,6 @@ public:
     // Builds the menu, shows it over opener, modally to the whole program,
     // and returns when the user has closed it; the menu is gone by then.
     static void showModal(const AppContext &context, QWidget *opener = nullptr);
-
-protected:
-    void showEvent(QShowEvent *event) override;
 
 private:
     QPushButton *button(const QString &name, const QString &text, const QRectF &twips);

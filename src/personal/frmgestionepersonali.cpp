@@ -11,8 +11,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -36,20 +34,13 @@ QStringList texts(const QListWidget *list)
 } // namespace
 
 frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : FixedDialog(Frame::CloseBoxOnly, {7920, 5790}, parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmGestionePersonali"));
     setWindowTitle(QStringLiteral("Gestione Set Personali"));
     setWindowIcon(QIcon(QStringLiteral(":/personal/gestione.svg")));
-    setFixedSize(Twips::toPixels(7920), Twips::toPixels(5790));
     setFont(Controls::arial(9.75));
-    // Only the window itself is orange: buttons and text boxes keep their own colours.
-    QPalette background = palette();
-    background.setColor(QPalette::Window, Controls::orange());
-    setPalette(background);
-    setAutoFillBackground(true);
 
     lstEmo = new QListWidget(this);
     lstEmo->setObjectName(QStringLiteral("lstEmo"));
@@ -142,13 +133,6 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
 
     Form_Load();
     Timer1->start();
-}
-
-void frmGestionePersonali::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        move(screen()->geometry().center() - rect().center());
 }
 
 QPushButton *frmGestionePersonali::button(const QString &name, const QString &text,

@@ -2,7 +2,7 @@
 
 #include "app/appcontext.h"
 
-#include <QDialog>
+#include "app/fixeddialog.h"
 
 class LineControl;
 class QLabel;
@@ -16,16 +16,13 @@ class WebView;
 // The manager of the personal set: lists the entries, previews one or a
 // typed address, adds and removes entries. Every change is written to the
 // file at once, so closing never needs to save or ask anything.
-class frmGestionePersonali final : public QDialog
+class frmGestionePersonali final : public FixedDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmGestionePersonali)
 
 public:
     explicit frmGestionePersonali(const AppContext &context, QWidget *parent = nullptr);
-
-protected:
-    void showEvent(QShowEvent *event) override;
 
 private:
     void Form_Load();
