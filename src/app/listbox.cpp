@@ -2,6 +2,7 @@
 
 #include <QItemSelectionModel>
 #include <QStringListModel>
+#include <QTimer>
 
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
@@ -17,6 +18,13 @@ ListBox::ListBox(QWidget *parent)
 
 void ListBox::setItems(const QStringList &items)
 {
+    // Freeing the lines of a large set takes milliseconds; that is done a
+    // moment later, once the new lines are on screen, not before.
+    if (m_items.size() > 1000) {
+        if (m_retired.isEmpty())
+            QTimer::singleShot(250, this, [this] { m_retired.clear(); });
+        m_retired.append(m_items);
+    }
     m_items = items;
     m_model->setStringList(m_items);
 }

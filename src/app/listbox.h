@@ -32,4 +32,6 @@ signals:
 private:
     QStringListModel *m_model = nullptr;
     QStringList m_items;
+    // Lines replaced, freed once the new ones are on screen.
+    QList<QStringList> m_retired;
 };
