@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QVBoxLayout>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -126,6 +127,10 @@ void EngineWebView::onLoadProgress(int percent)
 void EngineWebView::onLoadFinished(bool ok)
 {
     m_loading = false;
+    // A preview has no back or forward; without this its history would grow
+    // by an entry at every emoticon shown, for as long as the program runs.
+    if (m_role == Role::Preview)
+        m_page->history()->clear();
     if (ok)
         emit StatusTextChange(QStringLiteral("Completato"));
     else

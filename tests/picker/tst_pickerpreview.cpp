@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
 
 #include <csignal>
 
@@ -77,6 +79,14 @@ void tst_PickerPreview::previewLoadsTheImage()
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/21.gif")), loadTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(!panel()->WBIC()->Busy(), loadTimeout);
     QTRY_COMPARE(panel()->WBIC()->LocationURL(), m_server.emoticonBase() + QStringLiteral("Yahoo/21.gif"));
+
+    // A preview keeps no history, however many emoticons it has shown.
+    lstEmo()->setCurrentRow(21);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/22.gif")), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel()->WBIC()->Busy(), loadTimeout);
+    auto *engine = panel()->WBIC()->findChild<QWebEngineView *>();
+    QVERIFY(engine);
+    QCOMPARE(engine->history()->count(), 1);
 }
 
 void tst_PickerPreview::waitLabelWhileTheImageLoads()
