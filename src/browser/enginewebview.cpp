@@ -58,8 +58,11 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
             forum = new QWebEngineProfile(QStringLiteral("velmora"), QCoreApplication::instance());
         return forum;
     }
-    if (!preview)
+    if (!preview) {
         preview = new QWebEngineProfile(QCoreApplication::instance());
+        // Kept in memory, so kept small: emoticons are a few kilobytes each.
+        preview->setHttpCacheMaximumSize(4 * 1024 * 1024);
+    }
     return preview;
 }
 
