@@ -15,10 +15,10 @@
 // Run it on a display (Xvfb with a window manager) and with the forum's host
 // pointed at a loopback server, as bench/run.sh does.
 
-#include "app/listbox.h"
 #include "app/appcontext.h"
 #include "app/composition.h"
 #include "app/frmvelmora.h"
+#include "app/listbox.h"
 #include "browser/webview.h"
 #include "personal/gestionefiles.h"
 #include "picker/catalogue.h"

@@ -1,5 +1,5 @@
-#include "app/listbox.h"
 #include "app/frmvelmora.h"
+#include "app/listbox.h"
 #include "picker/animatedbutton.h"
 #include "picker/catalogue.h"
 #include "picker/pickerpanel.h"

@@ -1,5 +1,5 @@
-#include "app/listbox.h"
 #include "app/frmvelmora.h"
+#include "app/listbox.h"
 #include "browser/enginewebview.h"
 #include "forumserver.h"
 #include "picker/pickerpanel.h"
