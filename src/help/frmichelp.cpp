@@ -1,6 +1,7 @@
 #include "help/frmichelp.h"
 
 #include "app/controls.h"
+#include "app/memoryrelief.h"
 #include "app/twips.h"
 #include "help/frmerrorsinpersonalset.h"
 #include "help/frmhowdoesitwork.h"
@@ -19,8 +20,11 @@ namespace {
 template<typename Window, typename... Args>
 void openModal(QWidget *opener, Args &&...args)
 {
-    Window window(std::forward<Args>(args)..., opener);
-    window.exec();
+    {
+        Window window(std::forward<Args>(args)..., opener);
+        window.exec();
+    }
+    MemoryRelief::releaseSoon();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/addresses.h"
 #include "app/controls.h"
 #include "app/listbox.h"
+#include "app/memoryrelief.h"
 #include "app/prompter.h"
 #include "app/twips.h"
 #include "browser/picturebutton.h"
@@ -234,6 +235,7 @@ void fraIconario::lblChiudiIC_Click()
     m_state.WBLeft = 50;
     hide();
     m_WBIC->hide();
+    MemoryRelief::releaseSoon();
 }
 
 void fraIconario::optEmo_Click(int Index)

@@ -1,0 +1,37 @@
+#include "app/memoryrelief.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace MemoryRelief {
+
+bool releaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    return malloc_trim(0) != 0;
+#else
+    return false;
+#endif
+}
+
+void releaseSoon()
+{
+    // Walking the allocator takes a few milliseconds: it is done once after
+    // the screen has settled, never while the user waits for a window.
+    // Owned by the application, so it goes with it.
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        timer->setInterval(1000);
+        QObject::connect(timer, &QTimer::timeout, timer, [] { releaseFreedMemory(); });
+    }
+    timer->start();
+}
+
+} // namespace MemoryRelief
