@@ -19,6 +19,7 @@ import json
 import os
 import shutil
 import signal
+import socket
 import statistics
 import subprocess
 import sys
@@ -135,6 +136,18 @@ def pss_by_process(pids):
     return rows
 
 
+def save_smaps(pids, directory, label):
+    """Each process's full memory map, to tell which mappings grew."""
+    for pid in pids:
+        try:
+            with open("/proc/%d/smaps" % pid) as f:
+                text = f.read()
+        except OSError:
+            continue
+        with open(os.path.join(directory, "smaps-%s-%d.txt" % (label, pid)), "w") as f:
+            f.write(text)
+
+
 def cpu_snapshot(pids):
     """{pid: (starttime, ticks, runtime ns of its live threads)}."""
     snap = {}
@@ -190,7 +203,7 @@ class Program:
         if self.variant:
             return [os.path.join(self.cfg.build, "bench", "velmora_bench"), "startup", self.variant]
         if self.kind == "velmora":
-            return [os.path.join(self.cfg.build, "src", "velmora")]
+            return [os.path.join(self.cfg.build, "src", "velmora")] + getattr(self.cfg, "program_args", [])
         if self.kind == "bare":
             return [os.path.join(self.cfg.build, "bench", "bare", "velmora_bare")]
         return (["chromium"] + CHROMIUM_FLAGS
@@ -552,12 +565,33 @@ def run_diagnose(cfg):
 
 # --------------------------------------------------------------------- soak
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def collected(program, cfg):
+    """PSS once every page's renderer has collected its garbage, as
+    Chromium's own leak checks measure: what is still held then is what
+    could be a leak; the rest a collector would give back."""
+    import devtools
+    for target in devtools.page_targets(cfg.devtools_port):
+        devtools.call(target, "HeapProfiler.collectGarbage")
+    time.sleep(3)
+    return program.pss_mib(), pss_by_process(program.pids())
+
+
 def run_soak(cfg):
     """velmora for cfg.seconds: open the panel, choose a set and an emoticon,
     copy its tag, close the panel; again and again. PSS before and after."""
     report = {"samples": []}
     with ForumProxy() as proxy:
-        program = Program("velmora", cfg, proxy)
+        extra_env = {}
+        cfg.devtools_port = free_port() if cfg.collect_garbage else 0
+        if cfg.devtools_port:
+            extra_env["QTWEBENGINE_REMOTE_DEBUGGING"] = "127.0.0.1:%d" % cfg.devtools_port
+        program = Program("velmora", cfg, proxy, extra_env=extra_env)
         try:
             park_pointer()
             program.start()
@@ -594,6 +628,9 @@ def run_soak(cfg):
                     baseline = program.pss_mib()
                     report["pss_first_cycle_mib"] = baseline
                     report["start_by_process"] = pss_by_process(program.pids())
+                    save_smaps(program.pids(), cfg.out, "start")
+                    if cfg.devtools_port:
+                        report["collected_start_mib"], report["collected_start_by_process"] = collected(program, cfg)
                 per_cycle.append(program.pss_mib())
                 per_cycle_private.append(private_kib(program.pids()) / 1024)
                 if time.monotonic() >= next_sample:
@@ -604,6 +641,9 @@ def run_soak(cfg):
             time.sleep(3)
             report["pss_last_mib"] = program.pss_mib()
             report["end_by_process"] = pss_by_process(program.pids())
+            save_smaps(program.pids(), cfg.out, "end")
+            if cfg.devtools_port:
+                report["collected_end_mib"], report["collected_end_by_process"] = collected(program, cfg)
             # One reading moves by tens of MiB as Chromium frees and takes
             # back memory; the start and the end are each the median of ten
             # cycles: the ten after the first, and the last ten.
@@ -637,6 +677,16 @@ def run_soak(cfg):
           % (report["private_start_mib"], report["private_end_mib"],
              report["private_end_mib"] - report["private_start_mib"],
              verdict((report["private_end_mib"] - report["private_start_mib"]) * 1.048576 <= 5)))
+    if "collected_end_mib" in report:
+        held = report["collected_end_mib"] - report["collected_start_mib"]
+        print("| (the same, each time after every page's renderer has collected its garbage) | "
+              "%.1f → %.1f MiB, growth %+.1f MiB | growth ≤ 5 MB | %s |"
+              % (report["collected_start_mib"], report["collected_end_mib"], held, verdict(held * 1.048576 <= 5)))
+        start = {r[0]: r for r in report["collected_start_by_process"]}
+        for pid, name, kind, kib in report["collected_end_by_process"]:
+            was = start.get(pid, (0, 0, 0, 0))[3]
+            print("soak: collected: pid %d %s %s: %.1f -> %.1f MiB" % (pid, name, kind, was / 1024, kib / 1024),
+                  file=sys.stderr)
 
 
 def main():
@@ -647,6 +697,10 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--seconds", type=int, default=600)
     parser.add_argument("--check-clipboard", action="store_true")
+    parser.add_argument("--program-arg", dest="program_args", action="append", default=[],
+                        help="soak: an argument for velmora (Chromium takes its switches from there too)")
+    parser.add_argument("--collect-garbage", action="store_true",
+                        help="soak: also measure at the start and the end after every page has collected its garbage")
     parser.add_argument("--startup-only", action="store_true", help="diagnose: the start-up variants alone")
     cfg = parser.parse_args()
     cfg.build = os.path.abspath(cfg.build)
