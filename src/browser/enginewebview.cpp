@@ -76,6 +76,16 @@ void EngineWebView::Navigate(const QString &address)
     engine()->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
 }
 
+void EngineWebView::Unload()
+{
+    // A discarded page keeps only its address; the engine ends its renderer
+    // when no other page needs it and makes a new one at the next load.
+    if (!m_page || isVisible())
+        return;
+    m_loading = false;
+    m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+}
+
 void EngineWebView::GoBack()
 {
     if (m_view)

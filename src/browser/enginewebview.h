@@ -17,6 +17,7 @@ public:
     ~EngineWebView() override;
 
     void Navigate(const QString &address) override;
+    void Unload() override;
     void GoBack() override;
     void GoForward() override;
     void Refresh() override;

@@ -24,6 +24,9 @@ public:
     virtual void GoForward() = 0;
     virtual void Refresh() = 0;
     virtual void Stop() = 0;
+    // Lets a hidden view's page go, renderer and all, until its next
+    // navigation; a view on screen keeps its page.
+    virtual void Unload() = 0;
 
     virtual bool Busy() const = 0;
     virtual QString LocationName() const = 0;

@@ -235,6 +235,9 @@ void fraIconario::lblChiudiIC_Click()
     m_state.WBLeft = 50;
     hide();
     m_WBIC->hide();
+    // The preview's renderer is not kept for a panel that may not open again
+    // for hours; it is made again, quickly, at the next opening.
+    m_WBIC->Unload();
     MemoryRelief::releaseSoon();
 }
 

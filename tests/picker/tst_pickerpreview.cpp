@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineHistory>
 #include <QWebEngineView>
@@ -27,6 +28,7 @@ private slots:
     void previewLoadsTheImage();
     void waitLabelWhileTheImageLoads();
     void rendererCrashReloads();
+    void closingEndsThePreviewRenderer();
     void previewRunsNoScriptsAndNoLocalFiles();
 
 private:
@@ -119,6 +121,39 @@ void tst_PickerPreview::rendererCrashReloads()
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
     // The forum view has a renderer of its own and goes on undisturbed.
     QVERIFY(static_cast<EngineWebView *>(m_window->WB())->rendererProcessId() != pid);
+}
+
+static bool processExists(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == 0;
+}
+
+void tst_PickerPreview::closingEndsThePreviewRenderer()
+{
+    auto *preview = static_cast<EngineWebView *>(panel()->WBIC());
+    QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0, loadTimeout);
+    const qint64 pid = preview->rendererProcessId();
+    const qint64 forumPid = static_cast<EngineWebView *>(m_window->WB())->rendererProcessId();
+    QSignalSpy status(preview, &WebView::StatusTextChange);
+
+    panel()->lblChiudiIC_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(!processExists(pid), loadTimeout);
+    QCOMPARE(static_cast<EngineWebView *>(m_window->WB())->rendererProcessId(), forumPid);
+    QVERIFY(processExists(forumPid));
+
+    // Opened again, the preview shows the logo and then an emoticon.
+    const auto logoRequests = m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif"));
+    m_window->imgNavy_Click(5);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif")) > logoRequests,
+                             loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
+    choose(3);
+    lstEmo()->setCurrentRow(4);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/5.gif")), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(preview->LocationURL(), m_server.emoticonBase() + QStringLiteral("Yahoo/5.gif"),
+                              loadTimeout);
+    // The preview's renderer ending by request is no crash: nothing reloads.
+    QVERIFY(!status.contains({QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata.")}));
 }
 
 void tst_PickerPreview::previewRunsNoScriptsAndNoLocalFiles()

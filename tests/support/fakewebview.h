@@ -18,6 +18,7 @@ public:
     void GoForward() override { calls.append(QStringLiteral("GoForward")); }
     void Refresh() override { calls.append(QStringLiteral("Refresh")); }
     void Stop() override { calls.append(QStringLiteral("Stop")); }
+    void Unload() override { calls.append(QStringLiteral("Unload")); }
 
     bool Busy() const override { return busy; }
     QString LocationName() const override { return name; }
