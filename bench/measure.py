@@ -369,6 +369,10 @@ def one_round(kind, cfg, proxy, results, shots, extra_env=None, label=None):
             ticks, runtime = program.idle_cpu_percent(10)
             results.setdefault(kind_label + "+picker.idle_cpu", []).append(ticks)
             results.setdefault(kind_label + "+picker.idle_cpu_runtime", []).append(runtime)
+            click(window, CLOSE_LABEL)
+            park_pointer()
+            sleep_until(time.monotonic() + 3)
+            results.setdefault(kind_label + "+closed.pss_mib", []).append(program.pss_mib())
         elif shots:
             screenshot(os.path.join(cfg.out, "%s.png" % kind_label))
     finally:
@@ -422,6 +426,7 @@ def table(results, runs):
     v, c, b = (med(results, k + ".startup_ms") for k in ("velmora", "chromium", "bare"))
     pv, pc, pb = (med(results, k + ".pss_mib") for k in ("velmora", "chromium", "bare"))
     pp = med(results, "velmora+picker.pss_mib")
+    pcl = med(results, "velmora+closed.pss_mib")
     iv, ic, ib = (med(results, k + ".idle_cpu") for k in ("velmora", "chromium", "bare"))
     ivr, icr, ibr = (med(results, k + ".idle_cpu_runtime") for k in ("velmora", "chromium", "bare"))
     ip, ipr = med(results, "velmora+picker.idle_cpu"), med(results, "velmora+picker.idle_cpu_runtime")
@@ -437,6 +442,7 @@ def table(results, runs):
          "Chromium %.1f · bare %.1f" % (pc, pb), "—"),
         ("2", "PSS, picker open and a preview shown (MiB)", "%.1f" % pp,
          "≤ Chromium with the forum alone = %.1f" % pc, "Chromium %.1f" % pc, verdict(pp <= pc)),
+        ("2", "PSS, the picker closed again (MiB)", "%.1f" % pcl, "—", "3 s after load %.1f" % pv, "—"),
         ("3", "Idle CPU over 10 s, picker closed (% of a core)", "%.2f (%.2f)" % (iv, ivr), "≤ 0.50",
          "Chromium %.2f (%.2f) · bare %.2f (%.2f)" % (ic, icr, ib, ibr), verdict(iv <= 0.5)),
         ("3", "Idle CPU over 10 s, picker open, preview shown", "%.2f (%.2f)" % (ip, ipr), "≤ 0.50",
