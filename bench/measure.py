@@ -683,6 +683,12 @@ def run_soak(cfg):
           % (report["private_start_mib"], report["private_end_mib"],
              report["private_end_mib"] - report["private_start_mib"],
              verdict((report["private_end_mib"] - report["private_start_mib"]) * 1.048576 <= 5)))
+    # A leak keeps growing; a cache or a collector's slack fills up and
+    # stays. The second half of the run tells the two apart.
+    half = len(report["per_cycle_mib"]) // 2
+    middle = statistics.median(report["per_cycle_mib"][half - 5:half + 5])
+    print("| (the same, second half only: from the ten cycles around the middle to the last ten) | "
+          "%.1f → %.1f MiB, growth %+.1f MiB | — | — |" % (middle, report["pss_end_mib"], report["pss_end_mib"] - middle))
     if "collected_end_mib" in report:
         held = report["collected_end_mib"] - report["collected_start_mib"]
         print("| (the same, each time after every page's renderer has collected its garbage) | "
