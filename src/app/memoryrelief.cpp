@@ -22,8 +22,8 @@ bool releaseFreedMemory()
 void releaseSoon()
 {
     // Walking the allocator takes a few milliseconds: it is done once after
-    // the screen has settled, never while the user waits for a window.
-    // Owned by the application, so it goes with it.
+    // the screen has settled, never while the user waits for a window. The
+    // timer belongs to the application and goes with it.
     static QPointer<QTimer> timer;
     if (!timer) {
         timer = new QTimer(QCoreApplication::instance());

@@ -20,10 +20,8 @@ namespace {
 template<typename Window, typename... Args>
 void openModal(QWidget *opener, Args &&...args)
 {
-    {
-        Window window(std::forward<Args>(args)..., opener);
-        window.exec();
-    }
+    Window window(std::forward<Args>(args)..., opener);
+    window.exec();
     MemoryRelief::releaseSoon();
 }
 
