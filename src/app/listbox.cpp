@@ -12,8 +12,11 @@ ListBox::ListBox(QWidget *parent)
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList rows = selectionModel()->selectedRows();
+        if (!rows.isEmpty())
+            emit rowSelected(rows.first().row());
+    });
 }
 
 void ListBox::setItems(const QStringList &items)

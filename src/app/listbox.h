@@ -26,8 +26,9 @@ public:
     void setCurrentRow(int row);
 
 signals:
-    // The current line changed, by mouse or keyboard; -1 when there is none.
-    void currentRowChanged(int row);
+    // The user selected a line, by mouse or keyboard. A line made current
+    // without being selected (the list taking the focus) is no choice.
+    void rowSelected(int row);
 
 private:
     QStringListModel *m_model = nullptr;

@@ -137,8 +137,8 @@ void fraIconario::buildControls()
     m_lstEmo->setFont(text);
     Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
     Controls::place(m_lstEmo, 60, 2325, 2925, 690);
-    connect(m_lstEmo, &ListBox::currentRowChanged, this, [this](int row) {
-        if (!m_filling && row >= 0)
+    connect(m_lstEmo, &ListBox::rowSelected, this, [this] {
+        if (!m_filling)
             lstEmo_Click();
     });
 
@@ -335,9 +335,9 @@ void fraIconario::lstEmo_Click()
     if (m_SetScelto >= 0 && m_SetScelto < Catalogue::personalSet) {
         url = Catalogue::imageUrl(m_context.emoticonBaseUrl, m_CartellaSet, i);
     } else if (m_SetScelto == Catalogue::personalSet) {
-        if (i >= m_lstURL->count()) {
-            // A name a damaged file left without its address: there is
-            // nothing to show or copy.
+        if (m_lstURL->text(i).isEmpty()) {
+            // A name a damaged file left without its address, or with an
+            // empty one: there is nothing to show or copy.
             m_cmdEmoOK->setEnabled(false);
             m_WBIC->hide();
             return;

@@ -43,7 +43,9 @@ private slots:
     void personalSetIsReadAtEveryChoice();
     void copiesTheTag_data();
     void copiesTheTag();
+    void nameWithoutAddress_data();
     void nameWithoutAddress();
+    void focusIsNoChoice();
     void reopeningKeepsTheWork();
     void helpButtonOpensTheMenu();
     void okPictureMovesOnlyUnderThePointer();
@@ -326,9 +328,17 @@ void tst_PickerPanel::copiesTheTag()
     QVERIFY(!panel()->findChild<QTimer *>(QStringLiteral("tmrDone"))->isActive());
 }
 
+void tst_PickerPanel::nameWithoutAddress_data()
+{
+    QTest::addColumn<QByteArray>("second");
+    QTest::newRow("cut off") << QByteArray("\"solo\"\r\n");
+    QTest::newRow("empty address") << QByteArray("\"solo\"\r\n\"\"\r\n");
+}
+
 void tst_PickerPanel::nameWithoutAddress()
 {
-    writeFile("\"gatto\"\r\n\"http://a/g.gif\"\r\n\"solo\"\r\n");
+    QFETCH(QByteArray, second);
+    writeFile("\"gatto\"\r\n\"http://a/g.gif\"\r\n" + second);
     m_window->imgNavy_Click(5);
     choose(4);
     select(0);
@@ -338,6 +348,21 @@ void tst_PickerPanel::nameWithoutAddress()
     QVERIFY(!ok()->isEnabled());
     QCOMPARE(preview()->navigations.size(), navigations);
     QCOMPARE(panel()->TagsEmo(), QStringLiteral("[img]http://a/g.gif[/img]"));
+}
+
+void tst_PickerPanel::focusIsNoChoice()
+{
+    m_window->imgNavy_Click(5);
+    choose(0);
+    QApplication::setActiveWindow(m_window.get());
+    ListBox *names = list("lstEmo");
+    names->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(names->hasFocus());
+    QVERIFY(!ok()->isEnabled());
+    QCOMPARE(preview()->navigations.size(), 2);
+    QTest::keyClick(names, Qt::Key_End);
+    QVERIFY(ok()->isEnabled());
+    QCOMPARE(preview()->navigations.size(), 3);
 }
 
 void tst_PickerPanel::reopeningKeepsTheWork()
