@@ -6,6 +6,7 @@
 #include "browser/webview.h"
 #include "personal/gestionefiles.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -168,21 +169,29 @@ void frmGestionePersonali::Form_Load()
     lstURL->clear();
 
     const QString path = m_context.personalSetPath;
-    if (!GestioneFiles::EsisteFile(path))
+    // A folder in the file's place is reported; a missing or hidden file
+    // is an empty set.
+    if (!GestioneFiles::EsisteFile(path) && !QFileInfo(path).isDir())
         return;
 
     QStringList names;
     QStringList urls;
-    const GestioneFiles::ReadResult result = GestioneFiles::LeggiSetPersonale(path, names, urls);
+    QString reason;
+    const GestioneFiles::ReadResult result = GestioneFiles::LeggiSetPersonale(path, names, urls, &reason);
     // What was read before a failure is shown all the same.
     lstEmo->addItems(names);
     lstURL->addItems(urls);
+    m_keepOldBytes = result != GestioneFiles::ReadResult::Ok;
     if (result == GestioneFiles::ReadResult::Failed) {
         m_context.prompter->tell(
             this, QMessageBox::Critical, QStringLiteral("Norvale - File Corrotto"),
             QStringLiteral("Il file Personali.ic2 risulta corrotto. I dati non sono "
                            "visualizzabili. Aggiungendo nuove immagini verrà ricreato "
                            "dall'inizio."));
+    } else if (result == GestioneFiles::ReadResult::Unreadable) {
+        m_context.prompter->tell(this, QMessageBox::Critical,
+                                 QStringLiteral("Norvale - Errore di Lettura"),
+                                 QStringLiteral("Impossibile leggere il file Personali.ic2: ") + reason);
     }
 }
 
@@ -306,6 +315,13 @@ void frmGestionePersonali::Timer1_Timer()
 
 bool frmGestionePersonali::saveSet()
 {
+    // The bytes of a file that could not be read are kept aside before the
+    // first rewrite; without that copy nothing is rewritten.
+    if (m_keepOldBytes && !GestioneFiles::keepCopy(m_context.personalSetPath)) {
+        tellWriteFailed();
+        return false;
+    }
+    m_keepOldBytes = false;
     switch (GestioneFiles::ScriviSetPersonale(m_context.personalSetPath, texts(lstEmo),
                                                texts(lstURL))) {
     case GestioneFiles::WriteResult::Ok:
@@ -314,11 +330,16 @@ bool frmGestionePersonali::saveSet()
     case GestioneFiles::WriteResult::Unencodable:
         break;
     }
+    tellWriteFailed();
+    return false;
+}
+
+void frmGestionePersonali::tellWriteFailed()
+{
     m_context.prompter->tell(
         this, QMessageBox::Critical, QStringLiteral("Norvale - Errore di Scrittura"),
         QStringLiteral("Impossibile salvare il file Personali.ic2: la modifica è stata annullata "
                        "e l'elenco è rimasto com'era. Verificare che la cartella del programma "
                        "non sia protetta da scrittura, che il disco non sia pieno e che il file "
                        "non sia aperto da un altro programma."));
-    return false;
 }

@@ -40,8 +40,11 @@ private:
     int selectedRow() const;
     // Rewrites the file from the two lists; on failure says so and gives false.
     [[nodiscard]] bool saveSet();
+    void tellWriteFailed();
 
     AppContext m_context;
+    // The file failed to read: its bytes go to a copy before it is rewritten.
+    bool m_keepOldBytes = false;
 
     QListWidget *lstEmo = nullptr;
     WebView *WBPers = nullptr;

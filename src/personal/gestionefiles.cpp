@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -167,16 +168,64 @@ ReadResult parsePersonalSet(QByteArrayView bytes, QStringList &names, QStringLis
     return ReadResult::Ok;
 }
 
-ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls)
+ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls, QString *reason)
 {
+    const auto unreadable = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return ReadResult::Unreadable;
+    };
+    const QFileInfo info(path);
+    // A pipe or a device would keep the reader waiting for ever.
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return unreadable(u"non è un file ordinario"_s);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return ReadResult::Failed;
+        return unreadable(file.errorString());
+    if (file.size() > maxFileSize) {
+        const QLocale italian(QLocale::Italian);
+        return unreadable(u"il file misura %1 MiB, oltre il limite di %2 MiB"_s.arg(
+            italian.toString(double(file.size()) / (1024 * 1024), 'f', 1),
+            italian.toString(maxFileSize / (1024 * 1024))));
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return ReadResult::Failed;
+        return unreadable(file.errorString());
     file.close();
     return parsePersonalSet(bytes, names, urls);
+}
+
+bool keepCopy(const QString &path, QString *reason)
+{
+    const auto failed = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    QFile original(path);
+    if (!original.open(QIODevice::ReadOnly))
+        return failed(original.errorString());
+    QSaveFile copy(path + u".bak"_s);
+    copy.setDirectWriteFallback(true);
+    if (!copy.open(QIODevice::WriteOnly))
+        return failed(copy.errorString());
+    // In pieces: the file may be one too large to read whole.
+    QByteArray chunk;
+    while (!(chunk = original.read(1024 * 1024)).isEmpty()) {
+        if (copy.write(chunk) != chunk.size()) {
+            copy.cancelWriting();
+            return failed(copy.errorString());
+        }
+    }
+    if (original.error() != QFileDevice::NoError) {
+        copy.cancelWriting();
+        return failed(original.errorString());
+    }
+    if (!copy.flush()) {
+        copy.cancelWriting();
+        return failed(copy.errorString());
+    }
+    return copy.commit() || failed(copy.errorString());
 }
 
 std::optional<QByteArray> serializePersonalSet(const QStringList &names, const QStringList &urls)
@@ -228,6 +277,9 @@ WriteResult ScriviSetPersonale(const QString &path, const QStringList &names, co
 
     // The old file is replaced only by commit(), so any failure leaves it whole.
     QSaveFile file(path);
+    // A folder the user may not create files in can still hold a file the
+    // user may write: then the file is rewritten in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return WriteResult::Failed;
     // Qt 6.4's commit() still succeeds after a short write (a full disk), and

@@ -21,7 +21,15 @@ QString personalSetPath();
 // system file); false for folders and for an empty path.
 bool EsisteFile(const QString &path);
 
-enum class ReadResult { Ok, Failed };
+enum class ReadResult {
+    Ok,
+    Failed,     // damaged: what was read before the fault is appended
+    Unreadable, // not read at all (no access, not a file, too large); see reason
+};
+
+// Larger files are not read: far beyond any real set, and reading one would
+// hold up the window for seconds.
+constexpr qint64 maxFileSize = 16 * 1024 * 1024;
 enum class WriteResult {
     Ok,
     Failed,      // not written; an old file is left as it was
@@ -30,8 +38,15 @@ enum class WriteResult {
 
 // Appends every name and URL of the file to the lists; the caller clears them
 // first. On Failed whatever was read before the fault stays appended, so after
-// an odd number of fields names holds one item more than urls.
-[[nodiscard]] ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls);
+// an odd number of fields names holds one item more than urls. On Unreadable
+// nothing is appended and reason, if given, says why.
+[[nodiscard]] ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls,
+                                           QString *reason = nullptr);
+
+// Copies the file to path + ".bak", replacing an older copy, so that bytes
+// the reader could not make sense of survive the rewrite that follows.
+// False, with the reason, when the copy could not be made whole.
+[[nodiscard]] bool keepCopy(const QString &path, QString *reason = nullptr);
 
 // Replaces the file with the entries of the two lists, pairing them over the
 // names; a name without URL is written with an empty one.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -63,6 +64,8 @@ private slots:
     void removalAnsweredNo();
     void removalWithNothingSelected();
     void nameWithoutAddress();
+    void unreadableFile_data();
+    void unreadableFile();
     void failedRewriteKeepsListsAsTheFile_data();
     void failedRewriteKeepsListsAsTheFile();
     void charactersTheFileCannotHold_data();
@@ -355,10 +358,43 @@ void tst_frmGestionePersonali::nameWithoutAddress()
     click(u"cmdAggiungi"_s);
     QCOMPARE(fileBytes(),
              setFile({u"a"_s, u"u1"_s, u"orphan"_s, QString(), u"new"_s, u"http://x/new"_s}));
+    QFile kept(m_context.personalSetPath + u".bak"_s);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), setFile({u"a"_s, u"u1"_s, u"orphan"_s}));
     select(1);
     QVERIFY(m_preview->navigations.isEmpty());
     select(2);
     QCOMPARE(m_preview->navigations, QStringList(u"http://x/new"_s));
+}
+
+void tst_frmGestionePersonali::unreadableFile_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder") << true << u"directory"_s;
+    QTest::newRow("over 16 MiB") << false << u"20,0 MiB"_s;
+}
+
+void tst_frmGestionePersonali::unreadableFile()
+{
+    QFETCH(bool, folder);
+    QFETCH(QString, reason);
+    QFile file(m_context.personalSetPath);
+    QVERIFY(folder ? QDir().mkdir(file.fileName()) : file.open(QIODevice::WriteOnly) && file.resize(20 << 20));
+    file.close();
+    open();
+    QCOMPARE(m_prompter->shown.size(), 1);
+    QCOMPARE(m_prompter->shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(m_prompter->shown[0].title, u"Norvale - Errore di Lettura"_s);
+    QVERIFY(m_prompter->shown[0].text.startsWith(u"Impossibile leggere il file Personali.ic2: "_s));
+    QVERIFY(m_prompter->shown[0].text.contains(reason));
+    QCOMPARE(m_names->count(), 0);
+    // A later change keeps the old bytes beside the new file.
+    typeAndWait(u"n"_s, u"http://x/n.gif"_s);
+    click(u"cmdAggiungi"_s);
+    QCOMPARE(m_prompter->shown.last().title,
+             folder ? u"Norvale - Errore di Scrittura"_s : u"Norvale - Aggiunta Completa"_s);
+    QCOMPARE(QFileInfo(file.fileName() + u".bak"_s).size(), folder ? 0 : 20 << 20);
 }
 
 void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile_data()

@@ -11,6 +11,9 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -78,6 +81,8 @@ private slots:
     void fileAtPath();
     void rewrite_data();
     void rewrite();
+    void rewriteInAFolderClosedToNewFiles();
+    void copyKeptBeforeRewrite();
 };
 
 void tst_GestioneFiles::paths()
@@ -239,19 +244,27 @@ void tst_GestioneFiles::fileAtPath_data()
     QTest::addColumn<ReadResult>("result");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<int>("urlCount");
+    QTest::addColumn<QString>("reason");
 
     const QByteArray two = "\"a\"\r\n\"u\"\r\n\"b\"\r\n\"v\"\r\n"_ba;
     const QStringList none, ab{u"a"_s, u"b"_s};
     const QByteArray empty;
-    QTest::newRow("missing") << u"missing"_s << empty << false << ReadResult::Failed << none << 0;
-    QTest::newRow("empty path") << u"empty path"_s << empty << false << ReadResult::Failed << none << 0;
+    const auto unreadable = ReadResult::Unreadable;
+    QTest::newRow("missing") << u"missing"_s << empty << false << unreadable << none << 0
+                             << u"No such file"_s;
+    QTest::newRow("empty path") << u"empty path"_s << empty << false << unreadable << none << 0
+                                << QString();
     QTest::newRow("folder named Personali.ic2")
-        << u"folder"_s << empty << false << ReadResult::Failed << none << 0;
-    QTest::newRow("empty file") << u"file"_s << empty << true << ReadResult::Ok << none << 0;
-    QTest::newRow("two entries") << u"file"_s << two << true << ReadResult::Ok << ab << 2;
-    QTest::newRow("hidden file") << u"hidden"_s << two << false << ReadResult::Ok << ab << 2;
+        << u"folder"_s << empty << false << unreadable << none << 0 << u"directory"_s;
+    QTest::newRow("pipe") << u"pipe"_s << empty << false << unreadable << none << 0
+                          << u"non è un file ordinario"_s;
+    QTest::newRow("over 16 MiB") << u"large"_s << empty << true << unreadable << none << 0
+                                 << u"il file misura 20,0 MiB, oltre il limite di 16 MiB"_s;
+    QTest::newRow("empty file") << u"file"_s << empty << true << ReadResult::Ok << none << 0 << QString();
+    QTest::newRow("two entries") << u"file"_s << two << true << ReadResult::Ok << ab << 2 << QString();
+    QTest::newRow("hidden file") << u"hidden"_s << two << false << ReadResult::Ok << ab << 2 << QString();
     QTest::newRow("odd fields") << u"file"_s << "\"a\"\r\n\"u\"\r\n\"b\"\r\n"_ba << true
-                                << ReadResult::Failed << ab << 1;
+                                << ReadResult::Failed << ab << 1 << QString();
 }
 
 void tst_GestioneFiles::fileAtPath()
@@ -262,6 +275,7 @@ void tst_GestioneFiles::fileAtPath()
     QFETCH(ReadResult, result);
     QFETCH(QStringList, names);
     QFETCH(int, urlCount);
+    QFETCH(QString, reason);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -272,10 +286,16 @@ void tst_GestioneFiles::fileAtPath()
         QVERIFY(QDir(dir.path()).mkdir(setName));
     else if (kind == u"empty path"_s)
         path.clear();
+    else if (kind == u"pipe"_s)
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == u"large"_s)
+        QVERIFY(writeBytes(path, {}) && QFile(path).resize(20 * 1024 * 1024));
 
     QCOMPARE(EsisteFile(path), exists);
     QStringList readNames, readUrls;
-    QCOMPARE(LeggiSetPersonale(path, readNames, readUrls), result);
+    QString why;
+    QCOMPARE(LeggiSetPersonale(path, readNames, readUrls, &why), result);
+    QVERIFY2(why.contains(reason), qPrintable(why));
     QCOMPARE(readNames, names);
     QCOMPARE(readUrls.size(), urlCount);
 }
@@ -345,6 +365,45 @@ void tst_GestioneFiles::rewrite()
         if (blocker != u"no parent"_s)
             QCOMPARE(readBytes(keptPath), old);
     }
+}
+
+void tst_GestioneFiles::rewriteInAFolderClosedToNewFiles()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir dir;
+    const QString path = dir.filePath(setName);
+    QVERIFY(writeBytes(path, "\"a\"\r\n\"u\"\r\n"_ba));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    const QStringList names{u"b"_s};
+    // Root may create files anywhere: the rewrite runs as nobody instead.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        _exit(ScriviSetPersonale(path, names, {u"v"_s}) == WriteResult::Ok ? 0 : 1);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readBytes(path), "\"b\"\r\n\"v\"\r\n"_ba);
+#else
+    QSKIP("needs POSIX permissions");
+#endif
+}
+
+void tst_GestioneFiles::copyKeptBeforeRewrite()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(setName);
+    const QByteArray damaged = "\"a\"\r\n\"u\"\r\n\"orfano\"\r\n"_ba;
+    QVERIFY(writeBytes(path + u".bak"_s, "older copy"_ba));
+    QVERIFY(!keepCopy(path));
+    QCOMPARE(readBytes(path + u".bak"_s), "older copy"_ba);
+    QVERIFY(writeBytes(path, damaged));
+    QVERIFY(keepCopy(path));
+    QCOMPARE(readBytes(path + u".bak"_s), damaged);
 }
 
 QTEST_GUILESS_MAIN(tst_GestioneFiles)
