@@ -168,7 +168,11 @@ void frmVelmora::mouseMoveEvent(QMouseEvent *event)
 
 void frmVelmora::tmrBusy_Timer()
 {
-    setWindowTitle(QStringLiteral("NORVALE system - ") + m_WB->LocationName());
+    // "[*]" in a title is Qt's mark for unsaved changes; doubled, it shows
+    // as the page wrote it.
+    QString name = m_WB->LocationName();
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(QStringLiteral("NORVALE system - ") + name);
     m_lblURL->setText(m_WB->LocationURL());
     Controls::setOpaque(m_lblURL, m_WB->Busy());
 }

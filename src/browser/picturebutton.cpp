@@ -25,6 +25,14 @@ void PictureButton::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
+void PictureButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click is no second click: going back
+    // one page must not go back two.
+    m_pressed = false;
+    event->accept();
+}
+
 void PictureButton::mouseMoveEvent(QMouseEvent *event)
 {
     // Taken here: passed on, the window would take it for its bare

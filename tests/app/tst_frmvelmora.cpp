@@ -125,6 +125,12 @@ void tst_frmVelmora::navigationButtons()
     if (index == 4)
         QCOMPARE(view()->navigations, QStringList{m_test->context.forumHomeUrl});
     QVERIFY(m_test->prompter.shown.isEmpty());
+
+    // Through the window system, a double-click is one click.
+    view()->calls.clear();
+    QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {},
+                       button->mapTo(m_window.get(), button->rect().center()));
+    QTRY_COMPARE(view()->calls, QStringList{call});
 }
 
 void tst_frmVelmora::pickerButtonOpensOnce()
@@ -185,6 +191,11 @@ void tst_frmVelmora::statusTickFollowsTheView()
     QCOMPARE(lblURL->text(), view()->url);
     QTRY_VERIFY(lblURL->autoFillBackground());
     QCOMPARE(lblURL->palette().color(QPalette::Window), QColor(192, 0, 0));
+
+    // Shown as the page gives it, "[*]" included.
+    m_window->winId();
+    view()->name = QStringLiteral("Bozza [*] salvata");
+    QTRY_COMPARE(m_window->windowHandle()->title(), QStringLiteral("NORVALE system - Bozza [*] salvata"));
 
     view()->busy = false;
     view()->name.clear();
