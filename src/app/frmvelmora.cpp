@@ -95,9 +95,34 @@ void frmVelmora::Form_Load()
     m_WB->Navigate(m_context.forumHomeUrl);
     m_state.WBLeft = leftWithPickerClosed;
     placeAtStartUp();
+}
+
+void frmVelmora::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // A window manager frames the window within moments of its first
+    // showing, if at all.
     m_awaitingFrame = true;
-    // A window manager frames the window within moments, if at all.
     QTimer::singleShot(3000, this, [this] { m_awaitingFrame = false; });
+}
+
+void frmVelmora::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange && windowState() != Qt::WindowNoState)
+        m_stateChangedByUser = true;
+    QWidget::changeEvent(event);
+}
+
+bool frmVelmora::userHasPlaced() const
+{
+    // A frame put round the window moves either the frame or the inside to
+    // the place asked for, and keeps the inside's size.
+    const QPoint placed = m_placedGeometry.topLeft();
+    return m_stateChangedByUser || geometry().size() != m_placedGeometry.size()
+        || (geometry().topLeft() != placed && frameGeometry().topLeft() != placed);
 }
 
 QRectF frmVelmora::outerGeometryTwips() const
@@ -117,7 +142,8 @@ void frmVelmora::setOuterGeometryTwips(const QRectF &twips)
                            frame.right() - inner.right(), frame.bottom() - inner.bottom());
     const QRect outer = Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
     m_outerTwips = twips;
-    setGeometry(outer.marginsRemoved(margins));
+    m_placedGeometry = outer.marginsRemoved(margins);
+    setGeometry(m_placedGeometry);
 }
 
 void frmVelmora::placeAtStartUp()
@@ -188,7 +214,8 @@ void frmVelmora::tmrWBSizer_Timer()
         return;
     if (m_awaitingFrame && frameGeometry() != geometry()) {
         m_awaitingFrame = false;
-        placeAtStartUp();
+        if (!userHasPlaced())
+            placeAtStartUp();
     }
 
     const QRectF outer = outerGeometryTwips();
@@ -237,16 +264,40 @@ void frmVelmora::closeEvent(QCloseEvent *event)
     }
 }
 
+bool frmVelmora::sessionEnding()
+{
+    if (m_exitConfirmed)
+        return true;
+    if (!confirmExit())
+        return false;
+    m_exitConfirmed = true;
+    // A session end goes on without the user; input means it was cancelled.
+    qApp->installEventFilter(this);
+    return true;
+}
+
+bool frmVelmora::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+        m_exitConfirmed = false;
+        qApp->removeEventFilter(this);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmVelmora::onCommitDataRequest(QSessionManager &manager)
 {
     // The desktop session is ending: ask now, and keep the session (and
     // the window) alive on No.
-    if (m_exitConfirmed || !manager.allowsInteraction())
+    if (!manager.allowsInteraction())
         return;
-    const bool yes = confirmExit();
+    const bool yes = sessionEnding();
     manager.release();
-    if (yes)
-        m_exitConfirmed = true;
-    else
+    if (!yes)
         manager.cancel();
 }

@@ -45,10 +45,16 @@ public:
     void tmrBusy_Timer();
     void tmrWBSizer_Timer();
     void WB_StatusTextChange(const QString &text);
+    // The desktop session is ending and lets the program ask: true to let it
+    // end. A Yes holds for that session end only.
+    bool sessionEnding();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
@@ -68,8 +74,15 @@ private:
     // The outer size last set, in twips: the pixels it snapped to would lose
     // the fraction (768 px less 400 twips is 741.33 px).
     QRectF m_outerTwips;
+    // Yes at a session end: the closing that follows asks no more, unless
+    // the user acts again first (the session end was cancelled).
     bool m_exitConfirmed = false;
     // The frame's size is known only once the window manager has framed the
-    // window; the start-up placement is made again then.
+    // window; the start-up placement is made again then, unless the user has
+    // placed the window already.
+    bool m_shown = false;
     bool m_awaitingFrame = false;
+    bool m_stateChangedByUser = false;
+    QRect m_placedGeometry;
+    bool userHasPlaced() const;
 };

@@ -17,6 +17,7 @@ private slots:
     void startsAcrossTheScreenTop();
     void exitQuestion_data();
     void exitQuestion();
+    void sessionEndAnswerHoldsOnce();
     void navigationButtons_data();
     void navigationButtons();
     void pickerButtonOpensOnce();
@@ -96,6 +97,18 @@ void tst_frmVelmora::exitQuestion()
         QCOMPARE(view()->calls, QStringList{QStringLiteral("Navigate")});
         QVERIFY(m_window->state().IconarioAperto);
     }
+}
+
+void tst_frmVelmora::sessionEndAnswerHoldsOnce()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_test->prompter.answers = {QMessageBox::Yes, QMessageBox::No};
+    QVERIFY(m_window->sessionEnding());
+    // Another program cancelled the session end; the user goes on working.
+    QTest::mouseClick(m_window.get(), Qt::LeftButton);
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_test->prompter.shown.size(), 2);
 }
 
 void tst_frmVelmora::navigationButtons_data()
