@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 EngineWebView::EngineWebView(Role role, QWidget *parent)
@@ -62,6 +64,22 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
         preview = new QWebEngineProfile(QCoreApplication::instance());
         // Kept in memory, so kept small: emoticons are a few kilobytes each.
         preview->setHttpCacheMaximumSize(4 * 1024 * 1024);
+        // Chromium shows a bare image centred on a dark backdrop; emoticons
+        // are drawn for the forum's light pages, so they are shown as a post
+        // shows them. This runs in a world of its own: the pages' scripts
+        // stay off.
+        QWebEngineScript asInAPost;
+        asInAPost.setName(QStringLiteral("velmora-image-as-in-a-post"));
+        asInAPost.setWorldId(QWebEngineScript::ApplicationWorld);
+        asInAPost.setInjectionPoint(QWebEngineScript::DocumentReady);
+        asInAPost.setRunsOnSubFrames(false);
+        asInAPost.setSourceCode(QStringLiteral(
+            "if (document.contentType.startsWith('image/') && document.body) {"
+            "  document.body.style.cssText = 'margin: 0; background: #fff';"
+            "  const image = document.body.querySelector('img');"
+            "  if (image) image.style.cssText = 'display: block; margin: 0';"
+            "}"));
+        preview->scripts()->insert(asInAPost);
     }
     return preview;
 }

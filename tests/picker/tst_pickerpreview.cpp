@@ -30,6 +30,7 @@ private slots:
     void rendererCrashReloads();
     void closingEndsThePreviewRenderer();
     void previewRunsNoScriptsAndNoLocalFiles();
+    void imageShownAsInAPost();
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
@@ -175,6 +176,21 @@ void tst_PickerPreview::previewRunsNoScriptsAndNoLocalFiles()
     local.close();
     preview->Navigate(QUrl::fromLocalFile(local.fileName()).toString());
     QTRY_COMPARE_WITH_TIMEOUT(preview->LocationURL(), QStringLiteral("about:blank"), loadTimeout);
+}
+
+void tst_PickerPreview::imageShownAsInAPost()
+{
+    QFile file(m_test->context.personalSetPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\"rosso\"\r\n\"" + m_server.url(QStringLiteral("immagini/rosso.png")).toLatin1() + "\"\r\n");
+    file.close();
+    choose(4);
+    lstEmo()->setCurrentRow(0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/immagini/rosso.png")), loadTimeout);
+    // At the top left on white, not centred on a dark backdrop.
+    const auto shown = [this](QPoint at) { return panel()->WBIC()->grab().toImage().pixelColor(at); };
+    QTRY_COMPARE_WITH_TIMEOUT(shown({3, 3}), QColor(Qt::red), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(shown({100, 100}), QColor(Qt::white), loadTimeout);
 }
 
 QTEST_MAIN(tst_PickerPreview)

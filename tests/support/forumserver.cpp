@@ -1,6 +1,8 @@
 #include "forumserver.h"
 
+#include <QBuffer>
 #include <QHostAddress>
+#include <QImage>
 #include <QHttpServerRequest>
 #include <QtConcurrent>
 
@@ -46,6 +48,16 @@ ForumServer::ForumServer(QObject *parent)
     m_server.route(QStringLiteral("/iconario/<arg>/<arg>"), [this](const QString &set, const QString &file) {
         requests.append(QStringLiteral("/iconario/%1/%2").arg(set, file));
         return QHttpServerResponse(QByteArrayLiteral("image/gif"), gif());
+    });
+    m_server.route(QStringLiteral("/immagini/rosso.png"), [this] {
+        requests.append(QStringLiteral("/immagini/rosso.png"));
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        red.save(&buffer, "PNG");
+        return QHttpServerResponse(QByteArrayLiteral("image/png"), png);
     });
     m_server.route(QStringLiteral("/lenta/<arg>"), [this](const QString &file) {
         requests.append(QStringLiteral("/lenta/%1").arg(file));

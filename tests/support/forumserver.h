@@ -13,6 +13,7 @@
 //   /forum/script.html          a page whose script retitles it "Con script"
 //   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
 //   /lenta/<name>.gif           a GIF held back until releaseHeld()
+//   /immagini/rosso.png         an 8 x 8 red square
 class ForumServer final : public QObject
 {
     Q_OBJECT
