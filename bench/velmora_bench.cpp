@@ -1,5 +1,5 @@
 // In-process benchmarks of the picker and of the personal-set file, on the
-// program's own window, views and timers (AppContext::forProgram()), so the
+// program's own window, views and timers (programContext()), so the
 // figures include what the real engine and event loop add.
 //
 //     velmora_bench slide    [--runs N]
@@ -15,13 +15,14 @@
 // Run it on a display (Xvfb with a window manager) and with the forum's host
 // pointed at a loopback server, as bench/run.sh does.
 
-#include "app/appcontext.h"
 #include "app/composition.h"
 #include "app/frmvelmora.h"
-#include "app/listbox.h"
-#include "browser/webview.h"
-#include "personal/gestionefiles.h"
-#include "picker/catalogue.h"
+#include "app/programcontext.h"
+#include "core/catalogue.h"
+#include "core/gestionefiles.h"
+#include "gui/appcontext.h"
+#include "gui/listbox.h"
+#include "gui/webview.h"
 #include "picker/pickerpanel.h"
 
 #include <QApplication>
@@ -96,7 +97,7 @@ struct Program
 
     explicit Program(const QString &personalSetPath)
     {
-        context = AppContext::forProgram();
+        context = programContext();
         context.personalSetPath = personalSetPath;
         window = new frmVelmora(context);
         window->show();
@@ -431,7 +432,7 @@ void printPhases(qint64 built, qint64 shown)
 int startupVariant(const QString &variant)
 {
     if (variant == QStringLiteral("program")) {
-        const AppContext context = AppContext::forProgram();
+        const AppContext context = programContext();
         frmVelmora window(context);
         const qint64 built = monotonicMs();
         window.show();

@@ -1,6 +1,6 @@
-#include "app/appcontext.h"
 #include "app/composition.h"
 #include "app/frmvelmora.h"
+#include "app/programcontext.h"
 #include "app/singleinstance.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
         return 0;
 
     Composition::choose();
-    const AppContext context = AppContext::forProgram();
+    const AppContext context = programContext();
     frmVelmora window(context);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
         if (window.isMinimized())

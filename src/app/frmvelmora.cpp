@@ -1,11 +1,11 @@
 #include "app/frmvelmora.h"
 
-#include "app/controls.h"
-#include "app/prompter.h"
-#include "app/twips.h"
-#include "browser/layoutrule.h"
 #include "browser/navigationbar.h"
-#include "browser/webview.h"
+#include "core/layoutrule.h"
+#include "gui/controls.h"
+#include "gui/prompter.h"
+#include "gui/twips.h"
+#include "gui/webview.h"
 #include "picker/pickerpanel.h"
 
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "browser/navigationbar.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
 #include "browser/picturebutton.h"
+#include "gui/controls.h"
+#include "gui/twips.h"
 
 #include <QLabel>
 #include <QPainter>

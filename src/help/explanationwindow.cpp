@@ -1,7 +1,7 @@
 #include "help/explanationwindow.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
+#include "gui/controls.h"
+#include "gui/twips.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/fixeddialog.h"
+#include "gui/fixeddialog.h"
 
 class QPlainTextEdit;
 class QPushButton;

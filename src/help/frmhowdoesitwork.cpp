@@ -1,6 +1,6 @@
 #include "help/frmhowdoesitwork.h"
 
-#include "app/controls.h"
+#include "gui/controls.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

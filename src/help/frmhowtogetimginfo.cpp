@@ -1,6 +1,6 @@
 #include "help/frmhowtogetimginfo.h"
 
-#include "app/controls.h"
+#include "gui/controls.h"
 
 #include <QLabel>
 #include <QPixmap>

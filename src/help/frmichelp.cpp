@@ -1,8 +1,8 @@
 #include "help/frmichelp.h"
 
-#include "app/controls.h"
-#include "app/memoryrelief.h"
-#include "app/twips.h"
+#include "gui/controls.h"
+#include "gui/memoryrelief.h"
+#include "gui/twips.h"
 #include "help/frmerrorsinpersonalset.h"
 #include "help/frmhowdoesitwork.h"
 #include "help/frmhowtogetimginfo.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/appcontext.h"
+#include "gui/appcontext.h"
 
-#include "app/fixeddialog.h"
+#include "gui/fixeddialog.h"
 
 class QLabel;
 class QPushButton;

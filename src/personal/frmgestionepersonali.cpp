@@ -1,10 +1,10 @@
 #include "personal/frmgestionepersonali.h"
 
-#include "app/controls.h"
-#include "app/prompter.h"
-#include "app/twips.h"
-#include "browser/webview.h"
-#include "personal/gestionefiles.h"
+#include "core/gestionefiles.h"
+#include "gui/controls.h"
+#include "gui/prompter.h"
+#include "gui/twips.h"
+#include "gui/webview.h"
 
 #include <QFileInfo>
 #include <QLabel>

@@ -1,17 +1,17 @@
 #include "picker/pickerpanel.h"
 
-#include "app/addresses.h"
-#include "app/controls.h"
-#include "app/listbox.h"
-#include "app/memoryrelief.h"
-#include "app/prompter.h"
-#include "app/twips.h"
 #include "browser/picturebutton.h"
-#include "browser/webview.h"
+#include "core/addresses.h"
+#include "core/catalogue.h"
+#include "core/gestionefiles.h"
+#include "gui/controls.h"
+#include "gui/listbox.h"
+#include "gui/memoryrelief.h"
+#include "gui/prompter.h"
+#include "gui/twips.h"
+#include "gui/webview.h"
 #include "help/frmichelp.h"
-#include "personal/gestionefiles.h"
 #include "picker/animatedbutton.h"
-#include "picker/catalogue.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/appcontext.h"
-#include "app/mainwindowstate.h"
+#include "gui/appcontext.h"
+#include "gui/mainwindowstate.h"
 
 #include <QElapsedTimer>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "app/twips.h"
+#include "gui/twips.h"
 #include "help/frmerrorsinpersonalset.h"
 #include "help/frmhowdoesitwork.h"
 #include "help/frmhowtogetimginfo.h"

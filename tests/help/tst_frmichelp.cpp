@@ -1,6 +1,6 @@
-#include "app/twips.h"
-#include "help/frmichelp.h"
 #include "fakewebview.h"
+#include "gui/twips.h"
+#include "help/frmichelp.h"
 #include "scriptedprompter.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/frmvelmora.h"
-#include "app/listbox.h"
+#include "core/catalogue.h"
+#include "gui/listbox.h"
 #include "picker/animatedbutton.h"
-#include "picker/catalogue.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
 

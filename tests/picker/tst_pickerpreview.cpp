@@ -1,7 +1,7 @@
 #include "app/frmvelmora.h"
-#include "app/listbox.h"
 #include "browser/enginewebview.h"
 #include "forumserver.h"
+#include "gui/listbox.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
 

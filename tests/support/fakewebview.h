@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/webview.h"
+#include "gui/webview.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/appcontext.h"
 #include "fakewebview.h"
+#include "gui/appcontext.h"
 #include "scriptedprompter.h"
 
 #include <QTemporaryDir>

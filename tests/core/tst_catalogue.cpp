@@ -1,5 +1,5 @@
-#include "app/addresses.h"
-#include "picker/catalogue.h"
+#include "core/addresses.h"
+#include "core/catalogue.h"
 
 #include <QTest>
 

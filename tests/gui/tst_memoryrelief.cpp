@@ -1,4 +1,4 @@
-#include "app/memoryrelief.h"
+#include "gui/memoryrelief.h"
 
 #include <QFile>
 #include <QTest>

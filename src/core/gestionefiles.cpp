@@ -1,4 +1,4 @@
-#include "personal/gestionefiles.h"
+#include "core/gestionefiles.h"
 
 #include <QCoreApplication>
 #include <QFile>

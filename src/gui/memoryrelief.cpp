@@ -1,4 +1,4 @@
-#include "app/memoryrelief.h"
+#include "gui/memoryrelief.h"
 
 #include <QCoreApplication>
 #include <QPointer>

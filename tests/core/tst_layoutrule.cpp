@@ -1,4 +1,4 @@
-#include "browser/layoutrule.h"
+#include "core/layoutrule.h"
 
 #include <QTest>
 

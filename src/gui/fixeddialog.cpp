@@ -1,7 +1,7 @@
-#include "app/fixeddialog.h"
+#include "gui/fixeddialog.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
+#include "gui/controls.h"
+#include "gui/twips.h"
 
 #include <QScreen>
 #include <QShowEvent>

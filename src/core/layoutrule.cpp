@@ -1,4 +1,4 @@
-#include "browser/layoutrule.h"
+#include "core/layoutrule.h"
 
 BrowserLayout BrowserLayout::forWindow(double outerWidth, double outerHeight, qint32 viewLeftEdge)
 {

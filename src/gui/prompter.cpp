@@ -1,4 +1,4 @@
-#include "app/prompter.h"
+#include "gui/prompter.h"
 
 #include <QAbstractButton>
 

@@ -1,4 +1,4 @@
-#include "app/listbox.h"
+#include "gui/listbox.h"
 
 #include <QItemSelectionModel>
 #include <QStringListModel>

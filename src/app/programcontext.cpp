@@ -1,13 +1,13 @@
-#include "app/appcontext.h"
+#include "app/programcontext.h"
 
-#include "app/addresses.h"
-#include "app/prompter.h"
 #include "browser/enginewebview.h"
-#include "personal/gestionefiles.h"
+#include "core/addresses.h"
+#include "core/gestionefiles.h"
+#include "gui/prompter.h"
 
 #include <QApplication>
 
-AppContext AppContext::forProgram()
+AppContext programContext()
 {
     static MessageBoxPrompter prompter;
     AppContext context;

@@ -1,6 +1,6 @@
-#include "browser/webview.h"
+#include "gui/webview.h"
 
-#include "app/twips.h"
+#include "gui/twips.h"
 
 bool WebView::setLeftTwips(double left)
 {

@@ -1,7 +1,7 @@
 // Rewrites the personal-set file over and over, alternating two sets, and
 // says on its output when each rewrite starts. The interrupted-rewrite test
 // kills it at many points.
-#include "personal/gestionefiles.h"
+#include "core/gestionefiles.h"
 #include "rewritesets.h"
 
 #include <QCoreApplication>

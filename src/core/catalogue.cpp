@@ -1,4 +1,4 @@
-#include "picker/catalogue.h"
+#include "core/catalogue.h"
 
 #include <array>
 

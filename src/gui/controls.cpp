@@ -1,6 +1,6 @@
-#include "app/controls.h"
+#include "gui/controls.h"
 
-#include "app/twips.h"
+#include "gui/twips.h"
 
 #include <QLabel>
 #include <QPainter>

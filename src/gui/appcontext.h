@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/webview.h"
+#include "gui/webview.h"
 
 #include <QString>
 
@@ -10,7 +10,8 @@ class Prompter;
 
 // What a window is given by its creator: the addresses, the personal-set
 // file, and the seams to the outside world (web views, message boxes, beep).
-// The program itself has no settings; tests fill this with their own values.
+// The program itself has no settings (programContext() in app/ fills this);
+// tests fill it with their own values.
 struct AppContext
 {
     using WebViewFactory = std::function<WebView *(WebView::Role, QWidget *parent)>;
@@ -21,8 +22,4 @@ struct AppContext
     WebViewFactory makeWebView;
     Prompter *prompter = nullptr;
     std::function<void()> beep;
-
-    // The program as it really runs: the real addresses, the file beside the
-    // executable, Chromium views, real message boxes and the system beep.
-    static AppContext forProgram();
 };

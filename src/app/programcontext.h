@@ -1,0 +1,7 @@
+#pragma once
+
+#include "gui/appcontext.h"
+
+// The program as it really runs: the real addresses, the file beside the
+// executable, Chromium views, real message boxes and the system beep.
+AppContext programContext();
