@@ -217,7 +217,8 @@ int personal(int runs, const QString &folder)
     QStringList names;
     QStringList urls;
     makePersonalSet(names, urls);
-    if (GestioneFiles::ScriviSetPersonale(path, names, urls) != GestioneFiles::WriteResult::Ok) {
+    const PersonalSet set = PersonalSet::fromLists(names, urls);
+    if (GestioneFiles::ScriviSetPersonale(path, set) != GestioneFiles::WriteResult::Ok) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return 1;
     }
@@ -226,18 +227,16 @@ int personal(int runs, const QString &folder)
     std::vector<double> reads;
     std::vector<double> writes;
     for (int run = 0; run < runs; ++run) {
-        QStringList readNames;
-        QStringList readUrls;
         QElapsedTimer clock;
         clock.start();
-        const auto result = GestioneFiles::LeggiSetPersonale(path, readNames, readUrls);
+        const GestioneFiles::PersonalSetRead read = GestioneFiles::LeggiSetPersonale(path);
         reads.push_back(msSince(clock));
-        if (result != GestioneFiles::ReadResult::Ok || readNames != names || readUrls != urls) {
+        if (read.result != GestioneFiles::ReadResult::Ok || read.set != set) {
             std::fprintf(stderr, "read back differs\n");
             return 1;
         }
         clock.start();
-        const auto written = GestioneFiles::ScriviSetPersonale(path, readNames, readUrls);
+        const auto written = GestioneFiles::ScriviSetPersonale(path, read.set);
         writes.push_back(msSince(clock));
         if (written != GestioneFiles::WriteResult::Ok) {
             std::fprintf(stderr, "rewrite failed\n");

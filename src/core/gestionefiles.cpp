@@ -146,34 +146,40 @@ bool EsisteFile(const QString &path)
     return true;
 }
 
-ReadResult parsePersonalSet(QByteArrayView bytes, QStringList &names, QStringList &urls)
+PersonalSetRead parsePersonalSet(QByteArrayView bytes)
 {
+    PersonalSetRead read;
     QStringDecoder decoder(codecName);
-    if (!decoder.isValid())
-        return ReadResult::Failed;
+    if (!decoder.isValid()) {
+        read.result = ReadResult::Failed;
+        return read;
+    }
     // Every byte has a character in Windows-1252 and all the marks the reader
     // looks for are ASCII, so the decoded text can be split as the bytes would.
     const QString text = decoder.decode(bytes);
     FieldReader reader(text);
+    QList<PersonalEntry> entries;
     while (!reader.atEnd()) {
         std::optional<QString> name = reader.next();
-        if (!name)
-            return ReadResult::Failed;
-        names.append(std::move(*name));
+        if (!name) {
+            read.result = ReadResult::Failed;
+            break;
+        }
         std::optional<QString> url = reader.next();
-        if (!url)
-            return ReadResult::Failed;
-        urls.append(std::move(*url));
+        entries.append({std::move(*name), url.value_or(QString())});
+        if (!url) {
+            read.result = ReadResult::Failed;
+            break;
+        }
     }
-    return ReadResult::Ok;
+    read.set = PersonalSet(std::move(entries));
+    return read;
 }
 
-ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls, QString *reason)
+PersonalSetRead LeggiSetPersonale(const QString &path)
 {
-    const auto unreadable = [reason](const QString &why) {
-        if (reason)
-            *reason = why;
-        return ReadResult::Unreadable;
+    const auto unreadable = [](const QString &why) {
+        return PersonalSetRead{{}, ReadResult::Unreadable, why};
     };
     const QFileInfo info(path);
     // A pipe or a device would keep the reader waiting for ever.
@@ -192,7 +198,7 @@ ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringLis
     if (file.error() != QFileDevice::NoError)
         return unreadable(file.errorString());
     file.close();
-    return parsePersonalSet(bytes, names, urls);
+    return parsePersonalSet(bytes);
 }
 
 bool keepCopy(const QString &path, QString *reason)
@@ -228,11 +234,11 @@ bool keepCopy(const QString &path, QString *reason)
     return copy.commit() || failed(copy.errorString());
 }
 
-std::optional<QByteArray> serializePersonalSet(const QStringList &names, const QStringList &urls)
+std::optional<QByteArray> serializePersonalSet(const PersonalSet &set)
 {
     qsizetype length = 0;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        length += names.at(i).size() + (i < urls.size() ? urls.at(i).size() : 0) + 8;
+    for (const PersonalEntry &entry : set.entries())
+        length += entry.name.size() + entry.url.size() + 8;
     QString text;
     text.reserve(length);
 
@@ -246,10 +252,9 @@ std::optional<QByteArray> serializePersonalSet(const QStringList &names, const Q
         text += field;
         text += QStringView(u"\"\r\n");
     };
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        appendField(names.at(i));
-        // A failed read can leave a name without URL; keep the file in pairs.
-        appendField(i < urls.size() ? urls.at(i) : QString());
+    for (const PersonalEntry &entry : set.entries()) {
+        appendField(entry.name);
+        appendField(entry.url);
     }
 
     // Stateless, so a lone surrogate at the very end counts as an error too.
@@ -269,9 +274,9 @@ bool fitsInFile(const QString &text)
     return !encoder.hasError();
 }
 
-WriteResult ScriviSetPersonale(const QString &path, const QStringList &names, const QStringList &urls)
+WriteResult ScriviSetPersonale(const QString &path, const PersonalSet &set)
 {
-    const std::optional<QByteArray> bytes = serializePersonalSet(names, urls);
+    const std::optional<QByteArray> bytes = serializePersonalSet(set);
     if (!bytes)
         return WriteResult::Unencodable;
 

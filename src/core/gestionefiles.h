@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/personalset.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -36,27 +37,31 @@ enum class WriteResult {
     Unencodable, // some text has no Windows-1252 byte; nothing was touched
 };
 
-// Appends every name and URL of the file to the lists; the caller clears them
-// first. On Failed whatever was read before the fault stays appended, so after
-// an odd number of fields names holds one item more than urls. On Unreadable
-// nothing is appended and reason, if given, says why.
-[[nodiscard]] ReadResult LeggiSetPersonale(const QString &path, QStringList &names, QStringList &urls,
-                                           QString *reason = nullptr);
+// What reading the file gave: its entries, and how the reading went. On
+// Failed the entries read before the fault are there (the last one maybe
+// without its address); on Unreadable there are none and reason says why.
+struct PersonalSetRead
+{
+    PersonalSet set;
+    ReadResult result = ReadResult::Ok;
+    QString reason;
+};
+
+[[nodiscard]] PersonalSetRead LeggiSetPersonale(const QString &path);
 
 // Copies the file to path + ".bak", replacing an older copy, so that bytes
 // the reader could not make sense of survive the rewrite that follows.
 // False, with the reason, when the copy could not be made whole.
 [[nodiscard]] bool keepCopy(const QString &path, QString *reason = nullptr);
 
-// Replaces the file with the entries of the two lists, pairing them over the
-// names; a name without URL is written with an empty one.
-[[nodiscard]] WriteResult ScriviSetPersonale(const QString &path, const QStringList &names,
-                                             const QStringList &urls);
+// Replaces the file with the set; an entry without address is written with
+// an empty one.
+[[nodiscard]] WriteResult ScriviSetPersonale(const QString &path, const PersonalSet &set);
 
 // The byte-level halves of the two above.
-ReadResult parsePersonalSet(QByteArrayView bytes, QStringList &names, QStringList &urls);
-// std::nullopt when Windows-1252 cannot hold some character of the lists.
-std::optional<QByteArray> serializePersonalSet(const QStringList &names, const QStringList &urls);
+PersonalSetRead parsePersonalSet(QByteArrayView bytes);
+// std::nullopt when Windows-1252 cannot hold some character of the set.
+std::optional<QByteArray> serializePersonalSet(const PersonalSet &set);
 
 // Whether Windows-1252 can hold every character of text, so the manager can
 // refuse a name or URL before it joins the lists.

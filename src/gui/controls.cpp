@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 
 namespace Controls {
@@ -18,9 +19,30 @@ QFont arial(double points, bool bold)
     return font;
 }
 
+void place(QWidget *w, const QRectF &twips)
+{
+    w->setGeometry(Twips::rect(twips));
+}
+
 void place(QWidget *w, double left, double top, double width, double height)
 {
     w->setGeometry(Twips::rect(left, top, width, height));
+}
+
+QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips,
+                    const QString &toolTip)
+{
+    return setUpButton(new QPushButton(text, parent), objectName, twips, toolTip);
+}
+
+QPushButton *setUpButton(QPushButton *button, const QString &objectName, const QRectF &twips,
+                         const QString &toolTip)
+{
+    button->setObjectName(objectName);
+    if (!toolTip.isEmpty())
+        button->setToolTip(toolTip);
+    place(button, twips);
+    return button;
 }
 
 void setColours(QWidget *w, const QColor &text, const std::optional<QColor> &background)
@@ -55,7 +77,7 @@ QLabel *label(QWidget *parent, const QString &objectName, const QString &text, c
     l->setAlignment(alignment | Qt::AlignTop);
     l->setWordWrap(wrap);
     l->setTextFormat(Qt::PlainText);
-    place(l, twips.left(), twips.top(), twips.width(), twips.height());
+    place(l, twips);
     return l;
 }
 
@@ -106,7 +128,7 @@ ShapeControl::ShapeControl(QWidget *parent, const QString &objectName, Kind kind
 {
     setObjectName(objectName);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    Controls::place(this, twips.left(), twips.top(), twips.width(), twips.height());
+    Controls::place(this, twips);
     lower();
 }
 

@@ -9,19 +9,32 @@
 #include <optional>
 
 class QLabel;
+class QPushButton;
 class QTimer;
 
 // Small helpers shared by every window: colours, fonts and placing controls
 // at their twips positions.
 namespace Controls {
 
-inline QColor orange() { return {255, 128, 0}; }
+// The colours the windows share, each defined here once.
+inline QColor orange() { return {255, 128, 0}; }   // every window's background
+inline QColor blue() { return {0, 0, 255}; }       // frames and headings
+inline QColor darkBlue() { return {0, 0, 192}; }   // captions and step marks
+inline QColor red() { return {255, 0, 0}; }        // titles and "Attesa..."
 
 // Arial at a point size given with decimals (8.25, 9.75 ...).
 QFont arial(double points, bool bold = false);
 
 // Places w at a rectangle given in twips, relative to its parent.
+void place(QWidget *w, const QRectF &twips);
 void place(QWidget *w, double left, double top, double width, double height);
+
+// A push button, named for tests to find, placed in twips.
+QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips,
+                    const QString &toolTip = {});
+// The same for a button of another kind, made by the caller.
+QPushButton *setUpButton(QPushButton *button, const QString &objectName, const QRectF &twips,
+                         const QString &toolTip = {});
 
 // Text colour and, when given, an opaque background.
 void setColours(QWidget *w, const QColor &text, const std::optional<QColor> &background = {});

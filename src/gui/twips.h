@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
 #include <QtMath>
 
 // Positions and sizes are kept in twips, as the window layouts were drawn;
@@ -19,5 +20,6 @@ inline QRect rect(double left, double top, double width, double height)
 {
     return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
 }
+inline QRect rect(const QRectF &twips) { return rect(twips.x(), twips.y(), twips.width(), twips.height()); }
 
 } // namespace Twips

@@ -16,21 +16,30 @@
 #include <QTimer>
 
 #include <iterator>
-#include <memory>
+#include <string_view>
 
 namespace {
 
-QColor darkBlue() { return {0, 0, 192}; }
 QColor indicator() { return {128, 128, 255}; }
 
-QStringList texts(const QListWidget *list)
+struct ButtonPlace
 {
-    QStringList result;
-    result.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
+    const char16_t *name;
+    const char16_t *text;
+    const char16_t *toolTip;
+    QRectF twips;
+};
+
+struct CaptionPlace
+{
+    const char16_t *name;
+    const char16_t *text;
+    QRectF twips;
+    bool bold;
+    Qt::Alignment alignment;
+};
+
+QString text(const char16_t *s) { return QString::fromUtf16(s); }
 
 } // namespace
 
@@ -43,130 +52,107 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     setWindowIcon(QIcon(QStringLiteral(":/personal/gestione.svg")));
     setFont(Controls::arial(9.75));
 
-    lstEmo = new QListWidget(this);
-    lstEmo->setObjectName(QStringLiteral("lstEmo"));
-    lstEmo->setSelectionMode(QAbstractItemView::SingleSelection);
-    Controls::setColours(lstEmo, Qt::black, Controls::orange());
-    Controls::place(lstEmo, 105, 105, 3345, 2460);
+    m_lstEmo = new QListWidget(this);
+    m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
+    m_lstEmo->setSelectionMode(QAbstractItemView::SingleSelection);
+    Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
+    Controls::place(m_lstEmo, {105, 105, 3345, 2460});
 
-    WBPers = m_context.makeWebView(WebView::Role::Preview, this);
-    WBPers->setObjectName(QStringLiteral("WBPers"));
-    WBPers->setRectTwips(3885, 120, 3930, 2430);
+    m_WBPers = m_context.makeWebView(WebView::Role::Preview, this);
+    m_WBPers->setObjectName(QStringLiteral("WBPers"));
+    m_WBPers->setRectTwips(3885, 120, 3930, 2430);
 
-    // The addresses, row for row with the names; never shown.
-    lstURL = new QListWidget(this);
-    lstURL->setObjectName(QStringLiteral("lstURL"));
-    Controls::place(lstURL, 105, 3255, 1515, 300);
-    lstURL->hide();
+    static const ButtonPlace buttons[] = {
+        {u"cmdRimuovi", u"Rimuovi Immagine Selezionata", u"L'immagine corrente verrà rimossa dall'elenco",
+         {255, 2625, 3075, 345}},
+        {u"cmdVerifica", u"Verifica URL", u"Verifica se l'URL è esatto", {2625, 4800, 1965, 285}},
+        {u"cmdAggiungi", u"Aggiungi", u"Aggiungi l'immagine specificata", {5370, 4785, 1710, 300}},
+        {u"cmdEsci", u"Termina Gestione", u"Chiudi il Gestore Set Personali", {2880, 5400, 2355, 300}},
+    };
+    QPushButton *made[std::size(buttons)];
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        const ButtonPlace &b = buttons[i];
+        made[i] = Controls::button(this, text(b.name), text(b.text), b.twips, text(b.toolTip));
+        // No button answers Enter typed in a text box: that could remove an entry.
+        made[i]->setAutoDefault(false);
+    }
+    m_cmdRimuovi = made[0];
+    m_cmdVerifica = made[1];
+    m_cmdAggiungi = made[2];
+    m_cmdEsci = made[3];
+    m_cmdRimuovi->setEnabled(false);
+    m_cmdVerifica->setEnabled(false);
+    m_cmdAggiungi->setEnabled(false);
 
-    cmdRimuovi = button(QStringLiteral("cmdRimuovi"),
-                        QStringLiteral("Rimuovi Immagine Selezionata"),
-                        QStringLiteral("L'immagine corrente verrà rimossa dall'elenco"),
-                        {255, 2625, 3075, 345});
-    cmdRimuovi->setEnabled(false);
+    static const CaptionPlace captions[] = {
+        {u"lblBusy", u"Attesa...", {5265, 2640, 1425, 255}, true, Qt::AlignHCenter},
+        {u"Label1", u"Aggiungi Immagine al Set", {1695, 3240, 4275, 270}, true, Qt::AlignHCenter},
+        {u"Label2", u"Nome ", {375, 3720, 1515, 255}, false, Qt::AlignRight},
+        {u"Label3", u"Indirizzo URL ", {360, 4050, 1515, 255}, false, Qt::AlignRight},
+    };
+    for (const CaptionPlace &c : captions) {
+        QLabel *l = Controls::label(this, text(c.name), text(c.text), c.twips, Controls::arial(9.75, c.bold),
+                                    c.alignment);
+        Controls::setColours(l, Controls::darkBlue());
+        if (c.name == std::u16string_view(u"lblBusy"))
+            m_lblBusy = l;
+    }
+    Controls::setColours(m_lblBusy, Qt::black, QColor(255, 255, 0));
+    m_lblBusy->hide();
 
-    lblBusy = caption(QStringLiteral("lblBusy"), QStringLiteral("Attesa..."),
-                      {5265, 2640, 1425, 255}, Controls::arial(9.75, true), Qt::AlignHCenter);
-    Controls::setColours(lblBusy, Qt::black, QColor(255, 255, 0));
-    lblBusy->hide();
+    m_lneEmo = new LineControl(this, QStringLiteral("lneEmo"), {3480, 1320}, {3870, 1320}, indicator(), 6);
+    m_lneEmo->hide();
+    m_lneVerifica = new LineControl(this, QStringLiteral("lneVerifica"), {6840, 2580}, {6825, 4065}, indicator(), 6);
+    m_lneVerifica->hide();
+    new LineControl(this, QStringLiteral("Line1"), {0, 3135}, {7905, 3135}, Qt::black, 1);
+    new LineControl(this, QStringLiteral("Line2"), {0, 5280}, {7920, 5280}, Qt::black, 1);
 
-    lneEmo = new LineControl(this, QStringLiteral("lneEmo"), {3480, 1320}, {3870, 1320},
-                             indicator(), 6);
-    lneEmo->hide();
-    lneVerifica = new LineControl(this, QStringLiteral("lneVerifica"), {6840, 2580}, {6825, 4065},
-                                  indicator(), 6);
-    lneVerifica->hide();
-    Line1 = new LineControl(this, QStringLiteral("Line1"), {0, 3135}, {7905, 3135}, Qt::black, 1);
+    m_txtNome = new QLineEdit(this);
+    m_txtNome->setObjectName(QStringLiteral("txtNome"));
+    m_txtNome->setToolTip(QStringLiteral("Specifica il Nome che vuoi dare all'immagine"));
+    Controls::place(m_txtNome, {1920, 3630, 3870, 360});
 
-    Label1 = caption(QStringLiteral("Label1"), QStringLiteral("Aggiungi Immagine al Set"),
-                     {1695, 3240, 4275, 270}, Controls::arial(9.75, true), Qt::AlignHCenter);
-    Label2 = caption(QStringLiteral("Label2"), QStringLiteral("Nome "), {375, 3720, 1515, 255},
-                     Controls::arial(9.75), Qt::AlignRight);
-    Label3 = caption(QStringLiteral("Label3"), QStringLiteral("Indirizzo URL "),
-                     {360, 4050, 1515, 255}, Controls::arial(9.75), Qt::AlignRight);
-
-    txtNome = new QLineEdit(this);
-    txtNome->setObjectName(QStringLiteral("txtNome"));
-    txtNome->setToolTip(QStringLiteral("Specifica il Nome che vuoi dare all'immagine"));
-    Controls::place(txtNome, 1920, 3630, 3870, 360);
-
-    txtURL = new QPlainTextEdit(this);
-    txtURL->setObjectName(QStringLiteral("txtURL"));
-    txtURL->setToolTip(QStringLiteral("Digita o Incolla qui l'indirizzo URL dell'immagine"));
-    txtURL->setTabChangesFocus(true);
-    txtURL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    txtURL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_txtURL = new QPlainTextEdit(this);
+    m_txtURL->setObjectName(QStringLiteral("txtURL"));
+    m_txtURL->setToolTip(QStringLiteral("Digita o Incolla qui l'indirizzo URL dell'immagine"));
+    m_txtURL->setTabChangesFocus(true);
+    m_txtURL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_txtURL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // An address has no blanks to break at: wrap it anywhere.
-    txtURL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    Controls::place(txtURL, 1920, 4080, 5790, 630);
+    m_txtURL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    Controls::place(m_txtURL, {1920, 4080, 5790, 630});
 
-    cmdVerifica = button(QStringLiteral("cmdVerifica"), QStringLiteral("Verifica URL"),
-                         QStringLiteral("Verifica se l'URL è esatto"), {2625, 4800, 1965, 285});
-    cmdVerifica->setEnabled(false);
-    cmdAggiungi = button(QStringLiteral("cmdAggiungi"), QStringLiteral("Aggiungi"),
-                         QStringLiteral("Aggiungi l'immagine specificata"),
-                         {5370, 4785, 1710, 300});
-    cmdAggiungi->setEnabled(false);
-
-    Line2 = new LineControl(this, QStringLiteral("Line2"), {0, 5280}, {7920, 5280}, Qt::black, 1);
-
-    cmdEsci = button(QStringLiteral("cmdEsci"), QStringLiteral("Termina Gestione"),
-                     QStringLiteral("Chiudi il Gestore Set Personali"), {2880, 5400, 2355, 300});
-
-    QWidget *const tabOrder[] = {lstEmo, WBPers,  lstURL,      cmdRimuovi, txtNome,
-                                 txtURL, cmdAggiungi, cmdEsci, cmdVerifica};
+    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers, m_cmdRimuovi, m_txtNome, m_txtURL,
+                                 m_cmdAggiungi, m_cmdEsci, m_cmdVerifica};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    lstEmo->setFocus();
+    m_lstEmo->setFocus();
 
     // Selection, not the current row: focus arriving by Tab makes a row
     // current without the user choosing it.
-    connect(lstEmo, &QListWidget::itemSelectionChanged, this, &frmGestionePersonali::lstEmo_Click);
-    connect(cmdVerifica, &QPushButton::clicked, this, &frmGestionePersonali::cmdVerifica_Click);
-    connect(cmdAggiungi, &QPushButton::clicked, this, &frmGestionePersonali::cmdAggiungi_Click);
-    connect(cmdRimuovi, &QPushButton::clicked, this, &frmGestionePersonali::cmdRimuovi_Click);
-    connect(cmdEsci, &QPushButton::clicked, this, &frmGestionePersonali::cmdEsci_Click);
+    connect(m_lstEmo, &QListWidget::itemSelectionChanged, this, &frmGestionePersonali::lstEmo_Click);
+    connect(m_cmdVerifica, &QPushButton::clicked, this, &frmGestionePersonali::cmdVerifica_Click);
+    connect(m_cmdAggiungi, &QPushButton::clicked, this, &frmGestionePersonali::cmdAggiungi_Click);
+    connect(m_cmdRimuovi, &QPushButton::clicked, this, &frmGestionePersonali::cmdRimuovi_Click);
+    connect(m_cmdEsci, &QPushButton::clicked, this, &frmGestionePersonali::cmdEsci_Click);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &frmGestionePersonali::Timer1_Timer);
+    m_Timer1 = Controls::intervalTimer(this, QStringLiteral("Timer1"), 100);
+    connect(m_Timer1, &QTimer::timeout, this, &frmGestionePersonali::Timer1_Timer);
 
     Form_Load();
-    Timer1->start();
-}
-
-QPushButton *frmGestionePersonali::button(const QString &name, const QString &text,
-                                          const QString &toolTip, const QRectF &twips)
-{
-    auto *b = new QPushButton(text, this);
-    b->setObjectName(name);
-    b->setToolTip(toolTip);
-    // No button answers Enter typed in a text box: that could remove an entry.
-    b->setAutoDefault(false);
-    Controls::place(b, twips.left(), twips.top(), twips.width(), twips.height());
-    return b;
-}
-
-QLabel *frmGestionePersonali::caption(const QString &name, const QString &text,
-                                      const QRectF &twips, const QFont &font,
-                                      Qt::Alignment alignment)
-{
-    QLabel *l = Controls::label(this, name, text, twips, font, alignment);
-    Controls::setColours(l, darkBlue());
-    return l;
+    m_Timer1->start();
 }
 
 int frmGestionePersonali::selectedRow() const
 {
-    const QList<QListWidgetItem *> selected = lstEmo->selectedItems();
-    return selected.isEmpty() ? -1 : lstEmo->row(selected.first());
+    const QList<QListWidgetItem *> selected = m_lstEmo->selectedItems();
+    return selected.isEmpty() ? -1 : m_lstEmo->row(selected.first());
 }
 
 void frmGestionePersonali::Form_Load()
 {
-    lstEmo->clear();
-    lstURL->clear();
+    m_set = {};
+    m_lstEmo->clear();
 
     const QString path = m_context.personalSetPath;
     // A folder in the file's place is reported; a missing or hidden file
@@ -174,24 +160,21 @@ void frmGestionePersonali::Form_Load()
     if (!GestioneFiles::EsisteFile(path) && !QFileInfo(path).isDir())
         return;
 
-    QStringList names;
-    QStringList urls;
-    QString reason;
-    const GestioneFiles::ReadResult result = GestioneFiles::LeggiSetPersonale(path, names, urls, &reason);
+    GestioneFiles::PersonalSetRead read = GestioneFiles::LeggiSetPersonale(path);
     // What was read before a failure is shown all the same.
-    lstEmo->addItems(names);
-    lstURL->addItems(urls);
-    m_keepOldBytes = result != GestioneFiles::ReadResult::Ok;
-    if (result == GestioneFiles::ReadResult::Failed) {
+    m_set = std::move(read.set);
+    m_lstEmo->addItems(m_set.names());
+    m_keepOldBytes = read.result != GestioneFiles::ReadResult::Ok;
+    if (read.result == GestioneFiles::ReadResult::Failed) {
         m_context.prompter->tell(
             this, QMessageBox::Critical, QStringLiteral("Norvale - File Corrotto"),
             QStringLiteral("Il file Personali.ic2 risulta corrotto. I dati non sono "
                            "visualizzabili. Aggiungendo nuove immagini verrà ricreato "
                            "dall'inizio."));
-    } else if (result == GestioneFiles::ReadResult::Unreadable) {
+    } else if (read.result == GestioneFiles::ReadResult::Unreadable) {
         m_context.prompter->tell(this, QMessageBox::Critical,
                                  QStringLiteral("Norvale - Errore di Lettura"),
-                                 QStringLiteral("Impossibile leggere il file Personali.ic2: ") + reason);
+                                 QStringLiteral("Impossibile leggere il file Personali.ic2: ") + read.reason);
     }
 }
 
@@ -201,28 +184,28 @@ void frmGestionePersonali::lstEmo_Click()
     if (row < 0)
         return;
     // A damaged file can leave a name without its address: nothing to preview.
-    const QString url = row < lstURL->count() ? lstURL->item(row)->text() : QString();
+    const QString url = m_set.at(row).url;
     if (!url.isEmpty()) {
-        WBPers->Navigate(url);
-        lneEmo->show();
-        lneVerifica->hide();
+        m_WBPers->Navigate(url);
+        m_lneEmo->show();
+        m_lneVerifica->hide();
     }
-    cmdRimuovi->setEnabled(true);
+    m_cmdRimuovi->setEnabled(true);
 }
 
 void frmGestionePersonali::cmdVerifica_Click()
 {
-    lneVerifica->show();
-    lneEmo->hide();
-    WBPers->Navigate(txtURL->toPlainText());
+    m_lneVerifica->show();
+    m_lneEmo->hide();
+    m_WBPers->Navigate(m_txtURL->toPlainText());
 }
 
 void frmGestionePersonali::cmdAggiungi_Click()
 {
-    const QString name = txtNome->text();
-    const QString url = txtURL->toPlainText();
+    const QString name = m_txtNome->text();
+    const QString url = m_txtURL->toPlainText();
 
-    if (url.left(7).toLower() != QStringLiteral("http://")) {
+    if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)) {
         m_context.prompter->tell(this, QMessageBox::Warning,
                                  QStringLiteral("Norvale - Verificare URL"),
                                  QStringLiteral("L'indirizzo URL indicato non sembra valido. "
@@ -237,28 +220,17 @@ void frmGestionePersonali::cmdAggiungi_Click()
         return;
     }
 
-    const int namesBefore = lstEmo->count();
-    const int urlsBefore = lstURL->count();
-    // A name left without address by a damaged file is written with an empty
-    // one; pairing it so here keeps the new address with the new name.
-    while (lstURL->count() < lstEmo->count())
-        lstURL->addItem(QString());
-    lstEmo->addItem(name);
-    lstURL->addItem(url);
-    if (!saveSet()) {
-        // The lists show only what the file holds.
-        while (lstEmo->count() > namesBefore)
-            delete lstEmo->takeItem(lstEmo->count() - 1);
-        while (lstURL->count() > urlsBefore)
-            delete lstURL->takeItem(lstURL->count() - 1);
+    const PersonalSet changed = m_set.withAdded({name, url});
+    if (!saveSet(changed))
         return;
-    }
+    m_set = changed;
+    m_lstEmo->addItem(name);
 
     m_context.prompter->tell(this, QMessageBox::Information,
                              QStringLiteral("Norvale - Aggiunta Completa"),
                              QStringLiteral("Immagine Aggiunta"));
-    txtURL->clear();
-    txtNome->clear();
+    m_txtURL->clear();
+    m_txtNome->clear();
 }
 
 void frmGestionePersonali::cmdRimuovi_Click()
@@ -268,32 +240,27 @@ void frmGestionePersonali::cmdRimuovi_Click()
     if (row < 0)
         return;
 
-    const QString name = lstEmo->item(row)->text();
     const QMessageBox::StandardButton answer = m_context.prompter->ask(
         this, QMessageBox::Information, QStringLiteral("Norvale - Rimozione Immagine"),
-        QStringLiteral("Rimuovere l'immagine denominata ") + name
+        QStringLiteral("Rimuovere l'immagine denominata ") + m_set.at(row).name
             + QStringLiteral(" dal Set Personali ?"),
         QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
 
-    // Taking rows out must not count as the user choosing another entry.
-    const QSignalBlocker blocker(lstEmo);
-    std::unique_ptr<QListWidgetItem> removedName(lstEmo->takeItem(row));
-    std::unique_ptr<QListWidgetItem> removedUrl(row < lstURL->count() ? lstURL->takeItem(row)
-                                                                      : nullptr);
-    lstEmo->clearSelection();
-    lstEmo->setCurrentItem(nullptr);
-
-    if (!saveSet()) {
-        lstEmo->insertItem(row, removedName.release());
-        if (removedUrl)
-            lstURL->insertItem(row, removedUrl.release());
-        lstEmo->setCurrentRow(row);
+    const PersonalSet changed = m_set.withRemoved(row);
+    if (!saveSet(changed))
         return;
+    m_set = changed;
+    {
+        // Taking the row out must not count as the user choosing another entry.
+        const QSignalBlocker blocker(m_lstEmo);
+        delete m_lstEmo->takeItem(row);
+        m_lstEmo->clearSelection();
+        m_lstEmo->setCurrentItem(nullptr);
     }
 
-    WBPers->Navigate(QStringLiteral("ciao"));
+    m_WBPers->Navigate(QStringLiteral("ciao"));
     m_context.prompter->tell(this, QMessageBox::Information,
                              QStringLiteral("Norvale - Rimozione Completa"),
                              QStringLiteral("Immagine Rimossa"));
@@ -306,14 +273,14 @@ void frmGestionePersonali::cmdEsci_Click()
 
 void frmGestionePersonali::Timer1_Timer()
 {
-    lblBusy->setVisible(WBPers->Busy());
+    m_lblBusy->setVisible(m_WBPers->Busy());
     // Counted as typed, blanks included; seven is the length of "http://".
-    const bool hasUrl = txtURL->toPlainText().size() > 7;
-    cmdVerifica->setEnabled(hasUrl);
-    cmdAggiungi->setEnabled(hasUrl && !txtNome->text().isEmpty());
+    const bool hasUrl = m_txtURL->toPlainText().size() > 7;
+    m_cmdVerifica->setEnabled(hasUrl);
+    m_cmdAggiungi->setEnabled(hasUrl && !m_txtNome->text().isEmpty());
 }
 
-bool frmGestionePersonali::saveSet()
+bool frmGestionePersonali::saveSet(const PersonalSet &changed)
 {
     // The bytes of a file that could not be read are kept aside before the
     // first rewrite; without that copy nothing is rewritten.
@@ -322,14 +289,8 @@ bool frmGestionePersonali::saveSet()
         return false;
     }
     m_keepOldBytes = false;
-    switch (GestioneFiles::ScriviSetPersonale(m_context.personalSetPath, texts(lstEmo),
-                                               texts(lstURL))) {
-    case GestioneFiles::WriteResult::Ok:
+    if (GestioneFiles::ScriviSetPersonale(m_context.personalSetPath, changed) == GestioneFiles::WriteResult::Ok)
         return true;
-    case GestioneFiles::WriteResult::Failed:
-    case GestioneFiles::WriteResult::Unencodable:
-        break;
-    }
     tellWriteFailed();
     return false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/personalset.h"
 #include "gui/appcontext.h"
-
 #include "gui/fixeddialog.h"
 
 class LineControl;
@@ -24,6 +24,9 @@ class frmGestionePersonali final : public FixedDialog
 public:
     explicit frmGestionePersonali(const AppContext &context, QWidget *parent = nullptr);
 
+    // The set as the file holds it, behind the names the list shows.
+    const PersonalSet &personalSet() const { return m_set; }
+
 private:
     void Form_Load();
     void lstEmo_Click();
@@ -33,35 +36,27 @@ private:
     void cmdEsci_Click();
     void Timer1_Timer();
 
-    QPushButton *button(const QString &name, const QString &text, const QString &toolTip,
-                        const QRectF &twips);
-    QLabel *caption(const QString &name, const QString &text, const QRectF &twips,
-                    const QFont &font, Qt::Alignment alignment);
     int selectedRow() const;
-    // Rewrites the file from the two lists; on failure says so and gives false.
-    [[nodiscard]] bool saveSet();
+    // Writes changed to the file; on failure says so and gives false. The
+    // caller shows changed only when it was written.
+    [[nodiscard]] bool saveSet(const PersonalSet &changed);
     void tellWriteFailed();
 
     AppContext m_context;
+    PersonalSet m_set;
     // The file failed to read: its bytes go to a copy before it is rewritten.
     bool m_keepOldBytes = false;
 
-    QListWidget *lstEmo = nullptr;
-    WebView *WBPers = nullptr;
-    QListWidget *lstURL = nullptr;
-    QPushButton *cmdRimuovi = nullptr;
-    QLabel *lblBusy = nullptr;
-    LineControl *lneEmo = nullptr;
-    LineControl *lneVerifica = nullptr;
-    LineControl *Line1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLineEdit *txtNome = nullptr;
-    QLabel *Label3 = nullptr;
-    QPlainTextEdit *txtURL = nullptr;
-    QPushButton *cmdVerifica = nullptr;
-    QPushButton *cmdAggiungi = nullptr;
-    LineControl *Line2 = nullptr;
-    QPushButton *cmdEsci = nullptr;
-    QTimer *Timer1 = nullptr;
+    QListWidget *m_lstEmo = nullptr;
+    WebView *m_WBPers = nullptr;
+    QPushButton *m_cmdRimuovi = nullptr;
+    QLabel *m_lblBusy = nullptr;
+    LineControl *m_lneEmo = nullptr;
+    LineControl *m_lneVerifica = nullptr;
+    QLineEdit *m_txtNome = nullptr;
+    QPlainTextEdit *m_txtURL = nullptr;
+    QPushButton *m_cmdVerifica = nullptr;
+    QPushButton *m_cmdAggiungi = nullptr;
+    QPushButton *m_cmdEsci = nullptr;
+    QTimer *m_Timer1 = nullptr;
 };

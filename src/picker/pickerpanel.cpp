@@ -142,11 +142,6 @@ void fraIconario::buildControls()
             lstEmo_Click();
     });
 
-    m_lstURL = new ListBox(this);
-    m_lstURL->setObjectName(QStringLiteral("lstURL"));
-    Controls::place(m_lstURL, 105, 3585, 690, 255);
-    m_lstURL->hide();
-
     m_WBIC = m_context.makeWebView(WebView::Role::Preview, this);
     m_WBIC->setObjectName(QStringLiteral("WBIC"));
     m_WBIC->setRectTwips(105, 3870, 2025, 1905);
@@ -298,15 +293,13 @@ void fraIconario::CaricaSetYahoo()
 
 void fraIconario::CaricaSetPersonale()
 {
+    GestioneFiles::PersonalSetRead read = GestioneFiles::LeggiSetPersonale(m_context.personalSetPath);
+    // What was read before a failure is listed too.
+    m_personalSet = std::move(read.set);
     m_filling = true;
-    QStringList names;
-    QStringList urls;
-    const auto result = GestioneFiles::LeggiSetPersonale(m_context.personalSetPath, names, urls);
-    // Both lists are replaced; what was read before a failure is listed too.
-    m_lstEmo->setItems(names);
-    m_lstURL->setItems(urls);
+    m_lstEmo->setItems(m_personalSet.names());
     m_filling = false;
-    if (result == GestioneFiles::ReadResult::Ok)
+    if (read.result == GestioneFiles::ReadResult::Ok)
         return;
 
     unchooseSets(Catalogue::personalSet);
@@ -335,14 +328,14 @@ void fraIconario::lstEmo_Click()
     if (m_SetScelto >= 0 && m_SetScelto < Catalogue::personalSet) {
         url = Catalogue::imageUrl(m_context.emoticonBaseUrl, m_CartellaSet, i);
     } else if (m_SetScelto == Catalogue::personalSet) {
-        if (m_lstURL->text(i).isEmpty()) {
+        if (m_personalSet.at(i).url.isEmpty()) {
             // A name a damaged file left without its address, or with an
             // empty one: there is nothing to show or copy.
             m_cmdEmoOK->setEnabled(false);
             m_WBIC->hide();
             return;
         }
-        url = m_lstURL->text(i);
+        url = m_personalSet.at(i).url;
     }
     if (!url.isNull()) {
         m_TagsEmo = Catalogue::imageTag(url);

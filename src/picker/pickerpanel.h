@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/personalset.h"
 #include "gui/appcontext.h"
 #include "gui/mainwindowstate.h"
 
@@ -48,6 +49,8 @@ public:
     QString TagsEmo() const { return m_TagsEmo; }
     qint32 heightTwips() const { return m_heightTwips; }
     WebView *WBIC() const { return m_WBIC; }
+    // The personal set as last read, behind the names the list shows.
+    const PersonalSet &personalSet() const { return m_personalSet; }
 
 private:
     void buildControls();
@@ -74,10 +77,10 @@ private:
     QString m_CartellaSet;
     QString m_TagsEmo;
     bool m_filling = false;
+    PersonalSet m_personalSet;
 
     QList<QPushButton *> m_optEmo;
     ListBox *m_lstEmo = nullptr;
-    ListBox *m_lstURL = nullptr;
     WebView *m_WBIC = nullptr;
     QLabel *m_lblEmoBusy = nullptr;
     QLabel *m_lblDone = nullptr;

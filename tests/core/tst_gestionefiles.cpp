@@ -122,7 +122,7 @@ void tst_GestioneFiles::serialize()
     QFETCH(QStringList, names);
     QFETCH(QStringList, urls);
     QFETCH(QByteArray, bytes);
-    const std::optional<QByteArray> written = serializePersonalSet(names, urls);
+    const std::optional<QByteArray> written = serializePersonalSet(PersonalSet::fromLists(names, urls));
     QVERIFY(written);
     QCOMPARE(*written, bytes);
 }
@@ -146,8 +146,8 @@ void tst_GestioneFiles::unencodable()
     QFETCH(QString, text);
     QFETCH(bool, fits);
     QCOMPARE(fitsInFile(text), fits);
-    QCOMPARE(serializePersonalSet({text}, {u"u"_s}).has_value(), fits);
-    QCOMPARE(serializePersonalSet({u"n"_s}, {text}).has_value(), fits);
+    QCOMPARE(serializePersonalSet(PersonalSet({{text, u"u"_s}})).has_value(), fits);
+    QCOMPARE(serializePersonalSet(PersonalSet({{u"n"_s, text}})).has_value(), fits);
 }
 
 void tst_GestioneFiles::parse_data()
@@ -195,10 +195,10 @@ void tst_GestioneFiles::parse()
     QFETCH(QStringList, names);
     QFETCH(QStringList, urls);
 
-    QStringList readNames, readUrls;
-    QCOMPARE(parsePersonalSet(bytes, readNames, readUrls) == ReadResult::Ok, ok);
-    QCOMPARE(readNames, names);
-    QCOMPARE(readUrls, urls);
+    const PersonalSetRead read = parsePersonalSet(bytes);
+    QCOMPARE(read.result == ReadResult::Ok, ok);
+    // A name the data left without its address comes with an empty one.
+    QCOMPARE(read.set, PersonalSet::fromLists(names, urls));
 }
 
 void tst_GestioneFiles::roundTripRandomLists()
@@ -225,12 +225,12 @@ void tst_GestioneFiles::roundTripRandomLists()
             names << randomText();
             urls << randomText();
         }
-        const std::optional<QByteArray> bytes = serializePersonalSet(names, urls);
+        const std::optional<QByteArray> bytes = serializePersonalSet(PersonalSet::fromLists(names, urls));
         QVERIFY(bytes);
-        QStringList readNames, readUrls;
-        QCOMPARE(parsePersonalSet(*bytes, readNames, readUrls), ReadResult::Ok);
-        QCOMPARE(readNames, names);
-        QCOMPARE(readUrls, urls);
+        const PersonalSetRead read = parsePersonalSet(*bytes);
+        QCOMPARE(read.result, ReadResult::Ok);
+        QCOMPARE(read.set.names(), names);
+        QCOMPARE(read.set.urls(), urls);
     }
 }
 
@@ -292,12 +292,11 @@ void tst_GestioneFiles::fileAtPath()
         QVERIFY(writeBytes(path, {}) && QFile(path).resize(20 * 1024 * 1024));
 
     QCOMPARE(EsisteFile(path), exists);
-    QStringList readNames, readUrls;
-    QString why;
-    QCOMPARE(LeggiSetPersonale(path, readNames, readUrls, &why), result);
-    QVERIFY2(why.contains(reason), qPrintable(why));
-    QCOMPARE(readNames, names);
-    QCOMPARE(readUrls.size(), urlCount);
+    const PersonalSetRead read = LeggiSetPersonale(path);
+    QCOMPARE(read.result, result);
+    QVERIFY2(read.reason.contains(reason), qPrintable(read.reason));
+    QCOMPARE(read.set.names(), names);
+    QCOMPARE(read.set.size() - read.set.urls().count(QString()), urlCount);
 }
 
 void tst_GestioneFiles::rewrite_data()
@@ -354,11 +353,11 @@ void tst_GestioneFiles::rewrite()
         if (blocker == u"size limit"_s)
             QSKIP("needs a POSIX file-size limit");
 #endif
-        QCOMPARE(ScriviSetPersonale(path, names, urls), result);
+        QCOMPARE(ScriviSetPersonale(path, PersonalSet::fromLists(names, urls)), result);
     }
 
     if (result == WriteResult::Ok) {
-        QCOMPARE(readBytes(path), serializePersonalSet(names, urls).value());
+        QCOMPARE(readBytes(path), serializePersonalSet(PersonalSet::fromLists(names, urls)).value());
         QCOMPARE(entries(), QStringList{setName});
     } else {
         QCOMPARE(entries(), before);
@@ -381,7 +380,7 @@ void tst_GestioneFiles::rewriteInAFolderClosedToNewFiles()
     if (child == 0) {
         if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
-        _exit(ScriviSetPersonale(path, names, {u"v"_s}) == WriteResult::Ok ? 0 : 1);
+        _exit(ScriviSetPersonale(path, PersonalSet::fromLists(names, {u"v"_s})) == WriteResult::Ok ? 0 : 1);
     }
     int status = -1;
     QCOMPARE(waitpid(child, &status, 0), child);

@@ -1,6 +1,5 @@
-#include "fakewebview.h"
 #include "personal/frmgestionepersonali.h"
-#include "scriptedprompter.h"
+#include "testcontext.h"
 
 #include <QApplication>
 #include <QDir>
@@ -85,24 +84,15 @@ private:
     }
     void select(int row) { m_names->setCurrentRow(row); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    AppContext m_context;
+    std::unique_ptr<TestContext> m_test;
     std::unique_ptr<frmGestionePersonali> m_window;
     QListWidget *m_names = nullptr;
-    QListWidget *m_urls = nullptr;
     FakeWebView *m_preview = nullptr;
 };
 
 void tst_frmGestionePersonali::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_context.personalSetPath = m_dir->filePath(u"Personali.ic2"_s);
-    m_context.makeWebView = [](WebView::Role role, QWidget *parent) {
-        return new FakeWebView(role, parent);
-    };
-    m_context.prompter = m_prompter.get();
+    m_test = std::make_unique<TestContext>();
 }
 
 void tst_frmGestionePersonali::cleanup()
@@ -114,13 +104,12 @@ void tst_frmGestionePersonali::cleanup()
 void tst_frmGestionePersonali::open(const QByteArray &content)
 {
     if (content != missing) {
-        QFile file(m_context.personalSetPath);
+        QFile file(m_test->context.personalSetPath);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
-    m_window = std::make_unique<frmGestionePersonali>(m_context);
+    m_window = std::make_unique<frmGestionePersonali>(m_test->context);
     m_names = child<QListWidget>(u"lstEmo"_s);
-    m_urls = child<QListWidget>(u"lstURL"_s);
     m_preview = child<FakeWebView>(u"WBPers"_s);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -128,7 +117,7 @@ void tst_frmGestionePersonali::open(const QByteArray &content)
 
 QByteArray tst_frmGestionePersonali::fileBytes() const
 {
-    QFile file(m_context.personalSetPath);
+    QFile file(m_test->context.personalSetPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : missing;
 }
 
@@ -164,21 +153,20 @@ void tst_frmGestionePersonali::opening()
     QFETCH(QByteArray, content);
     QFETCH(QStringList, names);
     QFETCH(QStringList, urls);
-    m_context.personalSetPath = m_dir->filePath(fileName);
+    m_test->context.personalSetPath = m_test->folder.filePath(fileName);
     open(content);
 
     QCOMPARE(items(m_names), names);
-    QCOMPARE(items(m_urls), urls);
-    QVERIFY(!m_urls->isVisible());
+    QCOMPARE(m_window->personalSet(), PersonalSet::fromLists(names, urls));
     if (names.size() > urls.size()) {
-        QCOMPARE(m_prompter->shown.size(), 1);
-        QCOMPARE(m_prompter->shown[0].icon, QMessageBox::Critical);
-        QCOMPARE(m_prompter->shown[0].title, u"Norvale - File Corrotto"_s);
-        QCOMPARE(m_prompter->shown[0].text,
+        QCOMPARE(m_test->prompter.shown.size(), 1);
+        QCOMPARE(m_test->prompter.shown[0].icon, QMessageBox::Critical);
+        QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - File Corrotto"_s);
+        QCOMPARE(m_test->prompter.shown[0].text,
                  u"Il file Personali.ic2 risulta corrotto. I dati non sono visualizzabili. "
                  "Aggiungendo nuove immagini verrà ricreato dall'inizio."_s);
     } else {
-        QVERIFY(m_prompter->shown.isEmpty());
+        QVERIFY(m_test->prompter.shown.isEmpty());
     }
     QVERIFY(m_preview->navigations.isEmpty());
     for (const char *hidden : {"lneEmo", "lneVerifica", "lblBusy"})
@@ -259,8 +247,8 @@ void tst_frmGestionePersonali::addition()
     typeAndWait(u"gatto"_s, url);
     click(u"cmdAggiungi"_s);
 
-    QCOMPARE(m_prompter->shown.size(), 1);
-    const ScriptedPrompter::Box &box = m_prompter->shown[0];
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    const ScriptedPrompter::Box &box = m_test->prompter.shown[0];
     if (accepted) {
         QCOMPARE(box.icon, QMessageBox::Information);
         QCOMPARE(box.title, u"Norvale - Aggiunta Completa"_s);
@@ -268,7 +256,7 @@ void tst_frmGestionePersonali::addition()
         // No file before: now just this entry, four quotes and two CR LF.
         QCOMPARE(fileBytes(), "\"gatto\"\r\n\"" + url.toLatin1() + "\"\r\n");
         QCOMPARE(items(m_names), QStringList(u"gatto"_s));
-        QCOMPARE(items(m_urls), QStringList(url));
+        QCOMPARE(m_window->personalSet().urls(), QStringList(url));
         QVERIFY(child<QLineEdit>(u"txtNome"_s)->text().isEmpty());
         QVERIFY(child<QPlainTextEdit>(u"txtURL"_s)->toPlainText().isEmpty());
         QSignalSpy tick(child<QTimer>(u"Timer1"_s), &QTimer::timeout);
@@ -305,17 +293,17 @@ void tst_frmGestionePersonali::removalOfSelectedAmongEqualNames()
     select(2);
     click(u"cmdRimuovi"_s);
 
-    QCOMPARE(m_prompter->shown.size(), 2);
-    const ScriptedPrompter::Box &question = m_prompter->shown[0];
+    QCOMPARE(m_test->prompter.shown.size(), 2);
+    const ScriptedPrompter::Box &question = m_test->prompter.shown[0];
     QCOMPARE(question.icon, QMessageBox::Information);
     QCOMPARE(question.title, u"Norvale - Rimozione Immagine"_s);
     QCOMPARE(question.text, u"Rimuovere l'immagine denominata x dal Set Personali ?"_s);
     QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(m_prompter->shown[1].title, u"Norvale - Rimozione Completa"_s);
-    QCOMPARE(m_prompter->shown[1].text, u"Immagine Rimossa"_s);
+    QCOMPARE(m_test->prompter.shown[1].title, u"Norvale - Rimozione Completa"_s);
+    QCOMPARE(m_test->prompter.shown[1].text, u"Immagine Rimossa"_s);
 
     QCOMPARE(fileBytes(), setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
-    QCOMPARE(items(m_urls), QStringList({u"u1"_s, u"u2"_s}));
+    QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     QCOMPARE(m_preview->navigations, QStringList({u"u3"_s, u"ciao"_s}));
     QVERIFY(m_names->selectedItems().isEmpty());
     QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
@@ -326,9 +314,9 @@ void tst_frmGestionePersonali::removalAnsweredNo()
     const QByteArray content = setFile({u"x"_s, u"u1"_s});
     open(content);
     select(0);
-    m_prompter->answers = {QMessageBox::No};
+    m_test->prompter.answers = {QMessageBox::No};
     click(u"cmdRimuovi"_s);
-    QCOMPARE(m_prompter->shown.size(), 1);
+    QCOMPARE(m_test->prompter.shown.size(), 1);
     QCOMPARE(fileBytes(), content);
     QCOMPARE(items(m_names), QStringList(u"x"_s));
     QCOMPARE(m_preview->navigations, QStringList(u"u1"_s));
@@ -339,10 +327,10 @@ void tst_frmGestionePersonali::removalWithNothingSelected()
     open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
     select(0);
     click(u"cmdRimuovi"_s);
-    QCOMPARE(m_prompter->shown.size(), 2);
+    QCOMPARE(m_test->prompter.shown.size(), 2);
     // Still enabled with nothing selected: a second press does nothing at all.
     click(u"cmdRimuovi"_s);
-    QCOMPARE(m_prompter->shown.size(), 2);
+    QCOMPARE(m_test->prompter.shown.size(), 2);
     QCOMPARE(items(m_names), QStringList(u"y"_s));
     QCOMPARE(fileBytes(), setFile({u"y"_s, u"u2"_s}));
 }
@@ -358,7 +346,7 @@ void tst_frmGestionePersonali::nameWithoutAddress()
     click(u"cmdAggiungi"_s);
     QCOMPARE(fileBytes(),
              setFile({u"a"_s, u"u1"_s, u"orphan"_s, QString(), u"new"_s, u"http://x/new"_s}));
-    QFile kept(m_context.personalSetPath + u".bak"_s);
+    QFile kept(m_test->context.personalSetPath + u".bak"_s);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), setFile({u"a"_s, u"u1"_s, u"orphan"_s}));
     select(1);
@@ -379,20 +367,20 @@ void tst_frmGestionePersonali::unreadableFile()
 {
     QFETCH(bool, folder);
     QFETCH(QString, reason);
-    QFile file(m_context.personalSetPath);
+    QFile file(m_test->context.personalSetPath);
     QVERIFY(folder ? QDir().mkdir(file.fileName()) : file.open(QIODevice::WriteOnly) && file.resize(20 << 20));
     file.close();
     open();
-    QCOMPARE(m_prompter->shown.size(), 1);
-    QCOMPARE(m_prompter->shown[0].icon, QMessageBox::Critical);
-    QCOMPARE(m_prompter->shown[0].title, u"Norvale - Errore di Lettura"_s);
-    QVERIFY(m_prompter->shown[0].text.startsWith(u"Impossibile leggere il file Personali.ic2: "_s));
-    QVERIFY(m_prompter->shown[0].text.contains(reason));
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    QCOMPARE(m_test->prompter.shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - Errore di Lettura"_s);
+    QVERIFY(m_test->prompter.shown[0].text.startsWith(u"Impossibile leggere il file Personali.ic2: "_s));
+    QVERIFY(m_test->prompter.shown[0].text.contains(reason));
     QCOMPARE(m_names->count(), 0);
     // A later change keeps the old bytes beside the new file.
     typeAndWait(u"n"_s, u"http://x/n.gif"_s);
     click(u"cmdAggiungi"_s);
-    QCOMPARE(m_prompter->shown.last().title,
+    QCOMPARE(m_test->prompter.shown.last().title,
              folder ? u"Norvale - Errore di Scrittura"_s : u"Norvale - Aggiunta Completa"_s);
     QCOMPARE(QFileInfo(file.fileName() + u".bak"_s).size(), folder ? 0 : 20 << 20);
 }
@@ -409,8 +397,8 @@ void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
     QFETCH(bool, removal);
     open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
     // A folder where the file should be: no rewrite can succeed, even for root.
-    QVERIFY(QFile::remove(m_context.personalSetPath));
-    QVERIFY(QDir().mkdir(m_context.personalSetPath));
+    QVERIFY(QFile::remove(m_test->context.personalSetPath));
+    QVERIFY(QDir().mkdir(m_test->context.personalSetPath));
 
     if (removal) {
         select(1);
@@ -419,11 +407,11 @@ void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
         typeAndWait(u"z"_s, u"http://x/z.gif"_s);
         click(u"cmdAggiungi"_s);
     }
-    QCOMPARE(m_prompter->shown.size(), removal ? 2 : 1);
-    QCOMPARE(m_prompter->shown.last().icon, QMessageBox::Critical);
-    QCOMPARE(m_prompter->shown.last().title, u"Norvale - Errore di Scrittura"_s);
+    QCOMPARE(m_test->prompter.shown.size(), removal ? 2 : 1);
+    QCOMPARE(m_test->prompter.shown.last().icon, QMessageBox::Critical);
+    QCOMPARE(m_test->prompter.shown.last().title, u"Norvale - Errore di Scrittura"_s);
     QCOMPARE(items(m_names), QStringList({u"x"_s, u"y"_s}));
-    QCOMPARE(items(m_urls), QStringList({u"u1"_s, u"u2"_s}));
+    QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     if (removal) {
         QCOMPARE(m_names->selectedItems().value(0), m_names->item(1));
         QVERIFY(!m_preview->navigations.contains(u"ciao"_s));
@@ -447,9 +435,9 @@ void tst_frmGestionePersonali::charactersTheFileCannotHold()
     open();
     typeAndWait(name, url);
     click(u"cmdAggiungi"_s);
-    QCOMPARE(m_prompter->shown.size(), 1);
-    QCOMPARE(m_prompter->shown[0].icon, QMessageBox::Warning);
-    QCOMPARE(m_prompter->shown[0].title, u"Norvale - Caratteri Non Ammessi"_s);
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    QCOMPARE(m_test->prompter.shown[0].icon, QMessageBox::Warning);
+    QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - Caratteri Non Ammessi"_s);
     QCOMPARE(m_names->count(), 0);
     QCOMPARE(fileBytes(), missing);
     QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), name);
