@@ -19,7 +19,6 @@
 namespace {
 
 constexpr double startUpBottomAllowance = 400;
-constexpr qint32 leftWithPickerClosed = 50;
 
 } // namespace
 
@@ -43,10 +42,9 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_navigationBar = new NavigationBar(this);
     connect(m_navigationBar, &NavigationBar::imgNavy_Click, this, &frmVelmora::imgNavy_Click);
 
-    const QColor blue(0, 0, 255);
-    new LineControl(this, QStringLiteral("Line5"), {0, 1110}, {6480, 1110}, blue, 2);
-    new LineControl(this, QStringLiteral("Line6"), {5280, 0}, {5280, 1110}, blue, 2);
-    new LineControl(this, QStringLiteral("Line7"), {6495, 0}, {6495, 1110}, blue, 2);
+    new LineControl(this, QStringLiteral("Line5"), {0, 1110}, {6480, 1110}, Controls::blue(), 2);
+    new LineControl(this, QStringLiteral("Line6"), {5280, 0}, {5280, 1110}, Controls::blue(), 2);
+    new LineControl(this, QStringLiteral("Line7"), {6495, 0}, {6495, 1110}, Controls::blue(), 2);
 
     auto *imgTendina = new QLabel(this);
     imgTendina->setObjectName(QStringLiteral("imgTendina"));
@@ -93,7 +91,7 @@ frmVelmora::~frmVelmora() = default;
 void frmVelmora::Form_Load()
 {
     m_WB->Navigate(m_context.forumHomeUrl);
-    m_state.WBLeft = leftWithPickerClosed;
+    m_state.WBLeft = MainWindowState::leftWithPickerClosed;
     placeAtStartUp();
 }
 
@@ -128,7 +126,7 @@ bool frmVelmora::userHasPlaced() const
 QRectF frmVelmora::outerGeometryTwips() const
 {
     const QRect frame = frameGeometry();
-    if (frame == Twips::rect(m_outerTwips.x(), m_outerTwips.y(), m_outerTwips.width(), m_outerTwips.height()))
+    if (frame == Twips::rect(m_outerTwips))
         return m_outerTwips;
     return {Twips::fromPixels(frame.x()), Twips::fromPixels(frame.y()),
             Twips::fromPixels(frame.width()), Twips::fromPixels(frame.height())};
@@ -140,7 +138,7 @@ void frmVelmora::setOuterGeometryTwips(const QRectF &twips)
     const QRect inner = geometry();
     const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
                            frame.right() - inner.right(), frame.bottom() - inner.bottom());
-    const QRect outer = Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
+    const QRect outer = Twips::rect(twips);
     m_outerTwips = twips;
     m_placedGeometry = outer.marginsRemoved(margins);
     setGeometry(m_placedGeometry);
@@ -222,11 +220,10 @@ void frmVelmora::tmrWBSizer_Timer()
     const BrowserLayout layout = BrowserLayout::forWindow(outer.width(), outer.height(), m_state.WBLeft);
     // The view refuses a negative size; that is how a window made too small
     // shows itself.
-    const bool placed = m_WB->setLeftTwips(layout.viewLeft) && m_WB->setWidthTwips(layout.viewWidth)
+    const bool placed = layout.fits() && m_WB->setLeftTwips(layout.viewLeft) && m_WB->setWidthTwips(layout.viewWidth)
         && m_WB->setHeightTwips(layout.viewHeight) && m_WB->setTopTwips(layout.viewTop);
     if (placed) {
-        const double statusTop = m_WB->heightTwips() + m_WB->topTwips() + BrowserLayout::statusGap;
-        const QRect status = Twips::rect(m_state.WBLeft, statusTop, m_WB->widthTwips(), 255);
+        const QRect status = Twips::rect(layout.statusLeft, layout.statusTop, layout.statusWidth, 255);
         if (m_lblStatus->geometry() != status)
             m_lblStatus->setGeometry(status);
         return;

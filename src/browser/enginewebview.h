@@ -13,7 +13,7 @@ class EngineWebView final : public WebView
     Q_DISABLE_COPY_MOVE(EngineWebView)
 
 public:
-    EngineWebView(Role role, QWidget *parent = nullptr);
+    explicit EngineWebView(Role role, QWidget *parent = nullptr);
     ~EngineWebView() override;
 
     void Navigate(const QString &address) override;

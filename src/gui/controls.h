@@ -21,6 +21,7 @@ inline QColor orange() { return {255, 128, 0}; }   // every window's background
 inline QColor blue() { return {0, 0, 255}; }       // frames and headings
 inline QColor darkBlue() { return {0, 0, 192}; }   // captions and step marks
 inline QColor red() { return {255, 0, 0}; }        // titles and "Attesa..."
+inline QColor yellow() { return {255, 255, 0}; }   // marks that must stand out
 
 // Arial at a point size given with decimals (8.25, 9.75 ...).
 QFont arial(double points, bool bold = false);

@@ -5,8 +5,11 @@
 // State of the main window that the picker panel shares with the layout.
 struct MainWindowState
 {
-    // Left edge of the forum view and the status line, in twips: 50 with the
-    // picker closed, 3150 with it open.
+    // The two places of the forum view's left edge, in twips.
+    static constexpr qint32 leftWithPickerClosed = 50;
+    static constexpr qint32 leftWithPickerOpen = 3150;
+
+    // Left edge of the forum view and the status line, in twips.
     qint32 WBLeft = 0;
     // Whether the picker panel is open (or opening).
     bool IconarioAperto = false;

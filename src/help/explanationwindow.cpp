@@ -14,14 +14,12 @@ ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips,
 {
     setWindowTitle(title);
 
-    Shape1 = new ShapeControl(this, QStringLiteral("Shape1"), ShapeControl::Kind::Rectangle,
-                              outlineTwips, QColor(0, 0, 255), 3, std::nullopt);
+    new ShapeControl(this, QStringLiteral("Shape1"), ShapeControl::Kind::Rectangle, outlineTwips,
+                     Controls::blue(), 3, std::nullopt);
 
-    Command1 = new QPushButton(QStringLiteral("Chiudi Questa Finestra"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Controls::place(Command1, closeButtonTwips.left(), closeButtonTwips.top(),
-                    closeButtonTwips.width(), closeButtonTwips.height());
-    connect(Command1, &QPushButton::clicked, this, &ExplanationWindow::Command1_Click);
+    m_Command1 = Controls::button(this, QStringLiteral("Command1"), QStringLiteral("Chiudi Questa Finestra"),
+                                  closeButtonTwips);
+    connect(m_Command1, &QPushButton::clicked, this, &ExplanationWindow::Command1_Click);
 }
 
 void ExplanationWindow::keyPressEvent(QKeyEvent *event)
@@ -51,7 +49,7 @@ QPlainTextEdit *ExplanationWindow::addTextBox(const QRectF &twips, const QFont &
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Controls::setColours(box, QColor(0, 0, 192), Controls::orange());
-    Controls::place(box, twips.left(), twips.top(), twips.width(), twips.height());
+    Controls::setColours(box, Controls::darkBlue(), Controls::orange());
+    Controls::place(box, twips);
     return box;
 }

@@ -4,7 +4,6 @@
 
 class QPlainTextEdit;
 class QPushButton;
-class ShapeControl;
 
 // What the three explanation windows share: no title bar, an orange client
 // area outlined in blue, and one way out, the "Chiudi Questa Finestra" button.
@@ -14,7 +13,7 @@ class ExplanationWindow : public FixedDialog
     Q_DISABLE_COPY_MOVE(ExplanationWindow)
 
 public:
-    QPushButton *closeButton() const { return Command1; }
+    QPushButton *closeButton() const { return m_Command1; }
 
 protected:
     // Client size, outline and close button in twips.
@@ -28,6 +27,5 @@ protected:
 
     void Command1_Click();
 
-    ShapeControl *Shape1 = nullptr;
-    QPushButton *Command1 = nullptr;
+    QPushButton *m_Command1 = nullptr;
 };

@@ -13,18 +13,17 @@ frmErrorsInPersonalSet::frmErrorsInPersonalSet(QWidget *parent)
     setObjectName(QStringLiteral("frmErrorsInPersonalSet"));
     setFont(Controls::arial(8.25));
 
-    Label1 = Controls::label(this, QStringLiteral("Label1"),
-                             QStringLiteral("Perchè l'Iconario mi risponde con un messaggio "
-                                            "d'errore se seleziono il Set Personali ?"),
-                             {150, 90, 6045, 540}, Controls::arial(9.75, true), Qt::AlignHCenter,
-                             true);
+    Controls::label(this, QStringLiteral("Label1"),
+                    QStringLiteral("Perchè l'Iconario mi risponde con un messaggio "
+                                   "d'errore se seleziono il Set Personali ?"),
+                    {150, 90, 6045, 540}, Controls::arial(9.75, true), Qt::AlignHCenter, true);
 
-    Text1 = addTextBox({180, 810, 6060, 4785}, Controls::arial(9.75));
+    QPlainTextEdit *Text1 = addTextBox({180, 810, 6060, 4785}, Controls::arial(9.75));
     Text1->setPlainText(explanation());
 
     // The button comes first, so the window opens with it focused.
-    setTabOrder(Command1, Text1);
-    Command1->setFocus();
+    setTabOrder(m_Command1, Text1);
+    m_Command1->setFocus();
 }
 
 QString frmErrorsInPersonalSet::explanation()

@@ -2,8 +2,6 @@
 
 #include "help/explanationwindow.h"
 
-class QLabel;
-class QPlainTextEdit;
 
 // Why choosing the personal set can end in an error message.
 class frmErrorsInPersonalSet final : public ExplanationWindow
@@ -17,7 +15,4 @@ public:
     // Text1's text exactly as written: 23 lines, each ended by CR LF.
     static QString explanation();
 
-private:
-    QLabel *Label1 = nullptr;
-    QPlainTextEdit *Text1 = nullptr;
 };

@@ -15,16 +15,15 @@ frmHowDoesItWork::frmHowDoesItWork(QWidget *parent)
     const QFont font = Controls::arial(9.75);
     setFont(font);
 
-    Label1 = Controls::label(this, QStringLiteral("Label1"),
-                             QStringLiteral("Come funziona il Set Personale di Emoticons ?"),
-                             {195, 120, 5070, 285}, Controls::arial(9.75, true), Qt::AlignHCenter);
+    Controls::label(this, QStringLiteral("Label1"), QStringLiteral("Come funziona il Set Personale di Emoticons ?"),
+                    {195, 120, 5070, 285}, Controls::arial(9.75, true), Qt::AlignHCenter);
 
     // The designed box holds a placeholder until the window loads.
-    Text1 = addTextBox({225, 480, 4980, 3240}, font);
-    Text1->setPlainText(QStringLiteral("Text1"));
+    m_Text1 = addTextBox({225, 480, 4980, 3240}, font);
+    m_Text1->setPlainText(QStringLiteral("Text1"));
 
-    setTabOrder(Text1, Command1);
-    Text1->setFocus();
+    setTabOrder(m_Text1, m_Command1);
+    m_Text1->setFocus();
 
     Form_Load();
 }
@@ -53,5 +52,5 @@ QString frmHowDoesItWork::explanation()
 void frmHowDoesItWork::Form_Load()
 {
     // Replaced, never appended to: each opening shows the text once.
-    Text1->setPlainText(explanation());
+    m_Text1->setPlainText(explanation());
 }

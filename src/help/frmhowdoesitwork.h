@@ -2,7 +2,6 @@
 
 #include "help/explanationwindow.h"
 
-class QLabel;
 class QPlainTextEdit;
 
 // What the personal set is: a heading and five paragraphs of prose.
@@ -20,6 +19,5 @@ public:
 private:
     void Form_Load();
 
-    QLabel *Label1 = nullptr;
-    QPlainTextEdit *Text1 = nullptr;
+    QPlainTextEdit *m_Text1 = nullptr;
 };

@@ -8,7 +8,6 @@
 
 namespace {
 
-QColor yellow() { return {255, 255, 0}; }
 QColor navy() { return {0, 0, 128}; }
 
 } // namespace
@@ -20,11 +19,11 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
     setObjectName(QStringLiteral("frmHowToGetImgInfo"));
     setFont(Controls::arial(8.25));
 
-    Label1 = Controls::label(this, QStringLiteral("Label1"),
+    Controls::label(this, QStringLiteral("Label1"),
                              QStringLiteral("Come ottenere l'Indirizzo URL di un'immagine/gif ?"),
                              {1605, 135, 5070, 285}, Controls::arial(9.75, true), Qt::AlignHCenter);
 
-    Image1 = picture(QStringLiteral("Image1"), QStringLiteral(":/help/proprieta.png"),
+    picture(QStringLiteral("Image1"), QStringLiteral(":/help/proprieta.png"),
                      {240, 465, 4830, 7125});
 
     numberBox(QStringLiteral("Label2"), QStringLiteral("1"), {5145, 840, 270, 225});
@@ -54,7 +53,7 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
              QStringLiteral("Non dovrete far altro che selezionare e copiare con CTRL + C "
                             "l'indirizzo URL che trovate come voce tra le proprietà."),
              {5505, 3465, 2415, 1350});
-    Image2 = picture(QStringLiteral("Image2"), QStringLiteral(":/help/copia.svg"),
+    picture(QStringLiteral("Image2"), QStringLiteral(":/help/copia.svg"),
                      {4620, 3900, 690, 390});
 
     numberBox(QStringLiteral("Label12"), QStringLiteral("5"), {5130, 4785, 270, 225});
@@ -63,7 +62,7 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
                             "combinazione di tasti CTRL + V"),
              {5490, 4770, 2415, 990});
 
-    Command1->setFocus();
+    m_Command1->setFocus();
 }
 
 QLabel *frmHowToGetImgInfo::numberBox(const QString &name, const QString &number,
@@ -71,7 +70,7 @@ QLabel *frmHowToGetImgInfo::numberBox(const QString &name, const QString &number
 {
     QLabel *box = Controls::label(this, name, number, twips, Controls::arial(8.25, true),
                                   Qt::AlignHCenter);
-    Controls::setColours(box, Qt::black, yellow());
+    Controls::setColours(box, Qt::black, Controls::yellow());
     return box;
 }
 
@@ -92,6 +91,6 @@ QLabel *frmHowToGetImgInfo::picture(const QString &name, const QString &resource
     // Stretched to its box whatever the picture's own size.
     image->setScaledContents(true);
     image->setPixmap(QPixmap(resource));
-    Controls::place(image, twips.left(), twips.top(), twips.width(), twips.height());
+    Controls::place(image, twips);
     return image;
 }

@@ -19,7 +19,4 @@ private:
     QLabel *stepText(const QString &name, const QString &text, const QRectF &twips);
     QLabel *picture(const QString &name, const QString &resource, const QRectF &twips);
 
-    QLabel *Label1 = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *Image2 = nullptr;
 };

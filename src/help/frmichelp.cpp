@@ -11,6 +11,8 @@
 
 #include <QLabel>
 
+#include <iterator>
+
 namespace {
 
 // Each window is built for one showing and gone when it closes, so the next
@@ -36,66 +38,55 @@ frmICHelp::frmICHelp(const AppContext &context, QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/help/ichelp.svg")));
     setFont(Controls::arial(8.25));
 
-    Label1 = Controls::label(this, QStringLiteral("Label1"),
-                             QStringLiteral("Con Iconario potrai creare il tuo set personale di "
-                                            "Emoticons e Immagini che devono trovarsi pubblicate "
-                                            "ad un indirizzo Internet."),
-                             {135, 120, 6525, 495}, Controls::arial(9.75, true), Qt::AlignLeft,
-                             true);
+    Controls::label(this, QStringLiteral("Label1"),
+                    QStringLiteral("Con Iconario potrai creare il tuo set personale di "
+                                   "Emoticons e Immagini che devono trovarsi pubblicate "
+                                   "ad un indirizzo Internet."),
+                    {135, 120, 6525, 495}, Controls::arial(9.75, true), Qt::AlignLeft, true);
+    Controls::setColours(Controls::label(this, QStringLiteral("Label3"), QStringLiteral("VISUALIZZA INFORMAZIONI"),
+                                         {75, 840, 3210, 285}, Controls::arial(8.25, true), Qt::AlignHCenter),
+                         Controls::blue());
+    Controls::setColours(Controls::label(this, QStringLiteral("Label2"),
+                                         QStringLiteral("GESTISCI SET EMOTICONS PERSONALI"), {3495, 840, 3210, 285},
+                                         Controls::arial(8.25, true), Qt::AlignHCenter),
+                         Controls::blue());
 
-    const QColor heading(0, 0, 255);
-    Label3 = Controls::label(this, QStringLiteral("Label3"),
-                             QStringLiteral("VISUALIZZA INFORMAZIONI"), {75, 840, 3210, 285},
-                             Controls::arial(8.25, true), Qt::AlignHCenter);
-    Controls::setColours(Label3, heading);
-    Label2 = Controls::label(this, QStringLiteral("Label2"),
-                             QStringLiteral("GESTISCI SET EMOTICONS PERSONALI"),
-                             {3495, 840, 3210, 285}, Controls::arial(8.25, true), Qt::AlignHCenter);
-    Controls::setColours(Label2, heading);
+    new LineControl(this, QStringLiteral("Line1"), {0, 720}, {6795, 720}, Qt::black, 1);
+    new LineControl(this, QStringLiteral("Line3"), {0, 1200}, {6780, 1200}, Qt::black, 1);
+    new LineControl(this, QStringLiteral("Line2"), {3360, 735}, {3360, 3150}, Qt::black, 1);
+    new LineControl(this, QStringLiteral("Line4"), {0, 3150}, {6780, 3150}, Qt::black, 1);
 
-    Line1 = new LineControl(this, QStringLiteral("Line1"), {0, 720}, {6795, 720}, Qt::black, 1);
-    Line3 = new LineControl(this, QStringLiteral("Line3"), {0, 1200}, {6780, 1200}, Qt::black, 1);
-    Line2 = new LineControl(this, QStringLiteral("Line2"), {3360, 735}, {3360, 3150}, Qt::black, 1);
-    Line4 = new LineControl(this, QStringLiteral("Line4"), {0, 3150}, {6780, 3150}, Qt::black, 1);
-
-    Command1 = button(QStringLiteral("Command1"),
-                      QStringLiteral("Come funziona il Set Personale ?"), {120, 1320, 3105, 345});
-    Command2 = button(QStringLiteral("Command2"),
-                      QStringLiteral("Come si ottiene l'indirizzo URL di un'immagine ?"),
-                      {120, 1785, 3105, 480});
-    Command3 = button(QStringLiteral("Command3"),
-                      QStringLiteral("Perchè l'Iconario mi risponde con un messaggio d'errore se "
-                                     "seleziono il Set Personali ?"),
-                      {135, 2400, 3090, 660});
-    Command4 = button(QStringLiteral("Command4"), QStringLiteral("Gestione Set Personali"),
-                      {3555, 1845, 3105, 345});
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("Chiudi Questa Finestra"),
-                      {1830, 3300, 3105, 345});
-
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Command3);
-    setTabOrder(Command3, Command4);
-    setTabOrder(Command4, Command5);
-    Command1->setFocus();
-
-    connect(Command1, &QPushButton::clicked, this, &frmICHelp::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmICHelp::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmICHelp::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &frmICHelp::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &frmICHelp::Command5_Click);
+    struct Entry
+    {
+        const char16_t *text;
+        QRectF twips;
+        void (frmICHelp::*handler)();
+    };
+    // In tab order, Command1 to Command5.
+    static const Entry entries[] = {
+        {u"Come funziona il Set Personale ?", {120, 1320, 3105, 345}, &frmICHelp::Command1_Click},
+        {u"Come si ottiene l'indirizzo URL di un'immagine ?", {120, 1785, 3105, 480}, &frmICHelp::Command2_Click},
+        {u"Perchè l'Iconario mi risponde con un messaggio d'errore se seleziono il Set Personali ?",
+         {135, 2400, 3090, 660}, &frmICHelp::Command3_Click},
+        {u"Gestione Set Personali", {3555, 1845, 3105, 345}, &frmICHelp::Command4_Click},
+        {u"Chiudi Questa Finestra", {1830, 3300, 3105, 345}, &frmICHelp::Command5_Click},
+    };
+    QPushButton *previous = nullptr;
+    for (std::size_t i = 0; i < std::size(entries); ++i) {
+        QPushButton *b = Controls::setUpButton(new WrappingButton(QString::fromUtf16(entries[i].text), this),
+                                               QStringLiteral("Command%1").arg(i + 1), entries[i].twips);
+        connect(b, &QPushButton::clicked, this, entries[i].handler);
+        if (previous)
+            setTabOrder(previous, b);
+        else
+            b->setFocus();
+        previous = b;
+    }
 }
 
 void frmICHelp::showModal(const AppContext &context, QWidget *opener)
 {
     openModal<frmICHelp>(opener, context);
-}
-
-QPushButton *frmICHelp::button(const QString &name, const QString &text, const QRectF &twips)
-{
-    auto *b = new WrappingButton(text, this);
-    b->setObjectName(name);
-    Controls::place(b, twips.left(), twips.top(), twips.width(), twips.height());
-    return b;
 }
 
 void frmICHelp::Command1_Click()

@@ -4,9 +4,6 @@
 
 #include "gui/fixeddialog.h"
 
-class QLabel;
-class QPushButton;
-class LineControl;
 
 // The picker's help menu: three explanations of the personal set and the
 // way into its manager.
@@ -23,8 +20,6 @@ public:
     static void showModal(const AppContext &context, QWidget *opener = nullptr);
 
 private:
-    QPushButton *button(const QString &name, const QString &text, const QRectF &twips);
-
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
@@ -32,17 +27,4 @@ private:
     void Command5_Click();
 
     AppContext m_context;
-
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    LineControl *Line1 = nullptr;
-    LineControl *Line2 = nullptr;
-    LineControl *Line3 = nullptr;
-    LineControl *Line4 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
-    QPushButton *Command5 = nullptr;
 };

@@ -97,7 +97,7 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
         if (c.name == std::u16string_view(u"lblBusy"))
             m_lblBusy = l;
     }
-    Controls::setColours(m_lblBusy, Qt::black, QColor(255, 255, 0));
+    Controls::setColours(m_lblBusy, Qt::black, Controls::yellow());
     m_lblBusy->hide();
 
     m_lneEmo = new LineControl(this, QStringLiteral("lneEmo"), {3480, 1320}, {3870, 1320}, indicator(), 6);

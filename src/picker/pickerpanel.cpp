@@ -26,7 +26,6 @@ constexpr double panelLeft = -30;
 constexpr double panelTop = 1695;
 constexpr double panelWidth = 3105;
 
-const QColor darkBlue(0, 0, 192);
 const QColor markFill(192, 64, 0);
 
 struct OptionPlace
@@ -78,11 +77,10 @@ void fraIconario::buildControls()
     new ShapeControl(this, QStringLiteral("shpChiudi"), ShapeControl::Kind::Oval, {60, 5970, 2970, 345},
                      Qt::black, 2, markFill);
 
-    const QColor blue(0, 0, 255);
-    new LineControl(this, QStringLiteral("Line1"), {30, 480}, {3075, 480}, blue, 2);
-    new LineControl(this, QStringLiteral("Line2"), {45, 1770}, {3090, 1755}, blue, 2);
-    new LineControl(this, QStringLiteral("Line3"), {45, 3150}, {3060, 3165}, blue, 2);
-    new LineControl(this, QStringLiteral("Line4"), {60, 5910}, {3075, 5910}, blue, 2);
+    new LineControl(this, QStringLiteral("Line1"), {30, 480}, {3075, 480}, Controls::blue(), 2);
+    new LineControl(this, QStringLiteral("Line2"), {45, 1770}, {3090, 1755}, Controls::blue(), 2);
+    new LineControl(this, QStringLiteral("Line3"), {45, 3150}, {3060, 3165}, Controls::blue(), 2);
+    new LineControl(this, QStringLiteral("Line4"), {60, 5910}, {3075, 5910}, Controls::blue(), 2);
     new LineControl(this, QStringLiteral("Line8"), {2040, 1560}, {2685, 1560}, Qt::black, 2);
 
     // The title in relief: a dark copy 15 twips below and right of the red one.
@@ -90,11 +88,11 @@ void fraIconario::buildControls()
                     {315, 210, 2085, 240}, large, centred);
     QLabel *title = Controls::label(this, QStringLiteral("lblTitolo"), QStringLiteral("Norvale ICONARIO"),
                                     {300, 195, 2085, 240}, large, centred);
-    Controls::setColours(title, QColor(255, 0, 0));
+    Controls::setColours(title, Controls::red());
 
     auto stepMark = [&](const QString &name, const QString &digit, double left, double top) {
         QLabel *mark = Controls::label(this, name, digit, {left, top, 195, 225}, text, centred);
-        Controls::setColours(mark, darkBlue);
+        Controls::setColours(mark, Controls::darkBlue());
     };
     stepMark(QStringLiteral("lblPasso1"), QStringLiteral("1"), 120, 585);
     stepMark(QStringLiteral("lblPasso2"), QStringLiteral("2"), 180, 1905);
@@ -148,7 +146,7 @@ void fraIconario::buildControls()
 
     m_lblEmoBusy = Controls::label(this, QStringLiteral("lblEmoBusy"), QStringLiteral("Attesa..."),
                                    {2190, 3885, 855, 285}, text, centred);
-    Controls::setColours(m_lblEmoBusy, QColor(255, 0, 0));
+    Controls::setColours(m_lblEmoBusy, Controls::red());
 
     m_lblDone = Controls::label(this, QStringLiteral("lblDone"), QStringLiteral("FATTO"),
                                 {2205, 4800, 720, 285}, large, centred);
@@ -169,7 +167,7 @@ void fraIconario::buildControls()
     m_lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
     m_lblChiudiIC->setFont(text);
     m_lblChiudiIC->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Controls::setColours(m_lblChiudiIC, darkBlue);
+    Controls::setColours(m_lblChiudiIC, Controls::darkBlue());
     Controls::place(m_lblChiudiIC, 570, 6030, 2055, 225);
     connect(m_lblChiudiIC, &PictureButton::clicked, this, &fraIconario::lblChiudiIC_Click);
 }
@@ -190,7 +188,7 @@ void fraIconario::openSequence()
     if (m_state.IconarioAperto)
         return;
     m_state.IconarioAperto = true;
-    m_state.WBLeft = 3150;
+    m_state.WBLeft = MainWindowState::leftWithPickerOpen;
     m_WBIC->Navigate(forumLogo());
     setHeightTwips(startHeight);
     show();
@@ -217,7 +215,7 @@ void fraIconario::tmrMoveFrame_Timer()
     setHeightTwips(m_heightTwips + slideStep);
     if (m_heightTwips >= openHeight) {
         m_tmrMoveFrame->stop();
-        m_state.WBLeft = 3150;
+        m_state.WBLeft = MainWindowState::leftWithPickerOpen;
     }
 }
 
@@ -227,7 +225,7 @@ void fraIconario::lblChiudiIC_Click()
     // beside a hidden panel.
     m_tmrMoveFrame->stop();
     m_state.IconarioAperto = false;
-    m_state.WBLeft = 50;
+    m_state.WBLeft = MainWindowState::leftWithPickerClosed;
     hide();
     m_WBIC->hide();
     // The preview's renderer is not kept for a panel that may not open again
