@@ -1,52 +1,18 @@
-#include "fakewebview.h"
 #include "gui/twips.h"
 #include "help/frmichelp.h"
-#include "scriptedprompter.h"
+#include "modalwatch.h"
+#include "testcontext.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Once a modal window of the given class is open, runs check on it, then
-// makes sure it is closed so the opener's exec() returns. Fails after five
-// seconds if none opened modally, closing any such window left open.
-void whenModal(const QString &className, std::function<void(QDialog *)> check)
-{
-    auto *poll = new QTimer;
-    poll->setInterval(10);
-    auto deadline = std::make_shared<QDeadlineTimer>(5000);
-    QObject::connect(poll, &QTimer::timeout, poll, [=] {
-        auto isWanted = [&className](QWidget *w) {
-            return w && w->isVisible()
-                && QString::fromLatin1(w->metaObject()->className()) == className;
-        };
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        const bool found = isWanted(dialog);
-        if (!found && !deadline->hasExpired())
-            return;
-        poll->deleteLater();
-        poll->stop();
-        if (found)
-            check(dialog);
-        else
-            QTest::qFail("no modal window of that class opened", __FILE__, __LINE__);
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (isWanted(w))
-                w->close();
-    });
-    poll->start();
-}
 
 QPoint centreOf(QWidget *w)
 {
@@ -69,18 +35,11 @@ private slots:
     void showModalReturnsWhenClosed();
 
 private:
-    QTemporaryDir m_dir;
-    ScriptedPrompter m_prompter;
-    AppContext m_context;
+    TestContext m_test;
 };
 
 void tst_frmICHelp::init()
 {
-    m_context.personalSetPath = m_dir.filePath(u"Personali.ic2"_s);
-    m_context.makeWebView = [](WebView::Role role, QWidget *parent) {
-        return new FakeWebView(role, parent);
-    };
-    m_context.prompter = &m_prompter;
 }
 
 void tst_frmICHelp::cleanup()
@@ -90,7 +49,7 @@ void tst_frmICHelp::cleanup()
 
 void tst_frmICHelp::window()
 {
-    frmICHelp menu(m_context);
+    frmICHelp menu(m_test.context);
     QCOMPARE(menu.windowTitle(), u"Set Emoticons Personali"_s);
     QCOMPARE(menu.size(), QSize(Twips::toPixels(6795), Twips::toPixels(3765)));
     QCOMPARE(menu.minimumSize(), menu.maximumSize());
@@ -118,7 +77,7 @@ void tst_frmICHelp::buttonOpensItsWindowModally()
     QFETCH(QString, window);
     QFETCH(QString, closer);
 
-    frmICHelp menu(m_context);
+    frmICHelp menu(m_test.context);
     menu.show();
     QVERIFY(QTest::qWaitForWindowActive(&menu));
     auto *close = menu.findChild<QPushButton *>(u"Command5"_s);
@@ -159,7 +118,7 @@ void tst_frmICHelp::showModalReturnsWhenClosed()
         QTest::mouseClick(menu->findChild<QPushButton *>(u"Command5"_s), Qt::LeftButton);
         QVERIFY(!menu->isVisible());
     });
-    frmICHelp::showModal(m_context);
+    frmICHelp::showModal(m_test.context);
     QVERIFY(seen);
 }
 
