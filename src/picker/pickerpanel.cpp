@@ -122,13 +122,13 @@ void fraIconario::buildControls()
         m_optEmo.append(option);
     }
 
-    m_cmdHelpIC = new QPushButton(QStringLiteral("?"), this);
-    m_cmdHelpIC->setObjectName(QStringLiteral("cmdHelpIC"));
-    m_cmdHelpIC->setFont(large);
-    m_cmdHelpIC->setToolTip(QStringLiteral("Ottieni informazioni e Gestisci il tuo set Personale"));
-    Controls::setColours(m_cmdHelpIC, Qt::black, Controls::orange());
-    Controls::place(m_cmdHelpIC, 2715, 1440, 285, 285);
-    connect(m_cmdHelpIC, &QPushButton::clicked, this, &fraIconario::cmdHelpIC_Click);
+    auto *cmdHelpIC = new QPushButton(QStringLiteral("?"), this);
+    cmdHelpIC->setObjectName(QStringLiteral("cmdHelpIC"));
+    cmdHelpIC->setFont(large);
+    cmdHelpIC->setToolTip(QStringLiteral("Ottieni informazioni e Gestisci il tuo set Personale"));
+    Controls::setColours(cmdHelpIC, Qt::black, Controls::orange());
+    Controls::place(cmdHelpIC, 2715, 1440, 285, 285);
+    connect(cmdHelpIC, &QPushButton::clicked, this, &fraIconario::cmdHelpIC_Click);
 
     m_lstEmo = new ListBox(this);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
@@ -161,15 +161,15 @@ void fraIconario::buildControls()
     m_cmdEmoOK->setEnabled(false);
     connect(m_cmdEmoOK, &QPushButton::clicked, this, &fraIconario::cmdEmoOK_Click);
 
-    m_lblChiudiIC = new PictureButton(this);
-    m_lblChiudiIC->setObjectName(QStringLiteral("lblChiudiIC"));
-    m_lblChiudiIC->setScaledContents(false);
-    m_lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
-    m_lblChiudiIC->setFont(text);
-    m_lblChiudiIC->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Controls::setColours(m_lblChiudiIC, Controls::darkBlue());
-    Controls::place(m_lblChiudiIC, 570, 6030, 2055, 225);
-    connect(m_lblChiudiIC, &PictureButton::clicked, this, &fraIconario::lblChiudiIC_Click);
+    auto *lblChiudiIC = new PictureButton(this);
+    lblChiudiIC->setObjectName(QStringLiteral("lblChiudiIC"));
+    lblChiudiIC->setScaledContents(false);
+    lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
+    lblChiudiIC->setFont(text);
+    lblChiudiIC->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Controls::setColours(lblChiudiIC, Controls::darkBlue());
+    Controls::place(lblChiudiIC, 570, 6030, 2055, 225);
+    connect(lblChiudiIC, &PictureButton::clicked, this, &fraIconario::lblChiudiIC_Click);
 }
 
 QString fraIconario::forumLogo() const

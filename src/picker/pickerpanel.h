@@ -9,7 +9,6 @@
 #include <QList>
 
 class AnimatedButton;
-class PictureButton;
 class QLabel;
 class ListBox;
 class QPushButton;
@@ -85,8 +84,6 @@ private:
     QLabel *m_lblEmoBusy = nullptr;
     QLabel *m_lblDone = nullptr;
     AnimatedButton *m_cmdEmoOK = nullptr;
-    QPushButton *m_cmdHelpIC = nullptr;
-    PictureButton *m_lblChiudiIC = nullptr;
     QTimer *m_tmrMoveFrame = nullptr;
     QTimer *m_tmrEmoBusy = nullptr;
     QTimer *m_tmrDone = nullptr;
