@@ -3,7 +3,7 @@
 #include "app/addresses.h"
 #include "app/prompter.h"
 #include "browser/enginewebview.h"
-#include "personal/gestionefiles.h"
+#include "personal/personalsetlocation.h"
 
 #include <QApplication>
 
@@ -13,7 +13,7 @@ AppContext AppContext::forProgram()
     AppContext context;
     context.forumHomeUrl = Addresses::forumHome();
     context.emoticonBaseUrl = Addresses::emoticonBase();
-    context.personalSetPath = GestioneFiles::personalSetPath();
+    context.personalSetPath = PersonalSetLocation::forProgram();
     context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
         return new EngineWebView(role, parent);
     };

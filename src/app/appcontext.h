@@ -22,7 +22,7 @@ struct AppContext
     Prompter *prompter = nullptr;
     std::function<void()> beep;
 
-    // The program as it really runs: the real addresses, the file beside the
-    // executable, Chromium views, real message boxes and the system beep.
+    // The program as it really runs: the real addresses, the personal set
+    // where PersonalSetLocation puts it, Chromium views, real message boxes and the system beep.
     static AppContext forProgram();
 };
