@@ -2,7 +2,6 @@
 // desktops look for. Run at build time: svgtopng <in.svg> <pixels> <out.png>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -11,8 +10,10 @@
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
-    const QStringList arguments = QGuiApplication::arguments();
+    // The icon is paths only: no fonts, so no application object is needed.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     bool sized = false;
     const int pixels = arguments.size() == 4 ? arguments.at(2).toInt(&sized) : 0;
     if (!sized || pixels <= 0) {
