@@ -27,7 +27,7 @@ cleanup() {
     [[ -n $forum ]] && kill "$forum" 2>/dev/null && wait "$forum" 2>/dev/null
     rm -rf "$work"
 }
-trap cleanup EXIT
+trap 'status=$?; cleanup; exit $status' EXIT
 
 # The sample forum answers the requests for www.velmora.it that Chromium
 # sends it as a proxy; nothing leaves this machine.

@@ -14,9 +14,8 @@ pid= wm=
 stop() {
     [[ -n $pid ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     [[ -n $wm ]] && kill "$wm" 2>/dev/null && wait "$wm" 2>/dev/null
-    return 0
 }
-trap stop EXIT
+trap 'status=$?; stop; exit $status' EXIT
 
 fail() {
     echo "run.sh: $*" >&2
@@ -60,8 +59,11 @@ mark=$(requests_so_far)
 window=
 for _ in $(seq 100); do
     alive
-    window=$(xdotool search --onlyvisible --pid "$pid" --name NORVALE 2>/dev/null | head -n 1)
+    window=$(xdotool search --all --onlyvisible --pid "$pid" --name '^NORVALE system' 2>/dev/null | head -n 1)
     [[ -n $window ]] && break
+    # Its start-up message box: it refused to start and waits for OK.
+    xdotool search --all --onlyvisible --pid "$pid" --name '^Norvale - Avvio' >/dev/null 2>&1 &&
+        fail "Velmora refused to start."
     sleep 0.2
 done
 [[ -n $window ]] || fail "Velmora's window did not appear within 20 s."
