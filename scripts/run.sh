@@ -24,7 +24,10 @@ rm -f "$shot"
 work=$(mktemp -d)
 forum=
 cleanup() {
-    [[ -n $forum ]] && kill "$forum" 2>/dev/null && wait "$forum" 2>/dev/null
+    if [[ -n $forum ]]; then
+        kill "$forum" 2>/dev/null
+        wait "$forum" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap 'status=$?; cleanup; exit $status' EXIT
