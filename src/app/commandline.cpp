@@ -117,7 +117,12 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
             return refuse(u"opzione sconosciuta "_s + asTyped(unknown.first(), arguments) + u'.');
-        return refuse(u"riga di comando non valida ("_s + parser.errorText() + u")."_s);
+        // The only other faults: "Missing value after '-style'." and
+        // "Unexpected value after '--help=1'."; say them in Italian.
+        const QString error = parser.errorText();
+        const QString option = error.section(u'\'', 1, 1);
+        return refuse(error.startsWith(u"Missing"_s) ? u"manca il valore dell'opzione "_s + option + u'.'
+                                                      : u"l'opzione "_s + option + u" non prevede un valore."_s);
     }
     if (!parser.positionalArguments().isEmpty())
         return refuse(u"argomento non previsto \""_s + parser.positionalArguments().first() + u"\"."_s);

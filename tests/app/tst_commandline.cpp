@@ -61,7 +61,9 @@ private slots:
                                              << u"opzione sconosciuta -x"_s;
         QTest::newRow("stray argument") << QStringList{u"forum"_s} << 2 << QString() << u"\"forum\""_s;
         QTest::newRow("Qt option without value") << QStringList{u"-platform"_s} << 2 << QString()
-                                                 << u"riga di comando non valida"_s;
+                                                 << u"manca il valore dell'opzione -platform."_s;
+        QTest::newRow("value where none goes") << QStringList{u"--help=1"_s} << 2 << QString()
+                                               << u"l'opzione --help non prevede un valore."_s;
     }
 
     void answers()
