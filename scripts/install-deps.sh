@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need,
-# only those that are missing. Usage: install-deps.sh [--tests]
+# only those that are missing. Usage: install-deps.sh [--tests] [--package]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-image-formats-plugins
-          fonts-liberation xvfb xauth imagemagick)
-if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(qt6-httpserver-dev qt6-websockets-dev openbox clang libclang-rt-14-dev)
-fi
+          fonts-liberation xvfb xauth imagemagick openbox xdotool python3)
+for option in "$@"; do
+    case "$option" in
+        --tests) packages+=(qt6-httpserver-dev qt6-websockets-dev clang libclang-rt-14-dev
+                            desktop-file-utils appstream) ;;
+        --package) packages+=(dpkg-dev) ;;
+        *) echo "usage: $0 [--tests] [--package]" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,14 +2,20 @@
 #include "app/frmvelmora.h"
 #include "app/programcontext.h"
 #include "app/singleinstance.h"
+#include "app/startup.h"
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> status = Startup::beforeApplication(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Norvale"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
 
     SingleInstance instance(SingleInstance::defaultSocketPath());
     if (!instance.claim())

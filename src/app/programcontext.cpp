@@ -2,7 +2,7 @@
 
 #include "browser/enginewebview.h"
 #include "core/addresses.h"
-#include "core/gestionefiles.h"
+#include "core/personalsetlocation.h"
 #include "gui/prompter.h"
 
 #include <QApplication>
@@ -13,7 +13,7 @@ AppContext programContext()
     AppContext context;
     context.forumHomeUrl = Addresses::forumHome();
     context.emoticonBaseUrl = Addresses::emoticonBase();
-    context.personalSetPath = GestioneFiles::personalSetPath();
+    context.personalSetPath = PersonalSetLocation::forProgram();
     context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
         return new EngineWebView(role, parent);
     };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the user asked for on the command line. Qt Core only: it is read
+// before the application object exists, so that --help, --version and
+// mistakes are answered without a display and before the engine starts.
+class CommandLine
+{
+public:
+    enum class Action {
+        Run,         // start the program
+        ShowHelp,    // print text on standard output, status 0
+        ShowVersion, // the same
+        Refuse,      // print text on standard error, status 2
+    };
+
+    // arguments as QCoreApplication would give them: the program first.
+    static CommandLine parse(const QStringList &arguments);
+
+    Action action() const { return m_action; }
+    // The help, the version line or the reason for refusing, ending in a newline.
+    QString text() const { return m_text; }
+    // --no-sandbox: Chromium runs without its sandbox for this run.
+    bool noSandbox() const { return m_noSandbox; }
+
+    static constexpr int refusedStatus = 2;
+
+private:
+    Action m_action = Action::Run;
+    QString m_text;
+    bool m_noSandbox = false;
+};
