@@ -1,5 +1,7 @@
 #include "app/frmvelmora.h"
 
+#include "app/zoomcontrol.h"
+#include "browser/findbar.h"
 #include "browser/navigationbar.h"
 #include "core/layoutrule.h"
 #include "gui/controls.h"
@@ -8,13 +10,16 @@
 #include "gui/webview.h"
 #include "picker/pickerpanel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QScreen>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -64,6 +69,14 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
 
     m_fraIconario = new fraIconario(m_context, m_state, this);
+    // The tag OK copies is also typed where the user was writing a post.
+    connect(m_fraIconario, &fraIconario::tagCopied, this, [this](const QString &tag) {
+        m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host());
+    });
+
+    m_findBar = new FindBar(m_WB, this);
+    m_zoom = new ZoomControl(m_WB, this);
+    addKeys();
 
     m_tmrBusy = Controls::intervalTimer(this, QStringLiteral("tmrBusy"), 100);
     connect(m_tmrBusy, &QTimer::timeout, this, &frmVelmora::tmrBusy_Timer);
@@ -87,6 +100,41 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
 }
 
 frmVelmora::~frmVelmora() = default;
+
+void frmVelmora::addKeys()
+{
+    // The keys a browser's user expects, each the same as its picture button.
+    const auto key = [this](const QKeySequence &sequence, auto action) {
+        auto *shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::ALT | Qt::Key_Left), [this] { imgNavy_Click(0); });
+    key(QKeySequence(Qt::ALT | Qt::Key_Right), [this] { imgNavy_Click(1); });
+    key(QKeySequence(Qt::Key_F5), [this] { imgNavy_Click(2); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { imgNavy_Click(2); });
+    key(QKeySequence(Qt::Key_Escape), [this] {
+        if (m_findBar->isVisible() && m_findBar->isAncestorOf(QApplication::focusWidget()))
+            m_findBar->close();
+        else
+            imgNavy_Click(3);
+    });
+    key(QKeySequence(Qt::ALT | Qt::Key_Home), [this] { imgNavy_Click(4); });
+    key(QKeySequence::Find, [this] {
+        placeFindBar();
+        m_findBar->open();
+    });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { m_zoom->zoomIn(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_zoom->zoomIn(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_zoom->zoomOut(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->reset(); });
+}
+
+void frmVelmora::placeFindBar()
+{
+    const QRect view = m_WB->geometry();
+    const int height = Twips::toPixels(FindBar::heightTwips);
+    m_findBar->setGeometry(view.left(), view.bottom() + 1 - height, view.width(), height);
+}
 
 void frmVelmora::Form_Load()
 {
@@ -226,6 +274,8 @@ void frmVelmora::tmrWBSizer_Timer()
         const QRect status = Twips::rect(layout.statusLeft, layout.statusTop, layout.statusWidth, 255);
         if (m_lblStatus->geometry() != status)
             m_lblStatus->setGeometry(status);
+        if (m_findBar->isVisible())
+            placeFindBar();
         return;
     }
 

@@ -6,7 +6,9 @@
 #include <QRectF>
 #include <QWidget>
 
+class FindBar;
 class NavigationBar;
+class ZoomControl;
 class fraIconario;
 class QLabel;
 class QSessionManager;
@@ -31,6 +33,7 @@ public:
     WebView *WB() const { return m_WB; }
     NavigationBar *navigationBar() const { return m_navigationBar; }
     fraIconario *picker() const { return m_fraIconario; }
+    FindBar *findBar() const { return m_findBar; }
 
     // Outer geometry (frame and title bar included), in twips.
     QRectF outerGeometryTwips() const;
@@ -58,6 +61,8 @@ protected:
 
 private:
     void Form_Load();
+    void addKeys();
+    void placeFindBar();
     // True when the user answered Yes to the exit question.
     bool confirmExit();
     void onCommitDataRequest(QSessionManager &manager);
@@ -71,6 +76,8 @@ private:
     QLabel *m_lblStatus = nullptr;
     QTimer *m_tmrBusy = nullptr;
     QTimer *m_tmrWBSizer = nullptr;
+    FindBar *m_findBar = nullptr;
+    ZoomControl *m_zoom = nullptr;
     // The outer size last set, in twips: the pixels it snapped to would lose
     // the fraction (768 px less 400 twips is 741.33 px).
     QRectF m_outerTwips;

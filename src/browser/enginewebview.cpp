@@ -1,8 +1,11 @@
 #include "browser/enginewebview.h"
 
+#include "browser/pagescripts.h"
 #include "browser/webpage.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+#include <QWebEngineFindTextResult>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -32,6 +35,7 @@ QWebEngineView *EngineWebView::engine()
     m_view = new QWebEngineView(this);
     m_page = new WebPage(profileFor(m_role), m_role == Role::Preview, m_view);
     m_view->setPage(m_page);
+    m_view->setZoomFactor(m_zoom);
     layout()->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, &EngineWebView::onLoadStarted);
@@ -173,4 +177,46 @@ void EngineWebView::onRendererGone()
     m_loading = false;
     emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata."));
     m_view->reload();
+}
+
+void EngineWebView::InsertAtCaret(const QString &text, const QString &host)
+{
+    if (!m_page || m_role != Role::Forum) {
+        emit textInserted(false);
+        return;
+    }
+    m_page->runJavaScript(PageScripts::insertAtCaret(text, host), QWebEngineScript::ApplicationWorld,
+                          [this, view = QPointer<QWebEngineView>(m_view)](const QVariant &typed) {
+                              if (!view)
+                                  return;
+                              // The field has its caret back: the user types on.
+                              if (typed.toBool())
+                                  view->setFocus(Qt::OtherFocusReason);
+                              emit textInserted(typed.toBool());
+                          });
+}
+
+void EngineWebView::Find(const QString &text, bool backwards)
+{
+    if (!m_view) {
+        emit findResult(0, 0);
+        return;
+    }
+    const QWebEnginePage::FindFlags flags = backwards ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
+    m_view->findText(text, flags, [this, view = QPointer<QWebEngineView>(m_view)](const QWebEngineFindTextResult &r) {
+        if (view)
+            emit findResult(r.activeMatch(), r.numberOfMatches());
+    });
+}
+
+double EngineWebView::zoomFactor() const
+{
+    return m_view ? m_view->zoomFactor() : m_zoom;
+}
+
+void EngineWebView::setZoomFactor(double factor)
+{
+    m_zoom = factor;
+    if (m_view)
+        m_view->setZoomFactor(factor);
 }

@@ -26,6 +26,10 @@ public:
     bool Busy() const override { return m_loading; }
     QString LocationName() const override;
     QString LocationURL() const override;
+    void InsertAtCaret(const QString &text, const QString &host) override;
+    void Find(const QString &text, bool backwards) override;
+    double zoomFactor() const override;
+    void setZoomFactor(double factor) override;
 
     // The renderer process, for tests that check recovery from its crash.
     qint64 rendererProcessId() const;
@@ -42,4 +46,6 @@ private:
     WebPage *m_page = nullptr;
     Role m_role;
     bool m_loading = false;
+    // Applied to the engine's view once it is made.
+    double m_zoom = 1.0;
 };

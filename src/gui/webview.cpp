@@ -46,3 +46,17 @@ void WebView::applyTwips()
     if (geometry() != pixels)
         setGeometry(pixels);
 }
+
+void WebView::InsertAtCaret(const QString &, const QString &)
+{
+    emit textInserted(false);
+}
+
+void WebView::Find(const QString &, bool)
+{
+    emit findResult(0, 0);
+}
+
+void WebView::setZoomFactor(double)
+{
+}

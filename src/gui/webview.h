@@ -2,6 +2,7 @@
 
 #include <QRectF>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 // The program's only view of a web browser: the few operations the windows
@@ -32,6 +33,17 @@ public:
     virtual QString LocationName() const = 0;
     virtual QString LocationURL() const = 0;
 
+    // Writing in the forum's pages; a preview does none of it.
+    // Types text at the caret of the text field the page has focused, as if
+    // typed, when the page is on host; the field then has the focus again.
+    // textInserted tells whether it was.
+    virtual void InsertAtCaret(const QString &text, const QString &host);
+    // Highlights text in the page and moves to its next (or previous)
+    // match; findResult tells where. An empty text ends the search.
+    virtual void Find(const QString &text, bool backwards);
+    virtual double zoomFactor() const { return 1.0; }
+    virtual void setZoomFactor(double factor);
+
     // Place in twips. A negative width or height is refused (false) and
     // leaves the view as it was; the layout relies on that.
     [[nodiscard]] bool setLeftTwips(double left);
@@ -48,6 +60,12 @@ public:
 
 signals:
     void StatusTextChange(const QString &text);
+    void textInserted(bool inserted);
+    // Match active of total (0 of 0: none).
+    void findResult(int active, int total);
+    // The user asked, from the page's menu, to add this image to the
+    // personal set.
+    void addImageRequested(const QUrl &image);
 
 private:
     void applyTwips();

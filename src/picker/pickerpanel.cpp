@@ -139,6 +139,11 @@ void fraIconario::buildControls()
         if (!m_filling)
             lstEmo_Click();
     });
+    // A double-click or Enter on an emoticon is OK.
+    connect(m_lstEmo, &ListBox::activated, this, [this] {
+        if (m_cmdEmoOK->isEnabled())
+            cmdEmoOK_Click();
+    });
 
     m_WBIC = m_context.makeWebView(WebView::Role::Preview, this);
     m_WBIC->setObjectName(QStringLiteral("WBIC"));
@@ -356,6 +361,7 @@ void fraIconario::cmdEmoOK_Click()
     m_context.beep();
     m_lblDone->show();
     m_tmrDone->start();
+    emit tagCopied(m_TagsEmo);
 }
 
 void fraIconario::tmrDone_Timer()

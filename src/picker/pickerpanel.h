@@ -43,6 +43,12 @@ public:
     void tmrEmoBusy_Timer();
     void tmrDone_Timer();
 
+signals:
+    // OK copied tag to the clipboard; the window may also type it where the
+    // user was writing.
+    void tagCopied(const QString &tag);
+
+public:
     qint16 SetScelto() const { return m_SetScelto; }
     QString CartellaSet() const { return m_CartellaSet; }
     QString TagsEmo() const { return m_TagsEmo; }

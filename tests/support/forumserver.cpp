@@ -41,6 +41,27 @@ ForumServer::ForumServer(QObject *parent)
         return html(QStringLiteral("Senza script"),
                     QStringLiteral("<script>document.title = 'Con script';</script>"));
     });
+    m_server.route(QStringLiteral("/forum/rispondi.html"), [this] {
+        requests.append(QStringLiteral("/forum/rispondi.html"));
+        // A reply page as forum software makes it: the text area takes the
+        // focus on load, and the page counts its input events.
+        return html(QStringLiteral("Rispondi"),
+                    QStringLiteral("<p>emoticon uno, emoticon due, emoticon tre</p>"
+                                   "<textarea id=\"t\">Ciao X mondo</textarea>"
+                                   "<input id=\"i\" value=\"Titolo\">"
+                                   "<div id=\"d\" contenteditable=\"true\">Testo</div>"
+                                   "<iframe id=\"f\" src=\"http://localhost:%1/estero/campo.html\"></iframe>"
+                                   "<script>window.inputs = 0;"
+                                   "document.addEventListener('input', () => ++window.inputs);"
+                                   "document.getElementById('t').focus();</script>")
+                        .arg(m_port));
+    });
+    m_server.route(QStringLiteral("/estero/campo.html"), [this] {
+        requests.append(QStringLiteral("/estero/campo.html"));
+        return html(QStringLiteral("Campo estero"),
+                    QStringLiteral("<input id=\"x\"><script>window.addEventListener('focus', "
+                                   "() => document.getElementById('x').focus());</script>"));
+    });
     m_server.route(QStringLiteral("/forum/images/logo_velmora.gif"), [this] {
         requests.append(QStringLiteral("/forum/images/logo_velmora.gif"));
         return QHttpServerResponse(QByteArrayLiteral("image/gif"), gif());

@@ -11,6 +11,9 @@
 //   /forum/seconda.html         a second page, titled "Seconda Pagina"
 //   /forum/lenta.html           a page held back until releaseHeld()
 //   /forum/script.html          a page whose script retitles it "Con script"
+//   /forum/rispondi.html        a reply page: text area (focused), text box,
+//                               editable area, a frame from another host
+//   /estero/campo.html          that frame: a text box, served as localhost
 //   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
 //   /lenta/<name>.gif           a GIF held back until releaseHeld()
 //   /immagini/rosso.png         an 8 x 8 red square

@@ -1,0 +1,178 @@
+#include "app/frmvelmora.h"
+#include "browser/enginewebview.h"
+#include "forumserver.h"
+#include "gui/listbox.h"
+#include "picker/pickerpanel.h"
+#include "testcontext.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+
+// Writing a post on the real engine: the tag typed where the member writes,
+// finding text, zoom.
+class tst_WritingPosts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void okTypesWhereYouWrite_data();
+    void okTypesWhereYouWrite();
+    void findBarCounts();
+    void zoomIsRemembered();
+
+private:
+    QVariant page(const QString &code);
+    void openReplyPage();
+
+    ForumServer m_server;
+    std::unique_ptr<TestContext> m_test;
+    std::unique_ptr<frmVelmora> m_window;
+};
+
+static constexpr int loadTimeout = 30000;
+
+void tst_WritingPosts::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void tst_WritingPosts::init()
+{
+    m_test = std::make_unique<TestContext>();
+    m_test->context.forumHomeUrl = m_server.homeUrl();
+    m_test->context.emoticonBaseUrl = m_server.emoticonBase();
+    m_test->context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
+        return new EngineWebView(role, parent);
+    };
+    m_window = std::make_unique<frmVelmora>(m_test->context);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void tst_WritingPosts::cleanup()
+{
+    m_test->prompter.answers = {QMessageBox::Yes};
+    m_window.reset();
+    m_test.reset();
+}
+
+// Runs code in the page's own world, as the page's scripts would, and waits.
+QVariant tst_WritingPosts::page(const QString &code)
+{
+    QVariant result;
+    bool done = false;
+    m_window->WB()->findChild<QWebEngineView *>()->page()->runJavaScript(code, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, loadTimeout))
+        qWarning("no answer from the page");
+    return result;
+}
+
+void tst_WritingPosts::openReplyPage()
+{
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/rispondi.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Rispondi"), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->WB()->Busy(), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/estero/campo.html")), loadTimeout);
+}
+
+void tst_WritingPosts::okTypesWhereYouWrite_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("expected");
+    const QString t = QStringLiteral("t.value");
+    QTest::newRow("text area, selection replaced")
+        << QStringLiteral("t.focus(); t.setSelectionRange(5, 6)") << t << QStringLiteral("Ciao %1 mondo");
+    QTest::newRow("text box") << QStringLiteral("i.focus(); i.setSelectionRange(6, 6)") << QStringLiteral("i.value")
+                              << QStringLiteral("Titolo%1");
+    QTest::newRow("editable area") << QStringLiteral("d.focus(); getSelection().collapse(d.firstChild, 5)")
+                                   << QStringLiteral("d.textContent") << QStringLiteral("Testo%1");
+    QTest::newRow("nothing focused") << QStringLiteral("document.activeElement.blur()") << t
+                                     << QStringLiteral("Ciao X mondo");
+    QTest::newRow("field in another site's frame") << QStringLiteral("f.focus()") << t
+                                                   << QStringLiteral("Ciao X mondo");
+}
+
+void tst_WritingPosts::okTypesWhereYouWrite()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, field);
+    QFETCH(QString, expected);
+    openReplyPage();
+    page(focus);
+
+    // The member goes to the picker, chooses, presses OK.
+    m_window->imgNavy_Click(5);
+    fraIconario *picker = m_window->picker();
+    QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("optEmo3")), Qt::LeftButton);
+    auto *names = picker->findChild<ListBox *>(QStringLiteral("lstEmo"));
+    names->setFocus();
+    names->setCurrentRow(0);
+    QSignalSpy typed(m_window->WB(), &WebView::textInserted);
+    QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("cmdEmoOK")), Qt::LeftButton);
+    const QString tag = QStringLiteral("[img]%1Yahoo/1.gif[/img]").arg(m_server.emoticonBase());
+    QCOMPARE(QGuiApplication::clipboard()->text(), tag);
+    QVERIFY(typed.wait(loadTimeout));
+    const bool inserted = expected.contains(QStringLiteral("%1"));
+    QCOMPARE(typed.first().first().toBool(), inserted);
+    QCOMPARE(page(field).toString(), expected.arg(tag));
+    if (inserted) {
+        QVERIFY(page(QStringLiteral("window.inputs")).toInt() >= 1);
+        QVERIFY(m_window->WB()->findChild<QWebEngineView *>()->hasFocus()
+                || m_window->WB()->isAncestorOf(QApplication::focusWidget()));
+        // The editor's own undo takes it away again.
+        page(QStringLiteral("document.execCommand('undo')"));
+        QCOMPARE(page(field).toString(), expected.arg(QString()).replace(QStringLiteral("Ciao  mondo"),
+                                                                         QStringLiteral("Ciao X mondo")));
+    }
+}
+
+void tst_WritingPosts::findBarCounts()
+{
+    openReplyPage();
+    QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *text = m_window->findChild<QLineEdit *>(QStringLiteral("txtTrova"));
+    auto *count = m_window->findChild<QLabel *>(QStringLiteral("lblTrovati"));
+    QTRY_VERIFY(text->isVisible() && text->hasFocus());
+    QTest::keyClicks(text, QStringLiteral("emoticon"));
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1 di 3"), loadTimeout);
+    QTest::keyClick(text, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("2 di 3"), loadTimeout);
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1 di 3"), loadTimeout);
+    QTest::keyClick(text, Qt::Key_Escape);
+    QTRY_VERIFY(!text->isVisible());
+}
+
+void tst_WritingPosts::zoomIsRemembered()
+{
+    openReplyPage();
+    QTest::keyClick(m_window.get(), Qt::Key_0, Qt::ControlModifier);
+    QTest::keyClick(m_window.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QTest::keyClick(m_window.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(m_window->WB()->zoomFactor(), 1.25);
+    m_test->prompter.answers = {QMessageBox::Yes};
+    m_window = std::make_unique<frmVelmora>(m_test->context);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->WB()->zoomFactor(), 1.25);
+    QTest::keyClick(m_window.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(m_window->WB()->zoomFactor(), 1.1);
+    QTest::keyClick(m_window.get(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(m_window->WB()->zoomFactor(), 1.0);
+}
+
+QTEST_MAIN(tst_WritingPosts)
+#include "tst_writingposts.moc"
