@@ -20,6 +20,8 @@ private slots:
     void sessionEndAnswerHoldsOnce();
     void navigationButtons_data();
     void navigationButtons();
+    void browserKeys_data();
+    void browserKeys();
     void pickerButtonOpensOnce();
     void hoverLightsOneButton();
     void statusTickFollowsTheView();
@@ -144,6 +146,33 @@ void tst_frmVelmora::navigationButtons()
     QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {},
                        button->mapTo(m_window.get(), button->rect().center()));
     QTRY_COMPARE(view()->calls, QStringList{call});
+}
+
+void tst_frmVelmora::browserKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("Alt+Left") << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::AltModifier) << QStringLiteral("GoBack");
+    QTest::newRow("Alt+Right") << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::AltModifier)
+                               << QStringLiteral("GoForward");
+    QTest::newRow("F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers() << QStringLiteral("Refresh");
+    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << Qt::KeyboardModifiers(Qt::ControlModifier) << QStringLiteral("Refresh");
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << QStringLiteral("Stop");
+    QTest::newRow("Alt+Home") << int(Qt::Key_Home) << Qt::KeyboardModifiers(Qt::AltModifier)
+                              << QStringLiteral("Navigate");
+}
+
+void tst_frmVelmora::browserKeys()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, call);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    view()->calls.clear();
+    QTest::keyClick(m_window.get(), Qt::Key(key), modifiers);
+    QCOMPARE(view()->calls, QStringList{call});
 }
 
 void tst_frmVelmora::pickerButtonOpensOnce()

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMovie>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -47,6 +48,7 @@ private slots:
     void nameWithoutAddress_data();
     void nameWithoutAddress();
     void focusIsNoChoice();
+    void doubleClickOrEnterIsOK();
     void reopeningKeepsTheWork();
     void helpButtonOpensTheMenu();
     void okPictureMovesOnlyUnderThePointer();
@@ -364,6 +366,21 @@ void tst_PickerPanel::focusIsNoChoice()
     QTest::keyClick(names, Qt::Key_End);
     QVERIFY(ok()->isEnabled());
     QCOMPARE(preview()->navigations.size(), 3);
+}
+
+void tst_PickerPanel::doubleClickOrEnterIsOK()
+{
+    m_window->imgNavy_Click(5);
+    choose(3);
+    ListBox *names = list("lstEmo");
+    QSignalSpy copied(panel(), &fraIconario::tagCopied);
+    const QRect second = names->visualRect(names->model()->index(1, 0));
+    QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(names->viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(copied.size(), 1);
+    QTest::keyClick(names, Qt::Key_Return);
+    QCOMPARE(copied.size(), 2);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/2.gif[/img]"));
 }
 
 void tst_PickerPanel::reopeningKeepsTheWork()
