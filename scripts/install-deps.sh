@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-image-formats-plugins
-          fonts-liberation xvfb xauth imagemagick openbox xdotool python3)
+          fonts-liberation xvfb xauth imagemagick openbox xdotool python3
+          hunspell-it qt6-translations-l10n)
 for option in "$@"; do
     case "$option" in
         --tests) packages+=(qt6-httpserver-dev qt6-websockets-dev clang libclang-rt-14-dev

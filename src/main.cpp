@@ -16,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Norvale"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    Startup::afterApplication();
 
     SingleInstance instance(SingleInstance::defaultSocketPath());
     if (!instance.claim())

@@ -8,10 +8,12 @@
 #include "gui/prompter.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
+#include "personal/frmgestionepersonali.h"
 #include "picker/pickerpanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -74,6 +76,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
         m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host());
     });
 
+    connect(m_WB, &WebView::addImageRequested, this, &frmVelmora::addToPersonalSet);
     m_findBar = new FindBar(m_WB, this);
     m_zoom = new ZoomControl(m_WB, this);
     addKeys();
@@ -127,6 +130,18 @@ void frmVelmora::addKeys()
     key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_zoom->zoomIn(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_zoom->zoomOut(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->reset(); });
+}
+
+void frmVelmora::addToPersonalSet(const QUrl &image)
+{
+    // The manager opens as from the help menu, with the image's address and
+    // a name from its file; the user adds it with "Aggiungi".
+    QString name = QFileInfo(image.path()).completeBaseName();
+    if (name.isEmpty())
+        name = QStringLiteral("immagine");
+    frmGestionePersonali manager(m_context, this);
+    manager.proposeEntry(name, image.toString(QUrl::FullyEncoded));
+    manager.exec();
 }
 
 void frmVelmora::placeFindBar()

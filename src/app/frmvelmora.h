@@ -13,6 +13,7 @@ class fraIconario;
 class QLabel;
 class QSessionManager;
 class QTimer;
+class QUrl;
 class WebView;
 
 // The main window: the forum in a web view, the navigation bar, the address
@@ -62,6 +63,7 @@ protected:
 private:
     void Form_Load();
     void addKeys();
+    void addToPersonalSet(const QUrl &image);
     void placeFindBar();
     // True when the user answered Yes to the exit question.
     bool confirmExit();

@@ -4,6 +4,11 @@
 #include "gui/prompter.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QByteArray>
 #include <QLoggingCategory>
 #include <QStringList>
@@ -118,6 +123,25 @@ std::optional<int> beforeApplication(int &argc, char **argv)
     else if (runsAsRoot() && !sandboxAlreadyOff())
         return refuseRoot(argc, argv);
     return std::nullopt;
+}
+
+void afterApplication()
+{
+    // Qt's own words (Sì / No on message boxes, the text boxes' menus)
+    // in Italian, where the system has Qt's translations.
+    auto *qtTexts = new QTranslator(qApp);
+    if (qtTexts->load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+
+    // The engine looks for dictionaries beside the program (a build folder);
+    // an installed program keeps them in its data folder.
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DICTIONARIES_PATH")) {
+        const QDir program(QCoreApplication::applicationDirPath());
+        const QString installed = program.filePath(QStringLiteral("../share/velmora/qtwebengine_dictionaries"));
+        if (!program.exists(QStringLiteral("qtwebengine_dictionaries")) && QDir(installed).exists())
+            qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(QDir::cleanPath(installed)));
+    }
 }
 
 } // namespace Startup

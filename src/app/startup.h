@@ -12,4 +12,8 @@ namespace Startup {
 // make its QApplication and main window.
 std::optional<int> beforeApplication(int &argc, char **argv);
 
+// Once the application object exists, before any window: Qt's own texts in
+// Italian, and the spelling dictionary of an installed program found.
+void afterApplication();
+
 } // namespace Startup

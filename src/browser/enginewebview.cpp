@@ -1,9 +1,11 @@
 #include "browser/enginewebview.h"
 
+#include "browser/forummenu.h"
 #include "browser/pagescripts.h"
 #include "browser/webpage.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QPointer>
 #include <QWebEngineFindTextResult>
 #include <QVBoxLayout>
@@ -43,6 +45,15 @@ QWebEngineView *EngineWebView::engine()
     connect(m_page, &QWebEnginePage::loadFinished, this, &EngineWebView::onLoadFinished);
     connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
+    if (m_role == Role::Forum) {
+        ForumMenu::translate(m_page);
+        m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+            QMenu *menu = ForumMenu::build(m_view, [this](const QUrl &image) { emit addImageRequested(image); });
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(m_view->mapToGlobal(at));
+        });
+    }
     return m_view;
 }
 
@@ -60,8 +71,12 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
     static QWebEngineProfile *forum = nullptr;
     static QWebEngineProfile *preview = nullptr;
     if (role == Role::Forum) {
-        if (!forum)
+        if (!forum) {
             forum = new QWebEngineProfile(QStringLiteral("velmora"), QCoreApplication::instance());
+            // Misspelt Italian words are underlined in the forum's text fields.
+            forum->setSpellCheckLanguages({QStringLiteral("it-IT")});
+            forum->setSpellCheckEnabled(ForumMenu::spellingWanted());
+        }
         return forum;
     }
     if (!preview) {

@@ -178,6 +178,14 @@ void frmGestionePersonali::Form_Load()
     }
 }
 
+void frmGestionePersonali::proposeEntry(const QString &name, const QString &url)
+{
+    m_txtNome->setText(name);
+    m_txtURL->setPlainText(url);
+    m_txtNome->setFocus();
+    m_txtNome->selectAll();
+}
+
 void frmGestionePersonali::lstEmo_Click()
 {
     const int row = selectedRow();

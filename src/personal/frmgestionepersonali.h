@@ -24,6 +24,9 @@ class frmGestionePersonali final : public FixedDialog
 public:
     explicit frmGestionePersonali(const AppContext &context, QWidget *parent = nullptr);
 
+    // Fills the boxes of a new entry for the user to check and add.
+    void proposeEntry(const QString &name, const QString &url);
+
     // The set as the file holds it, behind the names the list shows.
     const PersonalSet &personalSet() const { return m_set; }
 

@@ -1,13 +1,19 @@
 #include "app/frmvelmora.h"
 #include "browser/enginewebview.h"
 #include "forumserver.h"
+#include "modalwatch.h"
 #include "gui/listbox.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
 
 #include <QClipboard>
+#include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QWebEngineProfile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -28,9 +34,12 @@ private slots:
     void okTypesWhereYouWrite();
     void findBarCounts();
     void zoomIsRemembered();
+    void imageMenu();
+    void spellingInItalian();
 
 private:
     QVariant page(const QString &code);
+    QMenu *rightClick(const QString &box);
     void openReplyPage();
 
     ForumServer m_server;
@@ -172,6 +181,80 @@ void tst_WritingPosts::zoomIsRemembered()
     QCOMPARE(m_window->WB()->zoomFactor(), 1.1);
     QTest::keyClick(m_window.get(), Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(m_window->WB()->zoomFactor(), 1.0);
+}
+
+// Right-clicks the middle of a box of the page (code giving a DOMRect); the
+// menu that opens.
+QMenu *tst_WritingPosts::rightClick(const QString &box)
+{
+    const QVariantList middle = page(QStringLiteral("(r => [r.x + r.width / 2, r.y + r.height / 2])(%1)").arg(box))
+                                    .toList();
+    auto *view = m_window->WB()->findChild<QWebEngineView *>();
+    QWidget *engine = view->focusProxy();
+    QTest::mouseClick(engine, Qt::RightButton, {}, QPoint(middle.value(0).toInt(), middle.value(1).toInt()));
+    QMenu *menu = nullptr;
+    const bool opened = QTest::qWaitFor(
+        [&] { return (menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) != nullptr; }, loadTimeout);
+    return opened ? menu : nullptr;
+}
+
+static QAction *actionNamed(QMenu *menu, const QString &text)
+{
+    const QList<QAction *> actions = menu->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
+    return found == actions.end() ? nullptr : *found;
+}
+
+void tst_WritingPosts::imageMenu()
+{
+    openReplyPage();
+    const QString image = m_server.emoticonBase() + QStringLiteral("Yahoo/1.gif");
+    QMenu *menu = rightClick(QStringLiteral("g.getBoundingClientRect()"));
+    QVERIFY(menu);
+    QVERIFY(actionNamed(menu, QStringLiteral("Copia l'indirizzo dell'immagine")));
+    actionNamed(menu, QStringLiteral("Copia tag [img]"))->trigger();
+    menu->close();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]%1[/img]").arg(image));
+
+    menu = rightClick(QStringLiteral("g.getBoundingClientRect()"));
+    QVERIFY(menu);
+    bool proposed = false;
+    whenModal(QStringLiteral("frmGestionePersonali"), [&](QDialog *manager) {
+        proposed = manager->findChild<QLineEdit *>(QStringLiteral("txtNome"))->text() == QStringLiteral("1")
+            && manager->findChild<QPlainTextEdit *>(QStringLiteral("txtURL"))->toPlainText() == image;
+    });
+    QAction *add = actionNamed(menu, QStringLiteral("Aggiungi al Set Personale…"));
+    menu->close();
+    add->trigger();
+    QVERIFY(proposed);
+}
+
+void tst_WritingPosts::spellingInItalian()
+{
+    QVERIFY(QFile::exists(qEnvironmentVariable("QTWEBENGINE_DICTIONARIES_PATH") + QStringLiteral("/it-IT.bdic")));
+    openReplyPage();
+    auto *view = m_window->WB()->findChild<QWebEngineView *>();
+    QCOMPARE(view->page()->profile()->spellCheckLanguages(), QStringList{QStringLiteral("it-IT")});
+    QVERIFY(view->page()->profile()->isSpellCheckEnabled());
+    view->setFocus();
+    page(QStringLiteral("d.textContent = ''; d.focus()"));
+    QTest::keyClicks(view->focusProxy(), QStringLiteral("buongiorno a tuti "));
+    const QString word = QStringLiteral("(() => { const r = document.createRange(), at = d.textContent.indexOf('tuti');"
+                                        " r.setStart(d.firstChild, at); r.setEnd(d.firstChild, at + 4);"
+                                        " return r.getBoundingClientRect(); })()");
+    // The check runs a moment after typing; the word is underlined then.
+    QMenu *menu = nullptr;
+    const auto suggests = [&] {
+        menu = rightClick(word);
+        if (menu && actionNamed(menu, QStringLiteral("tutti")))
+            return true;
+        if (menu)
+            menu->close();
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(suggests(), loadTimeout);
+    QVERIFY(actionNamed(menu, QStringLiteral("Controllo ortografico"))->isChecked());
+    menu->close();
 }
 
 QTEST_MAIN(tst_WritingPosts)

@@ -46,7 +46,8 @@ ForumServer::ForumServer(QObject *parent)
         // A reply page as forum software makes it: the text area takes the
         // focus on load, and the page counts its input events.
         return html(QStringLiteral("Rispondi"),
-                    QStringLiteral("<p>emoticon uno, emoticon due, emoticon tre</p>"
+                    QStringLiteral("<img id=\"g\" src=\"/iconario/Yahoo/1.gif\" width=\"40\" height=\"40\">"
+                                   "<p>emoticon uno, emoticon due, emoticon tre</p>"
                                    "<textarea id=\"t\">Ciao X mondo</textarea>"
                                    "<input id=\"i\" value=\"Titolo\">"
                                    "<div id=\"d\" contenteditable=\"true\">Testo</div>"
