@@ -1,6 +1,8 @@
 #include "gui/listbox.h"
 
+#include <QDrag>
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QStringListModel>
 #include <QTimer>
 
@@ -41,4 +43,31 @@ int ListBox::currentRow() const
 void ListBox::setCurrentRow(int row)
 {
     setCurrentIndex(m_model->index(row, 0));
+}
+
+void ListBox::setDragText(std::function<QString(int row)> text)
+{
+    m_dragText = std::move(text);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+QMimeData *ListBox::dragData(int row) const
+{
+    const QString text = m_dragText ? m_dragText(row) : QString();
+    if (text.isEmpty())
+        return nullptr;
+    auto *data = new QMimeData;
+    data->setText(text);
+    return data;
+}
+
+void ListBox::startDrag(Qt::DropActions)
+{
+    QMimeData *data = dragData(currentRow());
+    if (!data)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->exec(Qt::CopyAction);
 }

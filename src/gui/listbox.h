@@ -3,6 +3,9 @@
 #include <QListView>
 #include <QStringList>
 
+#include <functional>
+
+class QMimeData;
 class QStringListModel;
 
 // A list of texts backed by one string list: filling or emptying it is a
@@ -25,13 +28,22 @@ public:
     int currentRow() const;
     void setCurrentRow(int row);
 
+    // Lines dragged out of the list carry the text this gives for their row;
+    // an empty text starts no drag.
+    void setDragText(std::function<QString(int row)> text);
+    QMimeData *dragData(int row) const;
+
 signals:
     // The user selected a line, by mouse or keyboard. A line made current
     // without being selected (the list taking the focus) is no choice.
     void rowSelected(int row);
 
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+
 private:
     QStringListModel *m_model = nullptr;
+    std::function<QString(int row)> m_dragText;
     QStringList m_items;
     // Lines replaced, freed once the new ones are on screen.
     QList<QStringList> m_retired;

@@ -139,6 +139,8 @@ void fraIconario::buildControls()
         if (!m_filling)
             lstEmo_Click();
     });
+    // An emoticon dragged into a post's text field is typed at the drop point.
+    m_lstEmo->setDragText([this](int row) { return tagFor(row); });
     // A double-click or Enter on an emoticon is OK.
     connect(m_lstEmo, &ListBox::activated, this, [this] {
         if (m_cmdEmoOK->isEnabled())
@@ -322,23 +324,35 @@ void fraIconario::unchooseSets(int index)
     group->setExclusive(true);
 }
 
+QString fraIconario::imageUrlFor(int row) const
+{
+    if (row < 0)
+        return {};
+    if (m_SetScelto >= 0 && m_SetScelto < Catalogue::personalSet)
+        return Catalogue::imageUrl(m_context.emoticonBaseUrl, m_CartellaSet, row);
+    if (m_SetScelto == Catalogue::personalSet)
+        return m_personalSet.at(row).url;
+    return {};
+}
+
+QString fraIconario::tagFor(int row) const
+{
+    const QString url = imageUrlFor(row);
+    return url.isEmpty() ? QString() : Catalogue::imageTag(url);
+}
+
 void fraIconario::lstEmo_Click()
 {
     const int i = m_lstEmo->currentRow();
     if (i < 0)
         return;
-    QString url;
-    if (m_SetScelto >= 0 && m_SetScelto < Catalogue::personalSet) {
-        url = Catalogue::imageUrl(m_context.emoticonBaseUrl, m_CartellaSet, i);
-    } else if (m_SetScelto == Catalogue::personalSet) {
-        if (m_personalSet.at(i).url.isEmpty()) {
-            // A name a damaged file left without its address, or with an
-            // empty one: there is nothing to show or copy.
-            m_cmdEmoOK->setEnabled(false);
-            m_WBIC->hide();
-            return;
-        }
-        url = m_personalSet.at(i).url;
+    const QString url = imageUrlFor(i);
+    if (m_SetScelto == Catalogue::personalSet && url.isEmpty()) {
+        // A name a damaged file left without its address, or with an
+        // empty one: there is nothing to show or copy.
+        m_cmdEmoOK->setEnabled(false);
+        m_WBIC->hide();
+        return;
     }
     if (!url.isNull()) {
         m_TagsEmo = Catalogue::imageTag(url);

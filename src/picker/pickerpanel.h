@@ -69,6 +69,9 @@ private:
     void CaricaSetPersonale();
     void unchooseSets(int index);
     QString forumLogo() const;
+    // The image address and the tag of a row of the list as it stands.
+    QString imageUrlFor(int row) const;
+    QString tagFor(int row) const;
 
     AppContext m_context;
     MainWindowState &m_state;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QMovie>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -49,6 +50,7 @@ private slots:
     void nameWithoutAddress();
     void focusIsNoChoice();
     void doubleClickOrEnterIsOK();
+    void dragCarriesTheTag();
     void reopeningKeepsTheWork();
     void helpButtonOpensTheMenu();
     void okPictureMovesOnlyUnderThePointer();
@@ -381,6 +383,19 @@ void tst_PickerPanel::doubleClickOrEnterIsOK()
     QTest::keyClick(names, Qt::Key_Return);
     QCOMPARE(copied.size(), 2);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/2.gif[/img]"));
+}
+
+void tst_PickerPanel::dragCarriesTheTag()
+{
+    writeFile("\"vuoto\"\r\n\"\"\r\n\"gatto\"\r\n\"http://a/g.gif\"\r\n");
+    m_window->imgNavy_Click(5);
+    choose(3);
+    std::unique_ptr<QMimeData> data(list("lstEmo")->dragData(1));
+    QCOMPARE(data->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/2.gif[/img]"));
+    choose(4);
+    QVERIFY(!std::unique_ptr<QMimeData>(list("lstEmo")->dragData(0)));
+    data.reset(list("lstEmo")->dragData(1));
+    QCOMPARE(data->text(), QStringLiteral("[img]http://a/g.gif[/img]"));
 }
 
 void tst_PickerPanel::reopeningKeepsTheWork()
