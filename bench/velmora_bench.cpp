@@ -378,6 +378,71 @@ double handlerUs(const std::function<void()> &handler)
     return median(runs);
 }
 
+// From the press of OK to the tag in the reply's message box, beside the
+// clipboard copy alone (the handler up to its return), on the sample
+// forum's reply page.
+int typing(int runs)
+{
+    Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
+    WebView *forum = program.window->WB();
+    forum->Navigate(program.context.forumHomeUrl + QStringLiteral("rispondi.html"));
+    if (!waitUntil([&] { return forum->LocationName().contains(QStringLiteral("Rispondi")) && !forum->Busy(); }, 30000)) {
+        std::fprintf(stderr, "no reply page\n");
+        return 1;
+    }
+    QWebEnginePage *page = forum->findChild<QWebEngineView *>()->page();
+    const auto inPage = [page](const QString &code) {
+        QVariant result;
+        bool done = false;
+        page->runJavaScript(code, [&](const QVariant &v) {
+            result = v;
+            done = true;
+        });
+        waitUntil([&] { return done; }, 5000);
+        return result;
+    };
+    program.openPicker();
+    fraIconario *picker = program.picker();
+    picker->optEmo_Click(3);
+    auto *names = picker->findChild<ListBox *>(QStringLiteral("lstEmo"));
+    names->setCurrentRow(0);
+    waitMs(500);
+
+    std::vector<double> copies;
+    std::vector<double> typed;
+    for (int run = 0; run <= runs; ++run) {
+        inPage(QStringLiteral("(m => { m.value = 'Ciao '; m.focus(); m.setSelectionRange(5, 5); return true; })"
+                              "(document.getElementById('messaggio'))"));
+        names->setFocus();
+        waitMs(50);
+        bool inserted = false;
+        double at = -1;
+        QElapsedTimer clock;
+        const auto connection = QObject::connect(forum, &WebView::textInserted, [&](bool ok) {
+            at = msSince(clock);
+            inserted = ok;
+        });
+        clock.start();
+        picker->cmdEmoOK_Click();
+        const double copy = msSince(clock);
+        waitUntil([&] { return at >= 0; }, 5000);
+        QObject::disconnect(connection);
+        const QString value = inPage(QStringLiteral("document.getElementById('messaggio').value")).toString();
+        if (!inserted || !value.contains(QStringLiteral("[img]"))) {
+            std::fprintf(stderr, "run %d: not typed (%s)\n", run, qPrintable(value));
+            return 1;
+        }
+        if (run > 0) { // the first run pays for compiling the script
+            copies.push_back(copy);
+            typed.push_back(at);
+        }
+        waitMs(1100); // "FATTO" and the second beep, as a member would wait
+    }
+    report("ok_clipboard_only", copies, "");
+    report("ok_typed_in_field", typed, "");
+    return 0;
+}
+
 int idle(bool open)
 {
     Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
@@ -482,9 +547,11 @@ int main(int argc, char *argv[])
         return startupVariant(args.value(2));
     if (mode == QStringLiteral("slide"))
         return slide(runs);
+    if (mode == QStringLiteral("typing"))
+        return typing(runs);
     if (mode == QStringLiteral("personal") && !dir.isEmpty())
         return personal(runs, dir);
     std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
-                         " | idle [--open] | startup program|bare[+persistent][+preview]\n");
+                         " | typing [--runs N] | idle [--open] | startup program|bare[+persistent][+preview]\n");
     return 2;
 }

@@ -72,7 +72,14 @@ addEventListener("load", function () {
 
 SECTION = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
 <title>Velmora Forum - Sezione</title></head><body><h1>Sezione</h1>
-<p><a href="./">Torna all'indice</a></p></body></html>"""
+<p><a href="rispondi.html">Rispondi</a> &middot; <a href="./">Torna all'indice</a></p></body></html>"""
+
+# A reply page as forum software makes it: the message box takes the focus.
+REPLY = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
+<title>Velmora Forum - Rispondi</title></head><body><h1>Rispondi</h1>
+<form method="post" action="rispondi.html"><p><input name="oggetto" value="Re: aiuto" size="40"></p>
+<p><textarea id="messaggio" name="messaggio" rows="12" cols="70" autofocus></textarea></p>
+<p><button>Invia</button></p></form></body></html>"""
 
 
 class Request:
@@ -104,6 +111,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(204, "text/plain", b"")
         elif path.endswith(".gif"):
             self.answer(200, "image/gif", GIF)
+        elif path.startswith("/forum/rispondi"):
+            self.answer(200, "text/html; charset=utf-8", REPLY.encode())
         elif path.startswith("/forum/sezione"):
             self.answer(200, "text/html; charset=utf-8", SECTION.encode())
         elif path.startswith("/forum"):
