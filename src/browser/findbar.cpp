@@ -22,6 +22,7 @@ FindBar::FindBar(WebView *view, QWidget *parent)
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("txtTrova"));
     m_text->setPlaceholderText(QStringLiteral("testo da cercare nella pagina"));
+    Controls::setColours(m_text, Qt::black, Qt::white);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblTrovati"));
     m_count->setMinimumWidth(110);

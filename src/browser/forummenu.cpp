@@ -1,6 +1,7 @@
 #include "browser/forummenu.h"
 
 #include "core/catalogue.h"
+#include "gui/controls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,29 +62,13 @@ bool spellingWanted()
 
 QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addImage)
 {
+    // The engine's menu brings the suggestions for a misspelt word itself.
     QMenu *menu = view->createStandardContextMenu();
+    Controls::setColours(menu, Qt::black, Controls::orange());
+    menu->setFont(Controls::arial(9));
     const QWebEngineContextMenuRequest *request = view->lastContextMenuRequest();
     if (!request)
         return menu;
-    QAction *first = menu->actions().value(0);
-
-    // Suggestions for a misspelt word come first, as in every browser.
-    if (!request->misspelledWord().isEmpty()) {
-        const QStringList suggestions = request->spellCheckerSuggestions();
-        for (const QString &word : suggestions) {
-            QAction *replace = new QAction(word, menu);
-            QObject::connect(replace, &QAction::triggered, view,
-                             [page = view->page(), word] { page->replaceMisspelledWord(word); });
-            menu->insertAction(first, replace);
-        }
-        if (suggestions.isEmpty()) {
-            QAction *none = new QAction(QStringLiteral("Nessun suggerimento"), menu);
-            none->setEnabled(false);
-            menu->insertAction(first, none);
-        }
-        menu->insertSeparator(first);
-    }
-
     if (request->isContentEditable()) {
         menu->addSeparator();
         QAction *spelling = menu->addAction(QStringLiteral("Controllo ortografico"));

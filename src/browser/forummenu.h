@@ -8,9 +8,9 @@ class QMenu;
 class QWebEnginePage;
 class QWebEngineView;
 
-// The forum view's right-click menu: the engine's own, in Italian, with the
-// spelling suggestions for a misspelt word, the switch for the spelling
-// check, and, on an image, its forum tag and a way into the personal set.
+// The forum view's right-click menu: the engine's own (with the suggestions
+// for a misspelt word), in Italian, with the switch for the spelling check
+// and, on an image, its forum tag and a way into the personal set.
 namespace ForumMenu {
 
 // Gives the page's actions, which the engine's menu shows, Italian names.
