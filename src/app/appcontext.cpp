@@ -2,6 +2,7 @@
 
 #include "app/addresses.h"
 #include "app/prompter.h"
+#include "browser/downloads.h"
 #include "browser/enginewebview.h"
 #include "personal/gestionefiles.h"
 
@@ -14,8 +15,10 @@ AppContext AppContext::forProgram()
     context.forumHomeUrl = Addresses::forumHome();
     context.emoticonBaseUrl = Addresses::emoticonBase();
     context.personalSetPath = GestioneFiles::personalSetPath();
-    context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent);
+    context.downloads = new Downloads(QCoreApplication::instance());
+    const ForumSite site{QUrl(context.forumHomeUrl), &prompter, context.downloads};
+    context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
+        return new EngineWebView(role, parent, site);
     };
     context.prompter = &prompter;
     context.beep = &QApplication::beep;

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class Downloads;
 class Prompter;
 
 // What a window is given by its creator: the addresses, the personal-set
@@ -21,6 +22,8 @@ struct AppContext
     WebViewFactory makeWebView;
     Prompter *prompter = nullptr;
     std::function<void()> beep;
+    // The forum's downloads; none where no real engine runs.
+    Downloads *downloads = nullptr;
 
     // The program as it really runs: the real addresses, the file beside the
     // executable, Chromium views, real message boxes and the system beep.

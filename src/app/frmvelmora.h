@@ -54,6 +54,9 @@ private:
     void Form_Load();
     // True when the user answered Yes to the exit question.
     bool confirmExit();
+    // True when no download runs, or the user leaves it unfinished.
+    bool confirmDownloads();
+    void WB_CloseAccepted();
     void onCommitDataRequest(QSessionManager &manager);
 
     AppContext m_context;
@@ -69,6 +72,8 @@ private:
     // the fraction (768 px less 400 twips is 741.33 px).
     QRectF m_outerTwips;
     bool m_exitConfirmed = false;
+    // The user said Yes; the page is asking about its unsent text.
+    bool m_closeRequested = false;
     // The frame's size is known only once the window manager has framed the
     // window; the start-up placement is made again then.
     bool m_awaitingFrame = false;
