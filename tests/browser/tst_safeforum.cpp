@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineHistory>
@@ -301,12 +302,17 @@ void tst_SafeForum::exitAsksWhileDownloading()
 void tst_SafeForum::sessionLoginSurvivesARestart()
 {
     const QString name = QStringLiteral("accesso-%1").arg(QCoreApplication::applicationPid());
-    QString folder;
+    // A folder left readable by others (made by hand, or by an older
+    // version) is closed.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/QtWebEngine/") + name;
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+        | QFileDevice::ExeOther;
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | others));
     {
         std::unique_ptr<QWebEngineProfile> profile(ForumProfile::create(name, nullptr));
-        folder = profile->persistentStoragePath();
-        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
-            | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(profile->persistentStoragePath(), folder);
         QCOMPARE(QFileInfo(folder).permissions() & others, QFileDevice::Permissions());
         QWebEnginePage page(profile.get());
         QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
