@@ -67,7 +67,17 @@ void Downloads::take(QWebEngineDownloadRequest *download)
 {
     if (download->state() != QWebEngineDownloadRequest::DownloadRequested)
         return;
-    QDir().mkpath(m_folder);
+    // The engine would only cancel, without a word, a download it cannot
+    // place; the user is told why.
+    if (!QDir().mkpath(m_folder) || !QFileInfo(m_folder).isDir()) {
+        m_refused.insert(download, QStringLiteral("impossibile creare la cartella %1").arg(m_folder));
+        connect(download, &QObject::destroyed, this, [this, download] { m_refused.remove(download); });
+        download->cancel();
+        m_entries.append(download);
+        emit added(download);
+        emit changed();
+        return;
+    }
     const QDir folder(m_folder);
     const QString name = DownloadName::unique(download->suggestedFileName(), [&](const QString &candidate) {
         const QString path = folder.filePath(candidate);
@@ -108,8 +118,10 @@ QString Downloads::filePath(const QWebEngineDownloadRequest *download)
     return QDir(download->downloadDirectory()).filePath(download->downloadFileName());
 }
 
-QString Downloads::stateText(const QWebEngineDownloadRequest *download)
+QString Downloads::stateText(const QWebEngineDownloadRequest *download) const
 {
+    if (m_refused.contains(download))
+        return QStringLiteral("Non riuscito: %1").arg(m_refused.value(download));
     const QLocale italian(QLocale::Italian, QLocale::Italy);
     const QString received = italian.formattedDataSize(download->receivedBytes());
     switch (download->state()) {

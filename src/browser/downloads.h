@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -32,7 +33,7 @@ public:
     bool running() const;
 
     // In Italian: where an entry stands, or why it failed.
-    static QString stateText(const QWebEngineDownloadRequest *download);
+    QString stateText(const QWebEngineDownloadRequest *download) const;
     static QString filePath(const QWebEngineDownloadRequest *download);
 
 signals:
@@ -48,4 +49,6 @@ private:
     QSet<QWebEngineProfile *> m_profiles;
     // Names given this session, so two downloads started at once get two.
     QSet<QString> m_given;
+    // Failures found before the engine could start, by entry.
+    QHash<const QWebEngineDownloadRequest *, QString> m_refused;
 };

@@ -9,7 +9,9 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -50,6 +52,20 @@ QWebEngineView *EngineWebView::engine()
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, &WebView::closeAccepted);
     connect(m_page, &WebPage::leaveRefused, this, &WebView::closeRefused);
+    connect(profile, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *download) {
+        // Matched by address: page() cannot be asked of a download the
+        // engine resumed by itself.
+        m_downloadUrl = download->url();
+        m_download = QStringLiteral("Download di %1").arg(download->downloadFileName());
+        if (m_downloadUrl == m_failedUrl)
+            emit StatusTextChange(m_download);
+    });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        // A navigation that turns into a download ends as stopped.
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
+            || info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+            m_failedUrl = info.url();
+    });
     return m_view;
 }
 
@@ -189,6 +205,8 @@ void EngineWebView::onLoadFinished(bool ok)
         m_page->history()->clear();
     if (ok)
         emit StatusTextChange(QStringLiteral("Completato"));
+    else if (!m_failedUrl.isEmpty() && m_failedUrl == m_downloadUrl)
+        emit StatusTextChange(m_download);
     else
         emit StatusTextChange(QStringLiteral("Impossibile aprire la pagina %1").arg(m_page->requestedUrl().toString()));
 }

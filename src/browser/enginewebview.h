@@ -54,5 +54,10 @@ private:
     Role m_role;
     ForumSite m_site;
     ReloadLimiter m_reloads;
+    // A navigation that became a download ends as a failed load; the page
+    // shown is still there.
+    QUrl m_failedUrl;
+    QUrl m_downloadUrl;
+    QString m_download;
     bool m_loading = false;
 };

@@ -86,8 +86,8 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
     });
 
-    const auto refresh = [download, state, open] {
-        state->setText(Downloads::stateText(download));
+    const auto refresh = [this, download, state, open] {
+        state->setText(m_downloads->stateText(download));
         open->setEnabled(download->state() == QWebEngineDownloadRequest::DownloadCompleted);
     };
     refresh();

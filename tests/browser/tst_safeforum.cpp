@@ -12,11 +12,13 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -52,7 +54,9 @@ private slots:
     void linkToAnotherSite();
     void otherPrograms_data();
     void otherPrograms();
+    void droppedAddressesDoNotOpen();
     void attachmentIsSaved();
+    void failedDownloadSaysWhy();
     void exitAsksWhileDownloading();
     void sessionLoginSurvivesARestart();
     void permissionsRefused();
@@ -254,6 +258,24 @@ void tst_SafeForum::otherPrograms()
     QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/link.html")));
 }
 
+void tst_SafeForum::droppedAddressesDoNotOpen()
+{
+    activate();
+    QMimeData data;
+    data.setUrls({QUrl(m_server.url(QStringLiteral("forum/seconda.html")))});
+    QWidget *target = mainView();
+    const QPoint at(100, 100);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    const qsizetype before = m_server.requests.count(QStringLiteral("/forum/seconda.html"));
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    // A forum link typed next shows that the view was free to open pages.
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/script.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Con script"), loadTimeout);
+    QCOMPARE(m_server.requests.count(QStringLiteral("/forum/seconda.html")), before);
+}
+
 void tst_SafeForum::attachmentIsSaved()
 {
     QFile earlier(m_downloadFolder.filePath(QStringLiteral("nome.zip")));
@@ -270,6 +292,7 @@ void tst_SafeForum::attachmentIsSaved()
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArrayLiteral("di prima"));
     QCOMPARE(m_window->WB()->LocationName(), QStringLiteral("Velmora Home"));
+    QTRY_COMPARE(status(), QStringLiteral("Download di nome (1).zip"));
 
     // The status line leads to the list.
     auto *indicator = m_window->findChild<QLabel *>(QStringLiteral("lblDownload"));
@@ -279,6 +302,22 @@ void tst_SafeForum::attachmentIsSaved()
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblNome"))->text(), QStringLiteral("nome (1).zip"));
     QVERIFY(window->findChild<QLabel *>(QStringLiteral("lblStato"))->text().startsWith(QStringLiteral("Completato")));
+}
+
+void tst_SafeForum::failedDownloadSaysWhy()
+{
+    // The download folder is taken by a file of that name.
+    const QString blocked = m_downloadFolder.filePath(QStringLiteral("occupata"));
+    QFile file(blocked);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_downloads->setFolder(blocked);
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/allegato.zip")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 1, loadTimeout);
+    QWebEngineDownloadRequest *download = m_downloads->entries().first();
+    QTRY_VERIFY_WITH_TIMEOUT(download->isFinished(), loadTimeout);
+    QCOMPARE(m_downloads->stateText(download),
+             QStringLiteral("Non riuscito: impossibile creare la cartella %1").arg(blocked));
 }
 
 void tst_SafeForum::exitAsksWhileDownloading()
@@ -319,6 +358,12 @@ void tst_SafeForum::sessionLoginSurvivesARestart()
         page.load(QUrl(m_server.url(QStringLiteral("forum/accedi"))));
         QVERIFY(loaded.wait(loadTimeout));
     }
+    // The engine writes its cookies out as the profile goes, in the background.
+    const auto written = [&folder] {
+        QFile cookies(folder + QStringLiteral("/Cookies"));
+        return cookies.open(QIODevice::ReadOnly) && cookies.readAll().contains("sessione");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(written(), loadTimeout);
     {
         std::unique_ptr<QWebEngineProfile> profile(ForumProfile::create(name, nullptr));
         QWebEnginePage page(profile.get());
