@@ -1,6 +1,8 @@
 #include "app/frmvelmora.h"
 
 #include "app/zoomcontrol.h"
+#include "browser/downloads.h"
+#include "browser/downloadsbutton.h"
 #include "browser/findbar.h"
 #include "browser/navigationbar.h"
 #include "core/layoutrule.h"
@@ -69,6 +71,10 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_lblStatus = Controls::label(this, QStringLiteral("lblStatus"), QStringLiteral("Label1"),
                                   {3105, 8175, 7185, 255}, small);
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
+    if (m_context.downloads)
+        new DownloadsButton(m_context.downloads, m_lblStatus);
+    connect(m_WB, &WebView::closeAccepted, this, &frmVelmora::WB_CloseAccepted);
+    connect(m_WB, &WebView::closeRefused, this, [this] { m_closeRequested = false; });
 
     m_fraIconario = new fraIconario(m_context, m_state, this);
     // The tag OK copies is also typed where the user was writing a post.
@@ -316,14 +322,42 @@ bool frmVelmora::confirmExit()
         == QMessageBox::Yes;
 }
 
+bool frmVelmora::confirmDownloads()
+{
+    return !m_context.downloads || !m_context.downloads->running()
+        || m_context.prompter->askDefault(this, QMessageBox::Question, QStringLiteral("Norvale - Fine Sessione"),
+                                          QStringLiteral("Ci sono download in corso. Uscire comunque?"),
+                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 void frmVelmora::closeEvent(QCloseEvent *event)
 {
-    if (m_exitConfirmed || confirmExit()) {
+    if (m_exitConfirmed) {
+        event->accept();
+        return;
+    }
+    if (!confirmDownloads() || !confirmExit()) {
+        event->ignore();
+        return;
+    }
+    // The forum's page may hold an unsent post: it asks first, and we close
+    // when it lets go. A page that never answers is left at the second Yes.
+    if (std::exchange(m_closeRequested, true) || m_WB->requestClose()) {
         m_exitConfirmed = true;
         event->accept();
-    } else {
-        event->ignore();
+        return;
     }
+    event->ignore();
+}
+
+void frmVelmora::WB_CloseAccepted()
+{
+    // The page's own window.close() closes nothing here.
+    if (!m_closeRequested)
+        return;
+    m_exitConfirmed = true;
+    close();
 }
 
 bool frmVelmora::sessionEnding()

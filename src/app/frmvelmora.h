@@ -67,6 +67,9 @@ private:
     void placeFindBar();
     // True when the user answered Yes to the exit question.
     bool confirmExit();
+    // True when no download runs, or the user leaves it unfinished.
+    bool confirmDownloads();
+    void WB_CloseAccepted();
     void onCommitDataRequest(QSessionManager &manager);
 
     AppContext m_context;
@@ -86,6 +89,8 @@ private:
     // Yes at a session end: the closing that follows asks no more, unless
     // the user acts again first (the session end was cancelled).
     bool m_exitConfirmed = false;
+    // The user said Yes; the page is asking about its unsent text.
+    bool m_closeRequested = false;
     // The frame's size is known only once the window manager has framed the
     // window; the start-up placement is made again then, unless the user has
     // placed the window already.

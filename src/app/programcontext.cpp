@@ -1,11 +1,14 @@
 #include "app/programcontext.h"
 
+#include "browser/downloads.h"
 #include "browser/enginewebview.h"
+#include "browser/forumsite.h"
 #include "core/addresses.h"
 #include "core/personalsetlocation.h"
 #include "gui/prompter.h"
 
 #include <QApplication>
+#include <QUrl>
 
 AppContext programContext()
 {
@@ -14,8 +17,10 @@ AppContext programContext()
     context.forumHomeUrl = Addresses::forumHome();
     context.emoticonBaseUrl = Addresses::emoticonBase();
     context.personalSetPath = PersonalSetLocation::forProgram();
-    context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent);
+    context.downloads = new Downloads(QCoreApplication::instance());
+    const ForumSite site{QUrl(context.forumHomeUrl), &prompter, context.downloads};
+    context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
+        return new EngineWebView(role, parent, site);
     };
     context.prompter = &prompter;
     context.beep = &QApplication::beep;

@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -20,7 +22,15 @@ SingleInstance::SingleInstance(const QString &socketPath, QObject *parent)
 
 QString SingleInstance::defaultSocketPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/velmora.sock");
+    const QString fallback = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const QString path = socketPathIn(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), fallback);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return path;
+}
+
+QString SingleInstance::socketPathIn(const QString &runtimeFolder, const QString &fallbackFolder)
+{
+    return (runtimeFolder.isEmpty() ? fallbackFolder : runtimeFolder) + QStringLiteral("/velmora.sock");
 }
 
 bool SingleInstance::claim()
@@ -40,8 +50,12 @@ bool SingleInstance::claim()
         running.disconnectFromServer();
         return false;
     }
+    // Only a socket nobody listens on is a crashed instance's. One that is
+    // merely slow to answer belongs to a live instance and stays.
+    const QLocalSocket::LocalSocketError error = running.error();
+    if (error != QLocalSocket::ConnectionRefusedError && error != QLocalSocket::ServerNotFoundError)
+        return true;
 
-    // Nobody answers: whatever is left at the path is a crashed instance's.
     QLocalServer::removeServer(m_socketPath);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);

@@ -19,6 +19,9 @@ public:
 
     // The user's own socket, in the user's runtime folder.
     static QString defaultSocketPath();
+    // The socket in runtimeFolder, or in the user's own fallbackFolder when
+    // there is no runtime folder: never in a folder every user shares.
+    static QString socketPathIn(const QString &runtimeFolder, const QString &fallbackFolder);
 
     // True when no other instance runs: this one now answers later starts.
     // False when one does; it has been asked to come to the front.

@@ -1,23 +1,31 @@
 #include "browser/enginewebview.h"
 
+#include "browser/downloads.h"
 #include "browser/forummenu.h"
+#include "browser/forumprofile.h"
 #include "browser/pagescripts.h"
 #include "browser/webpage.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
-#include <QWebEngineFindTextResult>
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-EngineWebView::EngineWebView(Role role, QWidget *parent)
+EngineWebView::EngineWebView(Role role, QWidget *parent, const ForumSite &site)
     : WebView(parent)
     , m_role(role)
+    , m_site(site)
 {
     // Blank like an empty page until the engine is needed.
     setAutoFillBackground(true);
@@ -35,9 +43,14 @@ QWebEngineView *EngineWebView::engine()
     if (m_view)
         return m_view;
     m_view = new QWebEngineView(this);
-    m_page = new WebPage(profileFor(m_role), m_role == Role::Preview, m_view);
+    QWebEngineProfile *profile = profileFor(m_role);
+    if (m_role == Role::Forum && m_site.downloads)
+        m_site.downloads->attach(profile);
+    m_page = new WebPage(profile, m_role == Role::Preview ? WebPage::Kind::Preview : WebPage::Kind::Forum,
+                         m_site, m_view);
     m_view->setPage(m_page);
     m_view->setZoomFactor(m_zoom);
+    m_view->installEventFilter(this);
     layout()->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, &EngineWebView::onLoadStarted);
@@ -45,6 +58,22 @@ QWebEngineView *EngineWebView::engine()
     connect(m_page, &QWebEnginePage::loadFinished, this, &EngineWebView::onLoadFinished);
     connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, &WebView::closeAccepted);
+    connect(m_page, &WebPage::leaveRefused, this, &WebView::closeRefused);
+    connect(profile, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *download) {
+        // Matched by address: page() cannot be asked of a download the
+        // engine resumed by itself.
+        m_downloadUrl = download->url();
+        m_download = QStringLiteral("Download di %1").arg(download->downloadFileName());
+        if (m_downloadUrl == m_failedUrl)
+            emit StatusTextChange(m_download);
+    });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        // A navigation that turns into a download ends as stopped.
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
+            || info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+            m_failedUrl = info.url();
+    });
     if (m_role == Role::Forum) {
         ForumMenu::translate(m_page);
         m_view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -72,7 +101,7 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
     static QWebEngineProfile *preview = nullptr;
     if (role == Role::Forum) {
         if (!forum) {
-            forum = new QWebEngineProfile(QStringLiteral("velmora"), QCoreApplication::instance());
+            forum = ForumProfile::create(QStringLiteral("velmora"), QCoreApplication::instance());
             // Misspelt Italian words are underlined in the forum's text fields.
             forum->setSpellCheckLanguages({QStringLiteral("it-IT")});
             forum->setSpellCheckEnabled(ForumMenu::spellingWanted());
@@ -121,6 +150,36 @@ void EngineWebView::Unload()
         return;
     m_loading = false;
     m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+}
+
+QWebEngineProfile *EngineWebView::forumProfile()
+{
+    return profileFor(Role::Forum);
+}
+
+bool EngineWebView::requestClose()
+{
+    // A page with no renderer has no handler to run.
+    if (!m_page || m_page->renderProcessPid() == 0)
+        return true;
+    m_page->triggerAction(QWebEnginePage::RequestClose);
+    return false;
+}
+
+bool EngineWebView::eventFilter(QObject *watched, QEvent *event)
+{
+    // A file or link dropped on the view would open in it: addresses are
+    // refused, while dropped text still reaches the forum's editor.
+    if (watched == m_view && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
+                              || event->type() == QEvent::Drop)) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (drop->mimeData()->hasUrls()) {
+            drop->setDropAction(Qt::IgnoreAction);
+            drop->ignore();
+            return true;
+        }
+    }
+    return WebView::eventFilter(watched, event);
 }
 
 void EngineWebView::GoBack()
@@ -183,15 +242,26 @@ void EngineWebView::onLoadFinished(bool ok)
         m_page->history()->clear();
     if (ok)
         emit StatusTextChange(QStringLiteral("Completato"));
+    else if (!m_failedUrl.isEmpty() && m_failedUrl == m_downloadUrl)
+        emit StatusTextChange(m_download);
     else
         emit StatusTextChange(QStringLiteral("Impossibile aprire la pagina %1").arg(m_page->requestedUrl().toString()));
 }
 
-void EngineWebView::onRendererGone()
+void EngineWebView::onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status)
 {
     m_loading = false;
-    emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata."));
-    m_view->reload();
+    // Only a crash or a kill is worth one more try, and not in a loop; the
+    // answer to a posted form is not loaded again, or the form would be
+    // posted twice.
+    const bool crashed = status == QWebEnginePage::CrashedTerminationStatus
+        || status == QWebEnginePage::KilledTerminationStatus;
+    if (crashed && !m_page->showsPostAnswer() && m_reloads.allow(QDateTime::currentMSecsSinceEpoch())) {
+        emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata."));
+        m_view->reload();
+        return;
+    }
+    emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore."));
 }
 
 void EngineWebView::InsertAtCaret(const QString &text, const QString &host)

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "browser/forumsite.h"
+#include "core/reloadlimiter.h"
 #include "gui/webview.h"
+
+#include <QWebEnginePage>
 
 class QWebEngineProfile;
 class QWebEngineView;
@@ -13,7 +17,8 @@ class EngineWebView final : public WebView
     Q_DISABLE_COPY_MOVE(EngineWebView)
 
 public:
-    explicit EngineWebView(Role role, QWidget *parent = nullptr);
+    // site: what a forum view needs of the program; a preview needs none.
+    explicit EngineWebView(Role role, QWidget *parent = nullptr, const ForumSite &site = {});
     ~EngineWebView() override;
 
     void Navigate(const QString &address) override;
@@ -22,6 +27,7 @@ public:
     void GoForward() override;
     void Refresh() override;
     void Stop() override;
+    bool requestClose() override;
 
     bool Busy() const override { return m_loading; }
     QString LocationName() const override;
@@ -33,6 +39,11 @@ public:
 
     // The renderer process, for tests that check recovery from its crash.
     qint64 rendererProcessId() const;
+    // The forum's profile, shared by the main view and its windows.
+    static QWebEngineProfile *forumProfile();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     static QWebEngineProfile *profileFor(Role role);
@@ -40,11 +51,18 @@ private:
     void onLoadStarted();
     void onLoadProgress(int percent);
     void onLoadFinished(bool ok);
-    void onRendererGone();
+    void onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status);
 
     QWebEngineView *m_view = nullptr;
     WebPage *m_page = nullptr;
     Role m_role;
+    ForumSite m_site;
+    ReloadLimiter m_reloads;
+    // A navigation that became a download ends as a failed load; the page
+    // shown is still there.
+    QUrl m_failedUrl;
+    QUrl m_downloadUrl;
+    QString m_download;
     bool m_loading = false;
     // Applied to the engine's view once it is made.
     double m_zoom = 1.0;

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class Downloads;
 class Prompter;
 
 // What a window is given by its creator: the addresses, the personal-set
@@ -22,4 +23,6 @@ struct AppContext
     WebViewFactory makeWebView;
     Prompter *prompter = nullptr;
     std::function<void()> beep;
+    // The forum's downloads; none where no real engine runs.
+    Downloads *downloads = nullptr;
 };

@@ -6,13 +6,22 @@ QMessageBox::StandardButton MessageBoxPrompter::ask(QWidget *parent, QMessageBox
                                                     const QString &title, const QString &text,
                                                     QMessageBox::StandardButtons buttons)
 {
+    return askDefault(parent, icon, title, text, buttons,
+                      buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::NoButton);
+}
+
+QMessageBox::StandardButton MessageBoxPrompter::askDefault(QWidget *parent, QMessageBox::Icon icon,
+                                                           const QString &title, const QString &text,
+                                                           QMessageBox::StandardButtons buttons,
+                                                           QMessageBox::StandardButton defaultButton)
+{
     QMessageBox box(icon, title, text, buttons, parent);
     // The program speaks Italian whatever the desktop's language.
-    if (QAbstractButton *yes = box.button(QMessageBox::Yes)) {
+    if (QAbstractButton *yes = box.button(QMessageBox::Yes))
         yes->setText(QStringLiteral("Sì"));
-        box.setDefaultButton(QMessageBox::Yes);
-    }
     if (QAbstractButton *no = box.button(QMessageBox::No))
         no->setText(QStringLiteral("No"));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -15,6 +15,13 @@ public:
                                             const QString &title, const QString &text,
                                             QMessageBox::StandardButtons buttons) = 0;
 
+    // A question whose safe answer is not Yes: defaultButton is the one
+    // Enter presses.
+    virtual QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon,
+                                                   const QString &title, const QString &text,
+                                                   QMessageBox::StandardButtons buttons,
+                                                   QMessageBox::StandardButton defaultButton) = 0;
+
     // The common one-button notice.
     void tell(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
     {
@@ -29,4 +36,7 @@ public:
     QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon,
                                     const QString &title, const QString &text,
                                     QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                           const QString &text, QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) override;
 };

@@ -28,6 +28,10 @@ public:
     // Lets a hidden view's page go, renderer and all, until its next
     // navigation; a view on screen keeps its page.
     virtual void Unload() = 0;
+    // The program is closing: true when the view agrees at once; otherwise
+    // its page may first ask about unsent text, and closeAccepted follows
+    // only if the user leaves it.
+    [[nodiscard]] virtual bool requestClose() { return true; }
 
     virtual bool Busy() const = 0;
     virtual QString LocationName() const = 0;
@@ -66,6 +70,9 @@ signals:
     // The user asked, from the page's menu, to add this image to the
     // personal set.
     void addImageRequested(const QUrl &image);
+    void closeAccepted();
+    // The user stayed on the page rather than lose what it holds.
+    void closeRefused();
 
 private:
     void applyTwips();

@@ -2,9 +2,12 @@
 
 #include <QFile>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class tst_SingleInstance : public QObject
 {
@@ -14,6 +17,9 @@ private slots:
     void secondStartActivatesTheFirst();
     void leftoversOfACrashDoNotBlock_data();
     void leftoversOfACrashDoNotBlock();
+    void aSlowOwnerKeepsItsSocket();
+    void socketFolder_data();
+    void socketFolder();
 
 private:
     QTemporaryDir m_folder;
@@ -67,6 +73,46 @@ void tst_SingleInstance::leftoversOfACrashDoNotBlock()
     QVERIFY(instance.claim());
     SingleInstance second(path);
     QVERIFY(!second.claim());
+}
+
+void tst_SingleInstance::aSlowOwnerKeepsItsSocket()
+{
+    // An instance too busy to take connections: its queue is full, so a
+    // new connection waits.
+    const QString path = m_folder.filePath(QStringLiteral("busy.sock"));
+    QLocalServer owner;
+    owner.setListenBacklogSize(0);
+    QVERIFY(owner.listen(path));
+    std::vector<std::unique_ptr<QLocalSocket>> queued;
+    for (int i = 0; i < 4; ++i) {
+        queued.push_back(std::make_unique<QLocalSocket>());
+        queued.back()->connectToServer(path);
+    }
+
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+
+    SingleInstance second(path);
+    second.claim();
+    // The owner still has its socket, not a new one made at its path.
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+}
+
+void tst_SingleInstance::socketFolder_data()
+{
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("runtime folder") << QStringLiteral("/run/user/1000") << QStringLiteral("/run/user/1000/velmora.sock");
+    QTest::newRow("none: the user's own folder") << QString() << QStringLiteral("/home/u/.local/share/Velmora/velmora.sock");
+}
+
+void tst_SingleInstance::socketFolder()
+{
+    QFETCH(QString, runtime);
+    QFETCH(QString, expected);
+    QCOMPARE(SingleInstance::socketPathIn(runtime, QStringLiteral("/home/u/.local/share/Velmora")), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_SingleInstance)

@@ -4,6 +4,7 @@
 #include <QHostAddress>
 #include <QImage>
 #include <QHttpServerRequest>
+#include <QTcpSocket>
 #include <QtConcurrent>
 
 namespace {
@@ -16,11 +17,90 @@ QHttpServerResponse html(const QString &title, const QString &body)
     return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8());
 }
 
+// Links as large blocks, one under another, so a test can click each.
+QString links(const QStringList &anchors)
+{
+    QString body = QStringLiteral("<style>a{display:block;height:40px;width:400px;margin:0;padding:0}"
+                                  "body{margin:0}</style>");
+    for (const QString &a : anchors)
+        body += a;
+    return body;
+}
+
 } // namespace
 
 ForumServer::ForumServer(QObject *parent)
     : QObject(parent)
 {
+    // A forum's pages as a browser meets them.
+    m_server.route(QStringLiteral("/forum/link.html"), [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("/forum/link.html"));
+        const QString other = QStringLiteral("http://localhost:%1/forum/seconda.html").arg(request.url().port());
+        return html(QStringLiteral("Collegamenti"),
+                    links({QStringLiteral("<a id=\"nuova\" target=\"_blank\" href=\"chiudibile.html\">Nuova</a>"),
+                           QStringLiteral("<a id=\"fuori\" href=\"%1\">Fuori</a>").arg(other),
+                           QStringLiteral("<a id=\"fuorinuova\" target=\"_blank\" href=\"%1\">Fuori</a>").arg(other),
+                           QStringLiteral("<a id=\"posta\" href=\"mailto:admin@velmora.test\">Posta</a>"),
+                           QStringLiteral("<a id=\"file\" href=\"file:///etc/hostname\">File</a>"),
+                           QStringLiteral("<a id=\"interna\" href=\"seconda.html\">Interna</a>")}));
+    });
+    m_server.route(QStringLiteral("/forum/chiudibile.html"), [this] {
+        requests.append(QStringLiteral("/forum/chiudibile.html"));
+        return html(QStringLiteral("Finestra del forum"), QStringLiteral("<p>Si chiude da sola.</p>"));
+    });
+    m_server.route(QStringLiteral("/forum/finestra.html"), [this] {
+        requests.append(QStringLiteral("/forum/finestra.html"));
+        return html(QStringLiteral("Finestra"),
+                    QStringLiteral("<script>document.title = window.open('seconda.html') ? 'aperta' : 'bloccata';"
+                                   "</script>"));
+    });
+    m_server.route(QStringLiteral("/forum/allegato.zip"), [this] {
+        requests.append(QStringLiteral("/forum/allegato.zip"));
+        QHttpServerResponse response(QByteArrayLiteral("application/zip"), attachment());
+        response.setHeader(QByteArrayLiteral("Content-Disposition"), QByteArrayLiteral("attachment; filename=\"nome.zip\""));
+        return response;
+    });
+    m_server.route(QStringLiteral("/forum/accedi"), [this] {
+        requests.append(QStringLiteral("/forum/accedi"));
+        // A session cookie: no expiry, so a browser forgets it when it ends.
+        QHttpServerResponse response = html(QStringLiteral("Accesso"), QStringLiteral("<p>Benvenuto</p>"));
+        response.setHeader(QByteArrayLiteral("Set-Cookie"), QByteArrayLiteral("sessione=utente1; Path=/"));
+        return response;
+    });
+    m_server.route(QStringLiteral("/forum/chi.html"), [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("/forum/chi.html"));
+        const bool in = request.value(QByteArrayLiteral("Cookie")).contains("sessione=utente1");
+        return html(in ? QStringLiteral("Utente") : QStringLiteral("Ospite"), QString());
+    });
+    m_server.route(QStringLiteral("/forum/bozza.html"), [this] {
+        requests.append(QStringLiteral("/forum/bozza.html"));
+        return html(QStringLiteral("Bozza"),
+                    QStringLiteral("<textarea id=\"testo\" style=\"width:400px;height:200px\"></textarea>"
+                                   "<script>addEventListener('beforeunload', e => { e.preventDefault();"
+                                   " e.returnValue = ''; });</script>"));
+    });
+    m_server.route(QStringLiteral("/forum/permessi.html"), [this] {
+        requests.append(QStringLiteral("/forum/permessi.html"));
+        return html(QStringLiteral("Permessi"),
+                    QStringLiteral("<script>const answers = [];"
+                                   "const done = a => { answers.push(a); if (answers.length === 2)"
+                                   " document.title = answers.sort().join(' '); };"
+                                   "navigator.geolocation.getCurrentPosition(() => done('posizione-data'),"
+                                   " () => done('posizione-negata'));"
+                                   "Notification.requestPermission().then(p => done('notifiche-' + p));"
+                                   "</script>"));
+    });
+    m_server.route(QStringLiteral("/forum/scrivi.html"), [this] {
+        requests.append(QStringLiteral("/forum/scrivi.html"));
+        return html(QStringLiteral("Scrivi"),
+                    QStringLiteral("<form method=\"post\" action=\"invia\"><input name=\"testo\" value=\"ciao\">"
+                                   "</form>"));
+    });
+    m_server.route(QStringLiteral("/forum/invia"), QHttpServerRequest::Method::Post, [this] {
+        requests.append(QStringLiteral("POST /forum/invia"));
+        return html(QStringLiteral("Inviato"), QStringLiteral("<p>Messaggio inviato</p>"));
+    });
+
     m_server.route(QStringLiteral("/forum/"), [this] {
         requests.append(QStringLiteral("/forum/"));
         return html(QStringLiteral("Velmora Home"),
@@ -90,7 +170,41 @@ ForumServer::ForumServer(QObject *parent)
 bool ForumServer::start()
 {
     m_port = m_server.listen(QHostAddress::LocalHost, 0);
-    return m_port != 0;
+    // A download that starts and never ends: headers and a first part, then
+    // silence until the connection is dropped.
+    connect(&m_slow, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = m_slow.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\n"
+                              "Content-Disposition: attachment; filename=\"lento.zip\"\r\n"
+                              "Content-Length: 1000000\r\n\r\n");
+                socket->write(QByteArray(1000, 'x'));
+            });
+        }
+    });
+    return m_port != 0 && m_slow.listen(QHostAddress::LocalHost, 0);
+}
+
+QString ForumServer::slowDownloadUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/forum/lento.zip").arg(m_slow.serverPort());
+}
+
+void ForumServer::dropSlowDownloads()
+{
+    const QList<QTcpSocket *> sockets = m_slow.findChildren<QTcpSocket *>();
+    for (QTcpSocket *socket : sockets)
+        socket->abort();
+}
+
+QByteArray ForumServer::attachment()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes.append(char(i % 251));
+    return bytes;
 }
 
 QString ForumServer::url(const QString &path) const

@@ -3,6 +3,7 @@
 #include <QHttpServer>
 #include <QObject>
 #include <QSemaphore>
+#include <QTcpServer>
 
 #include <memory>
 
@@ -17,6 +18,16 @@
 //   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
 //   /lenta/<name>.gif           a GIF held back until releaseHeld()
 //   /immagini/rosso.png         an 8 x 8 red square
+//   /forum/link.html            links: a new window, another host (twice),
+//                               mailto:, file:, an ordinary one
+//   /forum/chiudibile.html      "Finestra del forum", for a new window
+//   /forum/finestra.html        opens a window as it loads, without a click
+//   /forum/allegato.zip         an attachment, saved as "nome.zip"
+//   /forum/accedi, chi.html     a login by session cookie; chi.html is titled
+//                               "Utente" when logged in, "Ospite" when not
+//   /forum/bozza.html           an editor whose page asks before it is left
+//   /forum/permessi.html        asks for the position and for notifications
+//   /forum/scrivi.html, invia   a form posted to "invia"
 class ForumServer final : public QObject
 {
     Q_OBJECT
@@ -29,6 +40,10 @@ public:
     QString url(const QString &path) const;
     QString homeUrl() const { return url(QStringLiteral("forum/")); }
     QString emoticonBase() const { return url(QStringLiteral("iconario/")); }
+    // A download that never finishes, from another port, until dropped.
+    QString slowDownloadUrl() const;
+    void dropSlowDownloads();
+    static QByteArray attachment();
 
     // Answers every request held back so far.
     void releaseHeld();
@@ -42,6 +57,7 @@ private:
     QFuture<QHttpServerResponse> hold(const QByteArray &mimeType, const QByteArray &body);
 
     QHttpServer m_server;
+    QTcpServer m_slow;
     quint16 m_port = 0;
     // Held responses wait in the server's worker threads for this gate.
     std::shared_ptr<QSemaphore> m_gate = std::make_shared<QSemaphore>();

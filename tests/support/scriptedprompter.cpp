@@ -1,10 +1,18 @@
 #include "scriptedprompter.h"
 
-QMessageBox::StandardButton ScriptedPrompter::ask(QWidget *, QMessageBox::Icon icon,
+QMessageBox::StandardButton ScriptedPrompter::ask(QWidget *parent, QMessageBox::Icon icon,
                                                   const QString &title, const QString &text,
                                                   QMessageBox::StandardButtons buttons)
 {
-    shown.append({icon, title, text, buttons});
+    return askDefault(parent, icon, title, text, buttons,
+                      buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::NoButton);
+}
+
+QMessageBox::StandardButton ScriptedPrompter::askDefault(QWidget *, QMessageBox::Icon icon, const QString &title,
+                                                         const QString &text, QMessageBox::StandardButtons buttons,
+                                                         QMessageBox::StandardButton defaultButton)
+{
+    shown.append({icon, title, text, buttons, defaultButton});
     if (whileOpen)
         whileOpen();
     if (!answers.isEmpty())

@@ -14,6 +14,7 @@ public:
         QString title;
         QString text;
         QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     // Answers given in order; once they run out, Ok or Yes is pressed.
@@ -25,4 +26,7 @@ public:
     QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                                     const QString &text,
                                     QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                           const QString &text, QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) override;
 };

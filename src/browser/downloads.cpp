@@ -1,0 +1,141 @@
+#include "browser/downloads.h"
+
+#include "core/downloadname.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+
+namespace {
+
+using Reason = QWebEngineDownloadRequest::DownloadInterruptReason;
+
+QString reasonText(const QWebEngineDownloadRequest *download)
+{
+    switch (download->interruptReason()) {
+    case Reason::FileAccessDenied:
+        return QStringLiteral("la cartella dei download non permette di scrivere");
+    case Reason::FileNoSpace:
+        return QStringLiteral("il disco è pieno");
+    case Reason::FileNameTooLong:
+        return QStringLiteral("il nome del file è troppo lungo");
+    case Reason::FileTooLarge:
+        return QStringLiteral("il file è troppo grande per il disco");
+    case Reason::FileFailed:
+    case Reason::FileTransientError:
+        return QStringLiteral("impossibile scrivere il file");
+    case Reason::NetworkFailed:
+    case Reason::NetworkTimeout:
+    case Reason::NetworkDisconnected:
+    case Reason::NetworkServerDown:
+        return QStringLiteral("la connessione si è interrotta");
+    case Reason::ServerFailed:
+    case Reason::ServerBadContent:
+        return QStringLiteral("il server non ha inviato il file intero");
+    case Reason::ServerUnauthorized:
+    case Reason::ServerForbidden:
+        return QStringLiteral("il server non permette di scaricare il file");
+    case Reason::UserCanceled:
+        return QStringLiteral("annullato");
+    default:
+        // The engine's own words, in English, rather than no reason at all.
+        return download->interruptReasonString();
+    }
+}
+
+} // namespace
+
+Downloads::Downloads(QObject *parent)
+    : QObject(parent)
+    , m_folder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+{
+}
+
+void Downloads::attach(QWebEngineProfile *profile)
+{
+    if (m_profiles.contains(profile))
+        return;
+    m_profiles.insert(profile);
+    connect(profile, &QWebEngineProfile::downloadRequested, this, &Downloads::take);
+    connect(profile, &QObject::destroyed, this, [this, profile] { m_profiles.remove(profile); });
+}
+
+void Downloads::take(QWebEngineDownloadRequest *download)
+{
+    if (download->state() != QWebEngineDownloadRequest::DownloadRequested)
+        return;
+    // The engine would only cancel, without a word, a download it cannot
+    // place; the user is told why.
+    if (!QDir().mkpath(m_folder) || !QFileInfo(m_folder).isDir()) {
+        m_refused.insert(download, QStringLiteral("impossibile creare la cartella %1").arg(m_folder));
+        connect(download, &QObject::destroyed, this, [this, download] { m_refused.remove(download); });
+        download->cancel();
+        m_entries.append(download);
+        emit added(download);
+        emit changed();
+        return;
+    }
+    const QDir folder(m_folder);
+    const QString name = DownloadName::unique(download->suggestedFileName(), [&](const QString &candidate) {
+        const QString path = folder.filePath(candidate);
+        return m_given.contains(path) || QFileInfo::exists(path);
+    });
+    m_given.insert(folder.filePath(name));
+    download->setDownloadDirectory(m_folder);
+    download->setDownloadFileName(name);
+    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this, &Downloads::changed);
+    connect(download, &QWebEngineDownloadRequest::stateChanged, this, &Downloads::changed);
+    download->accept();
+    m_entries.append(download);
+    emit added(download);
+    emit changed();
+}
+
+QList<QWebEngineDownloadRequest *> Downloads::entries() const
+{
+    QList<QWebEngineDownloadRequest *> live;
+    for (const QPointer<QWebEngineDownloadRequest> &entry : m_entries) {
+        if (entry)
+            live.append(entry);
+    }
+    return live;
+}
+
+bool Downloads::running() const
+{
+    const QList<QWebEngineDownloadRequest *> all = entries();
+    return std::any_of(all.begin(), all.end(), [](const QWebEngineDownloadRequest *d) {
+        return d->state() == QWebEngineDownloadRequest::DownloadInProgress
+            || d->state() == QWebEngineDownloadRequest::DownloadRequested;
+    });
+}
+
+QString Downloads::filePath(const QWebEngineDownloadRequest *download)
+{
+    return QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+}
+
+QString Downloads::stateText(const QWebEngineDownloadRequest *download) const
+{
+    if (m_refused.contains(download))
+        return QStringLiteral("Non riuscito: %1").arg(m_refused.value(download));
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    const QString received = italian.formattedDataSize(download->receivedBytes());
+    switch (download->state()) {
+    case QWebEngineDownloadRequest::DownloadRequested:
+    case QWebEngineDownloadRequest::DownloadInProgress:
+        if (download->totalBytes() > 0)
+            return QStringLiteral("%1 di %2").arg(received, italian.formattedDataSize(download->totalBytes()));
+        return received;
+    case QWebEngineDownloadRequest::DownloadCompleted:
+        return QStringLiteral("Completato, %1").arg(received);
+    case QWebEngineDownloadRequest::DownloadCancelled:
+        return QStringLiteral("Annullato");
+    case QWebEngineDownloadRequest::DownloadInterrupted:
+        return QStringLiteral("Non riuscito: %1").arg(reasonText(download));
+    }
+    return {};
+}

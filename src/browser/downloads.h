@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+class QWebEngineDownloadRequest;
+class QWebEngineProfile;
+
+// Every file the forum's profile receives instead of showing: saved in the
+// user's download folder under the server's name made unique, without
+// asking, as a browser does. The downloads window shows the list.
+class Downloads final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Downloads)
+
+public:
+    explicit Downloads(QObject *parent = nullptr);
+
+    // Starts taking the profile's downloads; once per profile.
+    void attach(QWebEngineProfile *profile);
+
+    // The user's download folder unless set otherwise (tests).
+    QString folder() const { return m_folder; }
+    void setFolder(const QString &folder) { m_folder = folder; }
+
+    // Oldest first; a request the engine has let go is left out.
+    QList<QWebEngineDownloadRequest *> entries() const;
+    bool running() const;
+
+    // In Italian: where an entry stands, or why it failed.
+    QString stateText(const QWebEngineDownloadRequest *download) const;
+    static QString filePath(const QWebEngineDownloadRequest *download);
+
+signals:
+    void added(QWebEngineDownloadRequest *download);
+    // An entry's progress or state moved.
+    void changed();
+
+private:
+    void take(QWebEngineDownloadRequest *download);
+
+    QString m_folder;
+    QList<QPointer<QWebEngineDownloadRequest>> m_entries;
+    QSet<QWebEngineProfile *> m_profiles;
+    // Names given this session, so two downloads started at once get two.
+    QSet<QString> m_given;
+    // Failures found before the engine could start, by entry.
+    QHash<const QWebEngineDownloadRequest *, QString> m_refused;
+};

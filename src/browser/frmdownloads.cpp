@@ -1,0 +1,98 @@
+#include "browser/frmdownloads.h"
+
+#include "gui/controls.h"
+#include "gui/twips.h"
+#include "browser/downloads.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+
+frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
+    : FixedDialog(Frame::CloseBoxOnly, {7200, 4500}, parent)
+    , m_downloads(downloads)
+{
+    setObjectName(QStringLiteral("frmDownloads"));
+    setWindowTitle(title());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+
+    auto *outer = new QVBoxLayout(this);
+    const int edge = Twips::toPixels(120);
+    outer->setContentsMargins(edge, edge, edge, edge);
+    auto *folderLabel = new QLabel(QStringLiteral("I file scaricati sono nella cartella %1").arg(downloads->folder()),
+                                   this);
+    folderLabel->setObjectName(QStringLiteral("lblCartella"));
+    folderLabel->setFont(Controls::arial(8.25, true));
+    folderLabel->setTextFormat(Qt::PlainText);
+    folderLabel->setWordWrap(true);
+    outer->addWidget(folderLabel);
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *list = new QWidget(scroll);
+    list->setObjectName(QStringLiteral("lstDownload"));
+    Controls::setColours(list, Qt::black, Controls::orange());
+    m_rows = new QVBoxLayout(list);
+    m_rows->setContentsMargins(0, 0, 0, 0);
+    m_rows->addStretch(1);
+    scroll->setWidget(list);
+    outer->addWidget(scroll, 1);
+
+    const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();
+    for (QWebEngineDownloadRequest *download : entries)
+        addRow(download);
+    connect(m_downloads, &Downloads::added, this, &frmDownloads::addRow);
+}
+
+void frmDownloads::addRow(QWebEngineDownloadRequest *download)
+{
+    auto *row = new QWidget(m_rows->parentWidget());
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto *text = new QVBoxLayout;
+    auto *name = new QLabel(download->downloadFileName(), row);
+    name->setObjectName(QStringLiteral("lblNome"));
+    name->setFont(Controls::arial(9.75, true));
+    name->setTextFormat(Qt::PlainText);
+    auto *state = new QLabel(row);
+    state->setObjectName(QStringLiteral("lblStato"));
+    state->setFont(Controls::arial(8.25));
+    state->setTextFormat(Qt::PlainText);
+    state->setWordWrap(true);
+    text->addWidget(name);
+    text->addWidget(state);
+    layout->addLayout(text, 1);
+
+    auto *open = new QPushButton(QStringLiteral("Apri"), row);
+    open->setObjectName(QStringLiteral("cmdApri"));
+    auto *folder = new QPushButton(QStringLiteral("Apri cartella"), row);
+    folder->setObjectName(QStringLiteral("cmdApriCartella"));
+    for (QPushButton *button : {open, folder}) {
+        button->setFont(Controls::arial(8.25));
+        layout->addWidget(button);
+    }
+    const QString path = Downloads::filePath(download);
+    connect(open, &QPushButton::clicked, this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    connect(folder, &QPushButton::clicked, this, [path] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    });
+
+    const auto refresh = [this, download, state, open] {
+        state->setText(m_downloads->stateText(download));
+        open->setEnabled(download->state() == QWebEngineDownloadRequest::DownloadCompleted);
+    };
+    refresh();
+    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, state, refresh);
+    connect(download, &QWebEngineDownloadRequest::stateChanged, state, refresh);
+    // Before the stretch that keeps the rows at the top.
+    m_rows->insertWidget(m_rows->count() - 1, row);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "gui/fixeddialog.h"
+
+class Downloads;
+class QVBoxLayout;
+class QWebEngineDownloadRequest;
+
+// The downloads of this session, newest at the bottom: each with where it
+// stands, or why it failed, and buttons to open the file or its folder.
+// Opened from the status line; it stays open beside the forum.
+class frmDownloads final : public FixedDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmDownloads)
+
+public:
+    explicit frmDownloads(Downloads *downloads, QWidget *parent = nullptr);
+
+    static QString title() { return QStringLiteral("Norvale - Download"); }
+
+private:
+    void addRow(QWebEngineDownloadRequest *download);
+
+    Downloads *m_downloads;
+    QVBoxLayout *m_rows = nullptr;
+};

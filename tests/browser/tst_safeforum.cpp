@@ -1,0 +1,448 @@
+#include "app/frmvelmora.h"
+#include "browser/downloads.h"
+#include "browser/enginewebview.h"
+#include "browser/forumpopup.h"
+#include "browser/forumprofile.h"
+#include "browser/frmdownloads.h"
+#include "browser/webpage.h"
+#include "forumserver.h"
+#include "testcontext.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <csignal>
+
+// Stands in for the system's browser and mail program.
+class UrlOpener : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+// What the forum view lets a page do, on the real engine against the forum
+// on loopback.
+class tst_SafeForum : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void scriptsOpenNoWindows();
+    void newWindowLinks();
+    void linkToAnotherSite();
+    void otherPrograms_data();
+    void otherPrograms();
+    void droppedAddressesDoNotOpen();
+    void attachmentIsSaved();
+    void failedDownloadSaysWhy();
+    void exitAsksWhileDownloading();
+    void sessionLoginSurvivesARestart();
+    void permissionsRefused();
+    void dialogsNamedAndSilenced();
+    void draftAsksBeforeExit_data();
+    void draftAsksBeforeExit();
+    void crashesReloadTwiceAMinute();
+    void crashAfterAPostDoesNotPostAgain();
+
+private:
+    QWebEngineView *mainView() const { return m_window->WB()->findChild<QWebEngineView *>(); }
+    void open(const QString &path, const QString &title);
+    void click(QWebEngineView *view, const QString &id);
+    // Clicks the page's empty corner until the page has seen the user.
+    void activate();
+    void killRenderer();
+    // Answers the next modal boxes with answer(box), keeping their titles.
+    void answerBoxes(const std::function<void(QWidget *box)> &answer);
+    QString status() const { return m_window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(); }
+
+    ForumServer m_server;
+    UrlOpener m_opener;
+    QTemporaryDir m_downloadFolder;
+    std::unique_ptr<TestContext> m_test;
+    std::unique_ptr<Downloads> m_downloads;
+    std::unique_ptr<frmVelmora> m_window;
+    QTimer m_boxes;
+    QStringList m_boxTitles;
+};
+
+static constexpr int loadTimeout = 30000;
+
+void tst_SafeForum::initTestCase()
+{
+    QVERIFY(m_server.start());
+    for (const char *scheme : {"http", "https", "mailto"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opener, "open");
+}
+
+void tst_SafeForum::cleanupTestCase()
+{
+    for (const char *scheme : {"http", "https", "mailto"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+void tst_SafeForum::init()
+{
+    m_opener.opened.clear();
+    m_boxTitles.clear();
+    m_test = std::make_unique<TestContext>();
+    m_downloads = std::make_unique<Downloads>();
+    m_downloads->setFolder(m_downloadFolder.path());
+    m_test->context.forumHomeUrl = m_server.homeUrl();
+    m_test->context.downloads = m_downloads.get();
+    const ForumSite site{QUrl(m_server.homeUrl()), &m_test->prompter, m_downloads.get()};
+    m_test->context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
+        return new EngineWebView(role, parent, site);
+    };
+    m_window = std::make_unique<frmVelmora>(m_test->context);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("NORVALE system - Velmora Home"), loadTimeout);
+}
+
+void tst_SafeForum::cleanup()
+{
+    m_boxes.stop();
+    m_boxes.disconnect();
+    m_server.dropSlowDownloads();
+    m_window.reset();
+    m_downloads.reset();
+    m_test.reset();
+}
+
+void tst_SafeForum::open(const QString &path, const QString &title)
+{
+    m_window->WB()->Navigate(m_server.url(path));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), title, loadTimeout);
+    QTRY_VERIFY(!m_window->WB()->Busy());
+}
+
+void tst_SafeForum::click(QWebEngineView *view, const QString &id)
+{
+    // A real click, so the page sees the user's gesture.
+    QVariant centre;
+    view->page()->runJavaScript(QStringLiteral("(() => { const r = document.getElementById('%1')"
+                                               ".getBoundingClientRect(); return [r.x + 20, r.y + r.height / 2]; })()")
+                                    .arg(id),
+                                [&centre](const QVariant &v) { centre = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(centre.isValid(), loadTimeout);
+    const QVariantList xy = centre.toList();
+    const QPoint at(qRound(xy.at(0).toDouble()), qRound(xy.at(1).toDouble()));
+    QTest::mouseMove(view->focusProxy(), at);
+    QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, at);
+}
+
+void tst_SafeForum::activate()
+{
+    // The first clicks after a load may come before the page takes input.
+    QWebEngineView *view = mainView();
+    bool active = false;
+    for (int attempt = 0; attempt < 50 && !active; ++attempt) {
+        QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(view->width() - 10, view->height() - 10));
+        QVariant answer;
+        view->page()->runJavaScript(QStringLiteral("navigator.userActivation.hasBeenActive"),
+                                    [&answer](const QVariant &v) { answer = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(answer.isValid(), loadTimeout);
+        active = answer.toBool();
+    }
+    QVERIFY(active);
+}
+
+void tst_SafeForum::killRenderer()
+{
+    auto *view = static_cast<EngineWebView *>(m_window->WB());
+    QTRY_VERIFY_WITH_TIMEOUT(view->rendererProcessId() > 0 && !view->Busy(), loadTimeout);
+    QVERIFY(::kill(pid_t(view->rendererProcessId()), SIGKILL) == 0);
+}
+
+void tst_SafeForum::answerBoxes(const std::function<void(QWidget *box)> &answer)
+{
+    m_boxes.disconnect();
+    connect(&m_boxes, &QTimer::timeout, this, [this, answer] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            m_boxTitles.append(box->windowTitle());
+            answer(box);
+        }
+    });
+    m_boxes.start(20);
+}
+
+void tst_SafeForum::scriptsOpenNoWindows()
+{
+    open(QStringLiteral("forum/finestra.html"), QStringLiteral("bloccata"));
+    QVERIFY(m_window->findChildren<ForumPopup *>().isEmpty());
+    QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/finestra.html")));
+}
+
+void tst_SafeForum::newWindowLinks()
+{
+    open(QStringLiteral("forum/link.html"), QStringLiteral("Collegamenti"));
+    activate();
+    const int history = mainView()->history()->count();
+
+    // A forum page: its own window, the main view and its history untouched.
+    click(mainView(), QStringLiteral("nuova"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->findChildren<ForumPopup *>().size(), 1, loadTimeout);
+    QPointer<ForumPopup> popup = m_window->findChildren<ForumPopup *>().first();
+    QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QStringLiteral("Finestra del forum"), loadTimeout);
+    QVERIFY(popup->isVisible());
+    QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/link.html")));
+    QCOMPARE(mainView()->history()->count(), history);
+    // Its page may close it.
+    popup->page()->runJavaScript(QStringLiteral("window.close()"));
+    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), loadTimeout);
+
+    // Another site's page: the system's browser.
+    click(mainView(), QStringLiteral("fuorinuova"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_opener.opened.size(), 1, loadTimeout);
+    QCOMPARE(m_opener.opened.first().host(), QStringLiteral("localhost"));
+    QVERIFY(m_window->findChildren<ForumPopup *>().isEmpty());
+}
+
+void tst_SafeForum::linkToAnotherSite()
+{
+    open(QStringLiteral("forum/link.html"), QStringLiteral("Collegamenti"));
+    activate();
+    click(mainView(), QStringLiteral("fuori"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_opener.opened.size(), 1, loadTimeout);
+    QCOMPARE(m_opener.opened.first().host(), QStringLiteral("localhost"));
+    // The forum's own links still open here.
+    click(mainView(), QStringLiteral("interna"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Seconda Pagina"), loadTimeout);
+    QCOMPARE(m_opener.opened.size(), 1);
+}
+
+void tst_SafeForum::otherPrograms_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::newRow("No") << QMessageBox::No;
+    QTest::newRow("Yes") << QMessageBox::Yes;
+}
+
+void tst_SafeForum::otherPrograms()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    open(QStringLiteral("forum/link.html"), QStringLiteral("Collegamenti"));
+    activate();
+    m_test->prompter.answers = {answer};
+    click(mainView(), QStringLiteral("posta"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_test->prompter.shown.size(), 1, loadTimeout);
+    const ScriptedPrompter::Box box = m_test->prompter.shown.first();
+    QCOMPARE(box.title, QStringLiteral("Norvale - Apertura Esterna"));
+    QCOMPARE(box.text, QStringLiteral("Aprire questo indirizzo con un altro programma?\nmailto:admin@velmora.test"));
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.defaultButton, QMessageBox::No);
+    QCOMPARE(m_opener.opened, answer == QMessageBox::Yes ? QList<QUrl>{QUrl(QStringLiteral("mailto:admin@velmora.test"))}
+                                                         : QList<QUrl>{});
+    QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/link.html")));
+}
+
+void tst_SafeForum::droppedAddressesDoNotOpen()
+{
+    activate();
+    QMimeData data;
+    data.setUrls({QUrl(m_server.url(QStringLiteral("forum/seconda.html")))});
+    QWidget *target = mainView();
+    const QPoint at(100, 100);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    const qsizetype before = m_server.requests.count(QStringLiteral("/forum/seconda.html"));
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    // A forum link typed next shows that the view was free to open pages.
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/script.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Con script"), loadTimeout);
+    QCOMPARE(m_server.requests.count(QStringLiteral("/forum/seconda.html")), before);
+}
+
+void tst_SafeForum::attachmentIsSaved()
+{
+    QFile earlier(m_downloadFolder.filePath(QStringLiteral("nome.zip")));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("di prima");
+    earlier.close();
+
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/allegato.zip")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 1, loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_downloads->entries().first()->isFinished(), loadTimeout);
+    QFile saved(m_downloadFolder.filePath(QStringLiteral("nome (1).zip")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), ForumServer::attachment());
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArrayLiteral("di prima"));
+    QCOMPARE(m_window->WB()->LocationName(), QStringLiteral("Velmora Home"));
+    QTRY_COMPARE(status(), QStringLiteral("Download di nome (1).zip"));
+
+    // The status line leads to the list.
+    auto *indicator = m_window->findChild<QLabel *>(QStringLiteral("lblDownload"));
+    QVERIFY(indicator->isVisible());
+    QTest::mouseClick(indicator, Qt::LeftButton);
+    auto *window = m_window->findChild<frmDownloads *>();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblNome"))->text(), QStringLiteral("nome (1).zip"));
+    QVERIFY(window->findChild<QLabel *>(QStringLiteral("lblStato"))->text().startsWith(QStringLiteral("Completato")));
+}
+
+void tst_SafeForum::failedDownloadSaysWhy()
+{
+    // The download folder is taken by a file of that name.
+    const QString blocked = m_downloadFolder.filePath(QStringLiteral("occupata"));
+    QFile file(blocked);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_downloads->setFolder(blocked);
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/allegato.zip")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 1, loadTimeout);
+    QWebEngineDownloadRequest *download = m_downloads->entries().first();
+    QTRY_VERIFY_WITH_TIMEOUT(download->isFinished(), loadTimeout);
+    QCOMPARE(m_downloads->stateText(download),
+             QStringLiteral("Non riuscito: impossibile creare la cartella %1").arg(blocked));
+}
+
+void tst_SafeForum::exitAsksWhileDownloading()
+{
+    m_window->WB()->Navigate(m_server.slowDownloadUrl());
+    QTRY_VERIFY_WITH_TIMEOUT(m_downloads->running(), loadTimeout);
+
+    m_test->prompter.answers = {QMessageBox::No};
+    QVERIFY(!m_window->close());
+    m_test->prompter.answers = {QMessageBox::Yes, QMessageBox::No};
+    QVERIFY(!m_window->close());
+    QStringList asked;
+    for (const ScriptedPrompter::Box &box : std::as_const(m_test->prompter.shown))
+        asked.append(box.text);
+    const QString downloads = QStringLiteral("Ci sono download in corso. Uscire comunque?");
+    QCOMPARE(asked, (QStringList{downloads, downloads, QStringLiteral("Uscire da Velmora Forum ?")}));
+    QCOMPARE(m_test->prompter.shown.first().defaultButton, QMessageBox::No);
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_SafeForum::sessionLoginSurvivesARestart()
+{
+    const QString name = QStringLiteral("accesso-%1").arg(QCoreApplication::applicationPid());
+    // A folder left readable by others (made by hand, or by an older
+    // version) is closed.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/QtWebEngine/") + name;
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+        | QFileDevice::ExeOther;
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | others));
+    {
+        std::unique_ptr<QWebEngineProfile> profile(ForumProfile::create(name, nullptr));
+        QCOMPARE(profile->persistentStoragePath(), folder);
+        QCOMPARE(QFileInfo(folder).permissions() & others, QFileDevice::Permissions());
+        QWebEnginePage page(profile.get());
+        QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
+        page.load(QUrl(m_server.url(QStringLiteral("forum/accedi"))));
+        QVERIFY(loaded.wait(loadTimeout));
+    }
+    // The engine writes its cookies out as the profile goes, in the background.
+    const auto written = [&folder] {
+        QFile cookies(folder + QStringLiteral("/Cookies"));
+        return cookies.open(QIODevice::ReadOnly) && cookies.readAll().contains("sessione");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(written(), loadTimeout);
+    {
+        std::unique_ptr<QWebEngineProfile> profile(ForumProfile::create(name, nullptr));
+        QWebEnginePage page(profile.get());
+        page.load(QUrl(m_server.url(QStringLiteral("forum/chi.html"))));
+        QTRY_COMPARE_WITH_TIMEOUT(page.title(), QStringLiteral("Utente"), loadTimeout);
+    }
+    QDir(folder).removeRecursively();
+}
+
+void tst_SafeForum::permissionsRefused()
+{
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/permessi.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(),
+                              QStringLiteral("notifiche-denied posizione-negata"), loadTimeout);
+}
+
+void tst_SafeForum::dialogsNamedAndSilenced()
+{
+    QList<bool> offeredToStop;
+    answerBoxes([&offeredToStop](QWidget *box) {
+        auto *stop = box->findChild<QCheckBox *>(QStringLiteral("chkBasta"));
+        offeredToStop.append(stop != nullptr);
+        if (stop)
+            stop->setChecked(true);
+        box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    mainView()->page()->runJavaScript(
+        QStringLiteral("alert('uno'); const sure = confirm('due'); alert('tre'); document.title = 'fine ' + sure;"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("fine true"), loadTimeout);
+    QCOMPARE(m_boxTitles, (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.1")}));
+    QCOMPARE(offeredToStop, (QList<bool>{false, true}));
+}
+
+void tst_SafeForum::draftAsksBeforeExit_data()
+{
+    QTest::addColumn<bool>("leave");
+    QTest::newRow("the user stays") << false;
+    QTest::newRow("the user leaves") << true;
+}
+
+void tst_SafeForum::draftAsksBeforeExit()
+{
+    QFETCH(bool, leave);
+    open(QStringLiteral("forum/bozza.html"), QStringLiteral("Bozza"));
+    // The page asks only once the user has been at it.
+    activate();
+    answerBoxes([leave](QWidget *box) {
+        static_cast<QMessageBox *>(box)->button(leave ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
+    m_test->prompter.answers = {QMessageBox::Yes};
+    m_window->close();
+    QTRY_COMPARE_WITH_TIMEOUT(m_boxTitles.size(), 1, loadTimeout);
+    QCOMPARE(m_boxTitles.first(), QStringLiteral("127.0.0.1"));
+    QTRY_COMPARE(m_window->isVisible(), !leave);
+    QCOMPARE(m_window->WB()->LocationName(), QStringLiteral("Bozza"));
+}
+
+void tst_SafeForum::crashesReloadTwiceAMinute()
+{
+    for (int crash = 0; crash < 2; ++crash) {
+        const qsizetype homeRequests = m_server.requests.count(QStringLiteral("/forum/"));
+        killRenderer();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/")), homeRequests + 1, loadTimeout);
+    }
+    const qsizetype homeRequests = m_server.requests.count(QStringLiteral("/forum/"));
+    killRenderer();
+    QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("La pagina si è chiusa per un errore."), loadTimeout);
+    QCOMPARE(m_server.requests.count(QStringLiteral("/forum/")), homeRequests);
+}
+
+void tst_SafeForum::crashAfterAPostDoesNotPostAgain()
+{
+    open(QStringLiteral("forum/scrivi.html"), QStringLiteral("Scrivi"));
+    mainView()->page()->runJavaScript(QStringLiteral("document.forms[0].submit()"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Inviato"), loadTimeout);
+    killRenderer();
+    QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("La pagina si è chiusa per un errore."), loadTimeout);
+    QCOMPARE(m_server.requests.count(QStringLiteral("POST /forum/invia")), 1);
+}
+
+QTEST_MAIN(tst_SafeForum)
+#include "tst_safeforum.moc"
