@@ -44,10 +44,7 @@ void tst_ForumBrowser::initTestCase()
 void tst_ForumBrowser::init()
 {
     m_test = std::make_unique<TestContext>();
-    m_test->context.forumHomeUrl = m_server.homeUrl();
-    m_test->context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent);
-    };
+    m_test->useEngine(m_server);
     m_window = std::make_unique<frmVelmora>(m_test->context);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

@@ -109,12 +109,7 @@ void tst_SafeForum::init()
     m_test = std::make_unique<TestContext>();
     m_downloads = std::make_unique<Downloads>();
     m_downloads->setFolder(m_downloadFolder.path());
-    m_test->context.forumHomeUrl = m_server.homeUrl();
-    m_test->context.downloads = m_downloads.get();
-    const ForumSite site{QUrl(m_server.homeUrl()), &m_test->prompter, m_downloads.get()};
-    m_test->context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent, site);
-    };
+    m_test->useEngine(m_server, m_downloads.get());
     m_window = std::make_unique<frmVelmora>(m_test->context);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

@@ -57,11 +57,7 @@ void tst_WritingPosts::initTestCase()
 void tst_WritingPosts::init()
 {
     m_test = std::make_unique<TestContext>();
-    m_test->context.forumHomeUrl = m_server.homeUrl();
-    m_test->context.emoticonBaseUrl = m_server.emoticonBase();
-    m_test->context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent);
-    };
+    m_test->useEngine(m_server);
     m_window = std::make_unique<frmVelmora>(m_test->context);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));

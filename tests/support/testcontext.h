@@ -1,13 +1,18 @@
 #pragma once
 
+#include "browser/enginewebview.h"
+#include "browser/forumsite.h"
 #include "fakewebview.h"
+#include "forumserver.h"
 #include "gui/appcontext.h"
 #include "scriptedprompter.h"
 
 #include <QTemporaryDir>
+#include <QUrl>
 
-// A context for window tests: fake web views, scripted message boxes, beeps
-// counted, and the personal-set file in a folder of the test's own.
+// A context for window tests: fake web views (or the real engine, see
+// useEngine), scripted message boxes, beeps counted, and the personal-set
+// file in a folder of the test's own.
 struct TestContext
 {
     ScriptedPrompter prompter;
@@ -25,6 +30,20 @@ struct TestContext
         };
         context.prompter = &prompter;
         context.beep = [this] { ++beeps; };
+    }
+
+    // The real engine against the loopback forum, with the program's own
+    // policy for the forum's site: message boxes scripted, downloads where
+    // given.
+    void useEngine(const ForumServer &server, Downloads *downloads = nullptr)
+    {
+        context.forumHomeUrl = server.homeUrl();
+        context.emoticonBaseUrl = server.emoticonBase();
+        context.downloads = downloads;
+        const ForumSite site{QUrl(server.homeUrl()), &prompter, downloads};
+        context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
+            return new EngineWebView(role, parent, site);
+        };
     }
     Q_DISABLE_COPY_MOVE(TestContext)
 };
