@@ -14,6 +14,8 @@
 //   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
 //   /lenta/<name>.gif           a GIF held back until releaseHeld()
 //   /immagini/rosso.png         an 8 x 8 red square
+//   /immagini/animata.gif       the OK button's 66 x 66 animated GIF
+//   /immagini/manca.gif         missing: a 404 page, titled "Non trovato"
 class ForumServer final : public QObject
 {
     Q_OBJECT
