@@ -33,6 +33,7 @@ QCache<QString, QByteArray> &recentPictures()
 }
 
 constexpr qsizetype largestCached = 256 * 1024;
+constexpr qint64 largestRead = 16 * 1024 * 1024;
 
 bool mayKeep(const QNetworkReply *reply)
 {
@@ -71,17 +72,21 @@ ImagePreview::ImagePreview(QWidget *parent)
 
 ImagePreview::~ImagePreview()
 {
-    if (m_reply)
-        m_reply->abort();
+    abandonReply();
+}
+
+void ImagePreview::abandonReply()
+{
+    // Forgotten first: the abort's own finished signal then finds nothing to do.
+    if (QNetworkReply *old = m_reply) {
+        m_reply = nullptr;
+        old->abort();
+    }
 }
 
 void ImagePreview::Navigate(const QString &address)
 {
-    if (m_reply) {
-        QNetworkReply *old = m_reply;
-        m_reply = nullptr;
-        old->abort();
-    }
+    abandonReply();
     m_unloaded = false;
     const QUrl url(address);
     // Text that is no absolute address ("ciao") leaves what was shown, for
@@ -110,8 +115,14 @@ void ImagePreview::Navigate(const QString &address)
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (reply != m_reply || (status >= 300 && status < 400) || saysPicture(reply))
             return;
-        m_reply = nullptr;
-        reply->abort();
+        abandonReply();
+        showInWebView(m_address);
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received) {
+        // No emoticon is this big: the web view shows it without holding it all.
+        if (reply != m_reply || received <= largestRead)
+            return;
+        abandonReply();
         showInWebView(m_address);
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onReplyFinished(reply); });
@@ -261,11 +272,7 @@ void ImagePreview::Refresh()
 
 void ImagePreview::Stop()
 {
-    if (m_reply) {
-        QNetworkReply *old = m_reply;
-        m_reply = nullptr;
-        old->abort();
-    }
+    abandonReply();
     m_handingOver = false;
     if (m_inWeb)
         m_web->Stop();

@@ -47,6 +47,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void abandonReply();
     void clear();
     void showOnly(QWidget *shown);
     void onReplyFinished(QNetworkReply *reply);
