@@ -3,8 +3,10 @@
 # velmora beside Chromium and a bare QWebEngineView (same loopback page, same
 # run), then the picker's slide and the personal set at its limit.
 #
-#     bench/run.sh [--runs N]              N >= 5, default 5; about 6 minutes
+#     bench/run.sh [--runs N]              N >= 5, default 5; about 9 minutes
 #     bench/run.sh --diagnose [--runs N]   looks for the causes of misses
+#     bench/run.sh --diagnose --preview-only   where the time goes with an
+#                                          animated emoticon previewed
 #
 # Installs what is missing (apt-get, through sudo when not root), builds
 # Release into build-bench/, measures on a virtual screen, and leaves the
@@ -15,15 +17,17 @@ source "$(dirname "$0")/common.sh"
 
 runs=5
 what=all
+extra=()
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --runs) runs=$2; shift 2 ;;
         --diagnose) what=diagnose; shift ;;
-        *) echo "usage: $0 [--diagnose] [--runs N]" >&2; exit 2 ;;
+        --preview-only) extra+=(--preview-only); shift ;;
+        *) echo "usage: $0 [--diagnose [--preview-only]] [--runs N]" >&2; exit 2 ;;
     esac
 done
 
 bench_install
 bench_build
 mkdir -p "$out"
-bench_on_screen python3 "$top/bench/measure.py" "$what" --build "$build" --out "$out" --runs "$runs"
+bench_on_screen python3 "$top/bench/measure.py" "$what" --build "$build" --out "$out" --runs "$runs" "${extra[@]}"

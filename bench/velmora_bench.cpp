@@ -4,6 +4,8 @@
 //
 //     velmora_bench slide    [--runs N]
 //     velmora_bench personal [--runs N] --dir FOLDER
+//     velmora_bench preview  [--runs N]   click on an emoticon to its first
+//                                         frame on screen, the picker open
 //
 // Prints one JSON object per line: {"name", "unit", "median", "runs", ...}.
 //
@@ -31,6 +33,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHash>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -470,6 +474,82 @@ int idle(bool open)
     return 0;
 }
 
+// Whether the preview's place on the screen (what the X server shows, not
+// what the program meant to draw) holds anything but white.
+bool previewDrawn(QWidget *preview)
+{
+    const QPoint at = preview->mapToGlobal(QPoint(0, 0));
+    const QImage shown = preview->screen()
+                             ->grabWindow(0, at.x(), at.y(), preview->width(), preview->height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            if ((line[x] & 0xffffff) != 0xffffff)
+                return true;
+    }
+    return false;
+}
+
+// A press and a release on a line of a list, through the event loop's own
+// delivery, as a mouse would.
+void clickRow(ListBox *list, int row)
+{
+    QWidget *viewport = list->viewport();
+    const QPointF at = list->visualRect(list->model()->index(row, 0)).center();
+    const QPointF global = viewport->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &release);
+}
+
+int previewFirstFrame(int runs)
+{
+    Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
+    program.openPicker();
+    fraIconario *picker = program.picker();
+    picker->optEmo_Click(3);
+    waitMs(1000);
+    auto *list = picker->findChild<ListBox *>(QStringLiteral("lstEmo"));
+    WebView *preview = picker->WBIC();
+    std::vector<double> times;
+    // The first click is not counted: it shows the preview, hidden until then.
+    clickRow(list, 0);
+    waitMs(2000);
+    for (int run = 0; run <= runs; ++run) {
+        // Every emoticon here is the same picture: white in between, so the
+        // next one's first frame is seen.
+        preview->Navigate(QStringLiteral("ciao"));
+        if (!waitUntil([preview] { return !preview->Busy() && !previewDrawn(preview); }, 10000)) {
+            std::fprintf(stderr, "the preview did not turn white\n");
+            return 1;
+        }
+        waitMs(300);
+        QElapsedTimer clock;
+        clock.start();
+        clickRow(list, run + 1);
+        QEventLoop loop;
+        QTimer poll;
+        poll.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (previewDrawn(preview) || clock.elapsed() > 10000)
+                loop.quit();
+        });
+        poll.start(1);
+        loop.exec();
+        if (clock.elapsed() > 10000) {
+            std::fprintf(stderr, "no frame of the emoticon on screen within 10 s\n");
+            return 1;
+        }
+        if (run > 0)
+            times.push_back(msSince(clock));
+    }
+    report("preview_first_frame", times);
+    return 0;
+}
+
 // A bare view on the forum, with none, one or both of the program's engine
 // choices: the forum in a named profile kept on disk, and a second view in
 // an in-memory profile (the picker's preview) made at start.
@@ -549,9 +629,12 @@ int main(int argc, char *argv[])
         return slide(runs);
     if (mode == QStringLiteral("typing"))
         return typing(runs);
+    if (mode == QStringLiteral("preview"))
+        return previewFirstFrame(runs);
     if (mode == QStringLiteral("personal") && !dir.isEmpty())
         return personal(runs, dir);
     std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
-                         " | typing [--runs N] | idle [--open] | startup program|bare[+persistent][+preview]\n");
+                         " | typing [--runs N] | preview [--runs N] | idle [--open]"
+                         " | startup program|bare[+persistent][+preview]\n");
     return 2;
 }

@@ -70,6 +70,21 @@ addEventListener("load", function () {
 </table></body></html>
 """
 
+# The peer of the picker's preview: an emoticon alone, at the top left on
+# white and at its own size, as the preview shows it.
+EMOTICON_PAGE = """<!DOCTYPE html>
+<html lang="it"><head><meta charset="utf-8"><title>Emoticon</title>
+<style>body { margin: 0; background: #fff; } img { display: block; }</style>
+<script>
+addEventListener("load", function () {
+  var beacon = new XMLHttpRequest();
+  beacon.open("GET", "__loaded");
+  beacon.send();
+});
+</script></head>
+<body><img src="/iconario/Yahoo/1.gif" width="66" height="66" alt=""></body></html>
+"""
+
 SECTION = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
 <title>Velmora Forum - Sezione</title></head><body><h1>Sezione</h1>
 <p><a href="rispondi.html">Rispondi</a> &middot; <a href="./">Torna all'indice</a></p></body></html>"""
@@ -111,6 +126,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(204, "text/plain", b"")
         elif path.endswith(".gif"):
             self.answer(200, "image/gif", GIF)
+        elif path == "/forum/emoticon.html":
+            self.answer(200, "text/html; charset=utf-8", EMOTICON_PAGE.encode())
         elif path.startswith("/forum/rispondi"):
             self.answer(200, "text/html; charset=utf-8", REPLY.encode())
         elif path.startswith("/forum/sezione"):

@@ -3,6 +3,7 @@
 #include "browser/downloads.h"
 #include "browser/enginewebview.h"
 #include "browser/forumsite.h"
+#include "browser/imagepreview.h"
 #include "core/addresses.h"
 #include "core/personalsetlocation.h"
 #include "gui/prompter.h"
@@ -20,6 +21,8 @@ AppContext programContext()
     context.downloads = new Downloads(QCoreApplication::instance());
     const ForumSite site{QUrl(context.forumHomeUrl), &prompter, context.downloads};
     context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
+        if (role == WebView::Role::Preview)
+            return new ImagePreview(parent);
         return new EngineWebView(role, parent, site);
     };
     context.prompter = &prompter;

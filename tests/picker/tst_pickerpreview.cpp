@@ -1,5 +1,7 @@
 #include "app/frmvelmora.h"
+#include "app/programcontext.h"
 #include "browser/enginewebview.h"
+#include "browser/imagepreview.h"
 #include "forumserver.h"
 #include "gui/listbox.h"
 #include "picker/pickerpanel.h"
@@ -14,6 +16,8 @@
 #include <QWebEngineView>
 
 #include <csignal>
+
+static constexpr int loadTimeout = 30000;
 
 // The picker's preview on the real engine, against images on loopback.
 class tst_PickerPreview : public QObject
@@ -34,6 +38,16 @@ private slots:
 
 private:
     fraIconario *panel() const { return m_window->picker(); }
+    // What the preview shows that is no picture is shown by a web view: the
+    // page's, once it has loaded; null if it does not.
+    EngineWebView *previewShowingAPage(const QString &path, const QString &title)
+    {
+        WebView *preview = panel()->WBIC();
+        preview->Navigate(m_server.url(path));
+        if (!QTest::qWaitFor([&] { return preview->LocationName() == title && !preview->Busy(); }, loadTimeout))
+            return nullptr;
+        return static_cast<ImagePreview *>(preview)->webFallback();
+    }
     ListBox *lstEmo() const { return panel()->findChild<ListBox *>(QStringLiteral("lstEmo")); }
     void choose(int set)
     {
@@ -45,8 +59,6 @@ private:
     std::unique_ptr<frmVelmora> m_window;
 };
 
-static constexpr int loadTimeout = 30000;
-
 void tst_PickerPreview::initTestCase()
 {
     QVERIFY(m_server.start());
@@ -57,9 +69,7 @@ void tst_PickerPreview::init()
     m_test = std::make_unique<TestContext>();
     m_test->context.forumHomeUrl = m_server.homeUrl();
     m_test->context.emoticonBaseUrl = m_server.emoticonBase();
-    m_test->context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent);
-    };
+    m_test->context.makeWebView = programContext().makeWebView;
     m_window = std::make_unique<frmVelmora>(m_test->context);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -83,13 +93,11 @@ void tst_PickerPreview::previewLoadsTheImage()
     QTRY_VERIFY_WITH_TIMEOUT(!panel()->WBIC()->Busy(), loadTimeout);
     QTRY_COMPARE(panel()->WBIC()->LocationURL(), m_server.emoticonBase() + QStringLiteral("Yahoo/21.gif"));
 
-    // A preview keeps no history, however many emoticons it has shown.
-    lstEmo()->setCurrentRow(21);
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/22.gif")), loadTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!panel()->WBIC()->Busy(), loadTimeout);
-    auto *engine = panel()->WBIC()->findChild<QWebEngineView *>();
-    QVERIFY(engine);
-    QCOMPARE(engine->history()->count(), 1);
+    // A preview keeps no history, however many pages it has shown.
+    EngineWebView *web = previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina"));
+    QVERIFY(web);
+    QCOMPARE(previewShowingAPage(QStringLiteral("forum/"), QStringLiteral("Velmora Home")), web);
+    QCOMPARE(web->findChild<QWebEngineView *>()->history()->count(), 1);
 }
 
 void tst_PickerPreview::waitLabelWhileTheImageLoads()
@@ -112,12 +120,13 @@ void tst_PickerPreview::waitLabelWhileTheImageLoads()
 
 void tst_PickerPreview::rendererCrashReloads()
 {
-    auto *preview = static_cast<EngineWebView *>(panel()->WBIC());
+    EngineWebView *preview = previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina"));
+    QVERIFY(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0, loadTimeout);
     const qint64 pid = preview->rendererProcessId();
-    const auto logoRequests = m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif"));
+    const auto pageRequests = m_server.requests.count(QStringLiteral("/forum/seconda.html"));
     QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif")) > logoRequests,
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/seconda.html")) > pageRequests,
                              loadTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
     // The forum view has a renderer of its own and goes on undisturbed.
@@ -131,7 +140,8 @@ static bool processExists(qint64 pid)
 
 void tst_PickerPreview::closingEndsThePreviewRenderer()
 {
-    auto *preview = static_cast<EngineWebView *>(panel()->WBIC());
+    EngineWebView *preview = previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina"));
+    QVERIFY(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0, loadTimeout);
     const qint64 pid = preview->rendererProcessId();
     const qint64 forumPid = static_cast<EngineWebView *>(m_window->WB())->rendererProcessId();
@@ -142,17 +152,19 @@ void tst_PickerPreview::closingEndsThePreviewRenderer()
     QCOMPARE(static_cast<EngineWebView *>(m_window->WB())->rendererProcessId(), forumPid);
     QVERIFY(processExists(forumPid));
 
-    // Opened again, the preview shows the logo and then an emoticon.
-    const auto logoRequests = m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif"));
+    // Opened again, the preview shows the logo and then an emoticon, and a
+    // page in a new renderer.
     m_window->imgNavy_Click(5);
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/images/logo_velmora.gif")) > logoRequests,
-                             loadTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(panel()->WBIC()->LocationURL(), m_server.url(QStringLiteral("forum/images/logo_velmora.gif")),
+                              loadTimeout);
     choose(3);
     lstEmo()->setCurrentRow(4);
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/5.gif")), loadTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(preview->LocationURL(), m_server.emoticonBase() + QStringLiteral("Yahoo/5.gif"),
+    QTRY_COMPARE_WITH_TIMEOUT(panel()->WBIC()->LocationURL(), m_server.emoticonBase() + QStringLiteral("Yahoo/5.gif"),
                               loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel()->WBIC()->Busy(), loadTimeout);
+    QCOMPARE(previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina")), preview);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0 && preview->rendererProcessId() != pid, loadTimeout);
     // The preview's renderer ending by request is no crash: nothing reloads.
     QVERIFY(!status.contains({QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata.")}));
 }

@@ -1,6 +1,7 @@
 #include "forumserver.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QHostAddress>
 #include <QImage>
 #include <QHttpServerRequest>
@@ -9,12 +10,13 @@
 
 namespace {
 
-QHttpServerResponse html(const QString &title, const QString &body)
+QHttpServerResponse html(const QString &title, const QString &body,
+                         QHttpServerResponse::StatusCode status = QHttpServerResponse::StatusCode::Ok)
 {
     const QString page = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
                                         "</head><body>%2</body></html>")
                              .arg(title, body);
-    return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8());
+    return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8(), status);
 }
 
 // Links as large blocks, one under another, so a test can click each.
@@ -160,6 +162,17 @@ ForumServer::ForumServer(QObject *parent)
         buffer.open(QIODevice::WriteOnly);
         red.save(&buffer, "PNG");
         return QHttpServerResponse(QByteArrayLiteral("image/png"), png);
+    });
+    m_server.route(QStringLiteral("/immagini/animata.gif"), [this] {
+        requests.append(QStringLiteral("/immagini/animata.gif"));
+        QFile animated(QStringLiteral(":/ok.gif"));
+        animated.open(QIODevice::ReadOnly);
+        return QHttpServerResponse(QByteArrayLiteral("image/gif"), animated.readAll());
+    });
+    m_server.route(QStringLiteral("/immagini/manca.gif"), [this] {
+        requests.append(QStringLiteral("/immagini/manca.gif"));
+        return html(QStringLiteral("Non trovato"), QStringLiteral("<h1>404</h1>"),
+                    QHttpServerResponse::StatusCode::NotFound);
     });
     m_server.route(QStringLiteral("/lenta/<arg>"), [this](const QString &file) {
         requests.append(QStringLiteral("/lenta/%1").arg(file));

@@ -28,6 +28,8 @@
 //   /forum/bozza.html           an editor whose page asks before it is left
 //   /forum/permessi.html        asks for the position and for notifications
 //   /forum/scrivi.html, invia   a form posted to "invia"
+//   /immagini/animata.gif       the OK button's 66 x 66 animated GIF
+//   /immagini/manca.gif         missing: a 404 page, titled "Non trovato"
 class ForumServer final : public QObject
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "browser/enginewebview.h"
 #include "browser/forumsite.h"
+#include "browser/imagepreview.h"
 #include "fakewebview.h"
 #include "forumserver.h"
 #include "gui/appcontext.h"
@@ -42,6 +43,8 @@ struct TestContext
         context.downloads = downloads;
         const ForumSite site{QUrl(server.homeUrl()), &prompter, downloads};
         context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
+            if (role == WebView::Role::Preview)
+                return new ImagePreview(parent);
             return new EngineWebView(role, parent, site);
         };
     }

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "gui/webview.h"
+
+#include <QPointer>
+#include <QUrl>
+
+class EngineWebView;
+class QBuffer;
+class QLabel;
+class QMovie;
+class QNetworkReply;
+
+// The preview of an image address. An address that answers with a picture
+// Qt can read is shown here, as a post shows it: at the top left on white,
+// moving if it is animated. Qt draws each frame into this small label only;
+// a web view would run a whole renderer and compositor for every frame.
+// Anything else (a page, an error page, an address that is not http or
+// https) goes to a web view, made the first time one is needed.
+class ImagePreview final : public WebView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ImagePreview)
+
+public:
+    explicit ImagePreview(QWidget *parent = nullptr);
+    ~ImagePreview() override;
+
+    void Navigate(const QString &address) override;
+    void Unload() override;
+    void GoBack() override;
+    void GoForward() override;
+    void Refresh() override;
+    void Stop() override;
+
+    bool Busy() const override;
+    QString LocationName() const override;
+    QString LocationURL() const override;
+
+    // The web view that shows what is no picture; null until one was needed.
+    EngineWebView *webFallback() const { return m_web; }
+    // The animation on show, if any: tests count its frames.
+    QMovie *movie() const { return m_movie; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void abandonReply();
+    void clear();
+    void showOnly(QWidget *shown);
+    void onReplyFinished(QNetworkReply *reply);
+    bool showPicture(const QByteArray &bytes);
+    void showInWebView(const QString &address);
+
+    QLabel *m_picture = nullptr;
+    EngineWebView *m_web = nullptr;
+    QMovie *m_movie = nullptr;
+    QBuffer *m_bytes = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    QString m_address;
+    QString m_shownName;
+    bool m_inWeb = false;
+    // Between giving the web view an address and its load starting.
+    bool m_handingOver = false;
+    bool m_unloaded = false;
+};
