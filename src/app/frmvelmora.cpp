@@ -7,6 +7,7 @@
 #include "browser/navigationbar.h"
 #include "core/layoutrule.h"
 #include "gui/controls.h"
+#include "gui/memoryrelief.h"
 #include "gui/prompter.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
@@ -148,6 +149,7 @@ void frmVelmora::addToPersonalSet(const QUrl &image)
     frmGestionePersonali manager(m_context, this);
     manager.proposeEntry(name, image.toString(QUrl::FullyEncoded));
     manager.exec();
+    MemoryRelief::releaseSoon();
 }
 
 void frmVelmora::placeFindBar()
