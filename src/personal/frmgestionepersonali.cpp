@@ -213,7 +213,8 @@ void frmGestionePersonali::cmdAggiungi_Click()
     const QString name = m_txtNome->text();
     const QString url = m_txtURL->toPlainText();
 
-    if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)) {
+    if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+        && !url.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)) {
         m_context.prompter->tell(this, QMessageBox::Warning,
                                  QStringLiteral("Norvale - Verificare URL"),
                                  QStringLiteral("L'indirizzo URL indicato non sembra valido. "

@@ -234,7 +234,10 @@ void tst_frmGestionePersonali::addition_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("capitals") << u"HTTP://x/a.gif"_s << true;
-    QTest::newRow("https") << u"https://x/a.gif"_s << false;
+    QTest::newRow("https") << u"HTTPS://x/a.gif"_s << true;
+    // Made safe only in the tag: the file keeps the address as entered.
+    QTest::newRow("blank and quote") << u"https://x/a b\"c.gif"_s << true;
+    QTest::newRow("https without slashes") << u"https:x/a.gif"_s << false;
     QTest::newRow("blank first") << u" http://x/a.gif"_s << false;
     QTest::newRow("other scheme") << u"ftp://x/a.gif"_s << false;
 }
@@ -254,7 +257,7 @@ void tst_frmGestionePersonali::addition()
         QCOMPARE(box.title, u"Norvale - Aggiunta Completa"_s);
         QCOMPARE(box.text, u"Immagine Aggiunta"_s);
         // No file before: now just this entry, four quotes and two CR LF.
-        QCOMPARE(fileBytes(), "\"gatto\"\r\n\"" + url.toLatin1() + "\"\r\n");
+        QCOMPARE(fileBytes(), "\"gatto\"\r\n\"" + url.toLatin1().replace('"', "\"\"") + "\"\r\n");
         QCOMPARE(items(m_names), QStringList(u"gatto"_s));
         QCOMPARE(m_window->personalSet().urls(), QStringList(url));
         QVERIFY(child<QLineEdit>(u"txtNome"_s)->text().isEmpty());
