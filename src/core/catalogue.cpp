@@ -126,7 +126,26 @@ QString imageUrl(const QString &emoticonBase, const QString &folder, int listInd
 
 QString imageTag(const QString &url)
 {
-    return u"[img]"_s + url + u"[/img]"_s;
+    // Forums end the address at a blank or a quote, and read brackets and
+    // angle brackets inside it as tags of their own: those, and controls, go
+    // in as %XX of their UTF-8 bytes. A % is left alone, so an address that
+    // was encoded already is not encoded twice.
+    const auto refused = [](char16_t c) {
+        return c < 0x20 || c == u' ' || c == u'"' || c == u'[' || c == u']' || c == u'<' || c == u'>'
+            || (c >= 0x7f && c <= 0x9f);
+    };
+    QString safe;
+    safe.reserve(url.size());
+    for (const QChar c : url) {
+        if (!refused(c.unicode())) {
+            safe += c;
+            continue;
+        }
+        const QByteArray bytes = QString(c).toUtf8();
+        for (const char byte : bytes)
+            safe += u'%' + QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
+    }
+    return u"[img]"_s + safe + u"[/img]"_s;
 }
 
 } // namespace Catalogue

@@ -32,7 +32,8 @@ inline bool isBuiltIn(int index) { return index >= 0 && index < personalSet; }
 // base + folder + decimal(listIndex + 1) + ".gif": list index 0 is image 1.gif.
 QString imageUrl(const QString &emoticonBase, const QString &folder, int listIndex);
 
-// "[img]" + url + "[/img]", with nothing around it.
+// "[img]" + url + "[/img]", with nothing around it; blanks, quotes, square
+// and angle brackets and control characters in url are percent-encoded.
 QString imageTag(const QString &url);
 
 } // namespace Catalogue

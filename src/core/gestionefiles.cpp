@@ -1,16 +1,26 @@
 #include "core/gestionefiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #ifdef Q_OS_WIN
-#include <QDir>
 #include <qt_windows.h>
 #endif
 
@@ -45,6 +55,82 @@ constexpr auto codecName = "windows-1252";
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
 bool endsField(QChar c) { return c == u',' || isLineEnd(c); }
+
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString tooLarge(qint64 size)
+{
+    const QLocale italian(QLocale::Italian);
+    return u"il file misura %1 MiB, oltre il limite di %2 MiB"_s.arg(
+        italian.toString(double(size) / (1024 * 1024), 'f', 1), italian.toString(maxFileSize / (1024 * 1024)));
+}
+
+// Writes all of bytes and flushes them; false with the reason otherwise. Qt
+// reports a write the system cut short (a full disk, a size limit) as an
+// unknown error, while errno still holds the system's reason.
+bool writeAll(QFileDevice &file, QByteArrayView bytes, QString *reason)
+{
+    errno = 0;
+    if (file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush())
+        return true;
+    const int error = errno;
+    *reason = italianReason(file.error() != QFileDevice::NoError && file.errorString() != u"Unknown error"
+                                ? file.errorString()
+                                : error != 0 ? systemReason(error) : u"scrittura interrotta dal sistema"_s);
+    return false;
+}
+
+#ifdef Q_OS_UNIX
+// Opens for reading without waiting on a pipe or a device; the QFile owns the
+// descriptor. A regular file only, checked on what was opened.
+bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
+{
+    int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    if (trust == Trust::OwnFileNoLinks)
+        flags |= O_NOFOLLOW;
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0) {
+        *reason = errno == ELOOP && trust == Trust::OwnFileNoLinks ? u"è un collegamento"_s : systemReason(errno);
+        return false;
+    }
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *reason = systemReason(errno);
+        ::close(fd);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode))
+        *reason = systemReason(EISDIR);
+    else if (!S_ISREG(info.st_mode))
+        *reason = u"non è un file ordinario"_s;
+    else if (trust == Trust::OwnFileNoLinks && info.st_uid != geteuid())
+        *reason = u"il file appartiene a un altro utente"_s;
+    else if (trust == Trust::OwnFileNoLinks && info.st_nlink != 1)
+        *reason = u"il file ha altri nomi"_s;
+    else
+        return true;
+    return false;
+}
+#else
+bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        *reason = u"non è un file ordinario"_s;
+        return false;
+    }
+    if (trust == Trust::OwnFileNoLinks && (info.isSymLink() || info.isShortcut() || info.isJunction())) {
+        *reason = u"è un collegamento"_s;
+        return false;
+    }
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+#endif
 
 class FieldReader
 {
@@ -146,16 +232,32 @@ bool EsisteFile(const QString &path)
     return true;
 }
 
+Encoding encodingOf(QByteArrayView bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return uchar(byte) < 0x80; }))
+        return Encoding::Windows1252;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? Encoding::Windows1252 : Encoding::Utf8;
+}
+
 PersonalSetRead parsePersonalSet(QByteArrayView bytes)
 {
+    return parsePersonalSet(bytes, encodingOf(bytes));
+}
+
+PersonalSetRead parsePersonalSet(QByteArrayView bytes, Encoding encoding)
+{
     PersonalSetRead read;
-    QStringDecoder decoder(codecName);
+    // A leading BOM is dropped by the UTF-8 decoder.
+    QStringDecoder decoder = encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8)
+                                                        : QStringDecoder(codecName);
     if (!decoder.isValid()) {
         read.result = ReadResult::Failed;
         return read;
     }
-    // Every byte has a character in Windows-1252 and all the marks the reader
-    // looks for are ASCII, so the decoded text can be split as the bytes would.
+    // All the marks the reader looks for are ASCII, which both encodings
+    // keep as they are, so the decoded text can be split as the bytes would.
     const QString text = decoder.decode(bytes);
     FieldReader reader(text);
     QList<PersonalEntry> entries;
@@ -176,62 +278,79 @@ PersonalSetRead parsePersonalSet(QByteArrayView bytes)
     return read;
 }
 
-PersonalSetRead LeggiSetPersonale(const QString &path)
+std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *reason)
 {
-    const auto unreadable = [](const QString &why) {
-        return PersonalSetRead{{}, ReadResult::Unreadable, why};
+    QString why;
+    const auto failed = [&] {
+        if (reason)
+            *reason = why;
+        return std::nullopt;
     };
-    const QFileInfo info(path);
-    // A pipe or a device would keep the reader waiting for ever.
-    if (info.exists() && !info.isFile() && !info.isDir())
-        return unreadable(u"non è un file ordinario"_s);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return unreadable(file.errorString());
+    QFile file;
+    if (!openRegular(path, file, trust, &why))
+        return failed();
     if (file.size() > maxFileSize) {
-        const QLocale italian(QLocale::Italian);
-        return unreadable(u"il file misura %1 MiB, oltre il limite di %2 MiB"_s.arg(
-            italian.toString(double(file.size()) / (1024 * 1024), 'f', 1),
-            italian.toString(maxFileSize / (1024 * 1024))));
+        why = tooLarge(file.size());
+        return failed();
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return unreadable(file.errorString());
-    file.close();
-    return parsePersonalSet(bytes);
+    // One byte over the limit tells a file that grew since it was looked at.
+    QByteArray bytes = file.read(maxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return failed();
+    }
+    if (bytes.size() > maxFileSize) {
+        why = tooLarge(bytes.size());
+        return failed();
+    }
+    return bytes;
 }
 
-bool keepCopy(const QString &path, QString *reason)
+PersonalSetRead LeggiSetPersonale(const QString &path)
+{
+    QString reason;
+    const std::optional<QByteArray> bytes = readFile(path, Trust::AnyRegularFile, &reason);
+    if (!bytes)
+        return {{}, ReadResult::Unreadable, reason};
+    return parsePersonalSet(*bytes);
+}
+
+bool keepCopy(const QString &path, QString *reason, const QString &copyPath)
 {
     const auto failed = [reason](const QString &why) {
         if (reason)
             *reason = why;
         return false;
     };
-    QFile original(path);
-    if (!original.open(QIODevice::ReadOnly))
-        return failed(original.errorString());
-    QSaveFile copy(path + u".bak"_s);
+    QFile original;
+    QString why;
+    if (!openRegular(path, original, Trust::AnyRegularFile, &why))
+        return failed(italianReason(why));
+    const QString target = copyPath.isEmpty() ? path + u".bak"_s : copyPath;
+    if (!QDir().mkpath(QFileInfo(target).path()))
+        return failed(u"impossibile creare la cartella "_s + QDir::toNativeSeparators(QFileInfo(target).path()));
+    QSaveFile copy(target);
     copy.setDirectWriteFallback(true);
     if (!copy.open(QIODevice::WriteOnly))
-        return failed(copy.errorString());
+        return failed(italianReason(copy.errorString()));
+    // The old bytes may be the user's alone: so is the copy.
+    if (!copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        copy.cancelWriting();
+        return failed(italianReason(copy.errorString()));
+    }
     // In pieces: the file may be one too large to read whole.
     QByteArray chunk;
     while (!(chunk = original.read(1024 * 1024)).isEmpty()) {
-        if (copy.write(chunk) != chunk.size()) {
+        if (!writeAll(copy, chunk, &why)) {
             copy.cancelWriting();
-            return failed(copy.errorString());
+            return failed(why);
         }
     }
     if (original.error() != QFileDevice::NoError) {
         copy.cancelWriting();
-        return failed(original.errorString());
+        return failed(italianReason(original.errorString()));
     }
-    if (!copy.flush()) {
-        copy.cancelWriting();
-        return failed(copy.errorString());
-    }
-    return copy.commit() || failed(copy.errorString());
+    return copy.commit() || failed(italianReason(copy.errorString()));
 }
 
 std::optional<QByteArray> serializePersonalSet(const PersonalSet &set)
@@ -274,26 +393,103 @@ bool fitsInFile(const QString &text)
     return !encoder.hasError();
 }
 
-WriteResult ScriviSetPersonale(const QString &path, const PersonalSet &set)
+QStringList charactersNotInFile(const QString &text)
+{
+    QStringList found;
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QString character = text.mid(i, pair ? 2 : 1);
+        i += character.size();
+        if (fitsInFile(character))
+            continue;
+        const QString shown = character.size() == 1 && character[0].isSurrogate()
+            ? u"U+"_s + QString::number(character[0].unicode(), 16).toUpper()
+            : character;
+        if (!found.contains(shown))
+            found.append(shown);
+    }
+    return found;
+}
+
+QString italianReason(const QString &reason)
+{
+    static const struct
+    {
+        int error;
+        const char16_t *italian;
+    } known[] = {
+        {EACCES, u"permesso negato"},
+        {EPERM, u"operazione non permessa"},
+        {ENOSPC, u"spazio esaurito sul disco"},
+#ifdef EDQUOT
+        {EDQUOT, u"quota del disco superata"},
+#endif
+        {EROFS, u"il disco è in sola lettura"},
+        {EFBIG, u"file troppo grande"},
+        {EIO, u"errore di lettura o scrittura sul disco"},
+        {ENOENT, u"file o cartella inesistente"},
+        {ENOTDIR, u"una parte del percorso non è una cartella"},
+        {EISDIR, u"è una cartella"},
+        {ELOOP, u"troppi collegamenti simbolici"},
+        {EMFILE, u"troppi file aperti"},
+        {ENAMETOOLONG, u"nome del file troppo lungo"},
+        {EBUSY, u"file o dispositivo occupato"},
+        {EXDEV, u"collegamento tra dischi diversi non valido"},
+    };
+    for (const auto &entry : known) {
+        if (reason.compare(systemReason(entry.error), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf16(entry.italian);
+    }
+    // QSaveFile's own words for a folder in the file's place.
+    if (reason == u"Filename refers to a directory")
+        return u"al posto del file c'è una cartella"_s;
+    return reason;
+}
+
+WriteResult ScriviSetPersonale(const QString &path, const PersonalSet &set, const QString &spareFolder)
 {
     const std::optional<QByteArray> bytes = serializePersonalSet(set);
     if (!bytes)
-        return WriteResult::Unencodable;
+        return {WriteStatus::Unencodable, {}};
+    const auto failed = [](const QString &why) { return WriteResult{WriteStatus::Failed, why}; };
 
     // The old file is replaced only by commit(), so any failure leaves it whole.
-    QSaveFile file(path);
+    {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            // Qt 6.4's commit() still succeeds after a short write (a full disk), and
+            // would install a truncated file: check the write and the flush ourselves.
+            QString why;
+            if (!writeAll(file, *bytes, &why)) {
+                file.cancelWriting();
+                return failed(why);
+            }
+            return file.commit() ? WriteResult{} : failed(italianReason(file.errorString()));
+        }
+        if (!QFileInfo(path).isFile())
+            return failed(italianReason(file.errorString()));
+    }
+
     // A folder the user may not create files in can still hold a file the
-    // user may write: then the file is rewritten in place.
+    // user may write: then the file is rewritten in place, which a full disk
+    // can cut short, so its old bytes are kept elsewhere first.
+    const QString spare = personalSetPath(spareFolder.isEmpty()
+                                              ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                                              : spareFolder)
+        + u".bak"_s;
+    QString why;
+    if (!keepCopy(path, &why, spare))
+        return failed(u"la cartella non accetta nuovi file e la copia dei dati precedenti non è riuscita: "_s + why);
+    QSaveFile file(path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
-        return WriteResult::Failed;
-    // Qt 6.4's commit() still succeeds after a short write (a full disk), and
-    // would install a truncated file: check the write and the flush ourselves.
-    if (file.write(*bytes) != bytes->size() || !file.flush()) {
+        return failed(italianReason(file.errorString()));
+    if (!writeAll(file, *bytes, &why)) {
         file.cancelWriting();
-        return WriteResult::Failed;
+        return failed(u"scrittura incompleta (%1); i dati precedenti sono in %2"_s.arg(
+            why, QDir::toNativeSeparators(spare)));
     }
-    return file.commit() ? WriteResult::Ok : WriteResult::Failed;
+    return file.commit() ? WriteResult{} : failed(italianReason(file.errorString()));
 }
 
 } // namespace GestioneFiles

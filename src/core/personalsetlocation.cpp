@@ -9,22 +9,57 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace PersonalSetLocation {
 
 namespace {
 
+enum class Entry { Missing, OwnFile, Other };
+
+#ifdef Q_OS_UNIX
+// Others who may write the folder could swap the file for a link at any time.
+bool isOwnFolder(const QString &folder)
+{
+    struct stat info = {};
+    return stat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Looked at in a folder only the user may change, so it stays what it is.
+Entry entryAt(const QString &path)
+{
+    struct stat info = {};
+    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT ? Entry::Missing : Entry::Other;
+    return S_ISREG(info.st_mode) && info.st_uid == geteuid() ? Entry::OwnFile : Entry::Other;
+}
+#else
+bool isOwnFolder(const QString &) { return true; }
+
+Entry entryAt(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return Entry::Missing;
+    return info.isFile() && !info.isSymLink() ? Entry::OwnFile : Entry::Other;
+}
+#endif
+
 bool copyFile(const QString &from, const QString &to)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError || !QDir().mkpath(QFileInfo(to).path()))
+    const std::optional<QByteArray> bytes = GestioneFiles::readFile(from, GestioneFiles::Trust::OwnFileNoLinks, nullptr);
+    if (!bytes || !QDir().mkpath(QFileInfo(to).path()))
         return false;
     QSaveFile target(to);
     if (!target.open(QIODevice::WriteOnly))
         return false;
-    if (target.write(bytes) != bytes.size() || !target.flush()) {
+    if (target.write(*bytes) != bytes->size() || !target.flush()) {
         target.cancelWriting();
         return false;
     }
@@ -41,16 +76,19 @@ bool canWrite(const QString &path)
 QString choose(const QString &programFolder, const QString &dataFolder, const CanWrite &writable)
 {
     const QString besideProgram = GestioneFiles::personalSetPath(programFolder);
-    const bool exists = QFileInfo::exists(besideProgram);
     // The file is rewritten through a temporary file beside it, so the folder
     // must be writable as well as the file.
-    if (writable(programFolder) && (!exists || writable(besideProgram)))
-        return besideProgram;
+    if (isOwnFolder(programFolder) && writable(programFolder)) {
+        const Entry beside = entryAt(besideProgram);
+        if (beside == Entry::Missing || (beside == Entry::OwnFile && writable(besideProgram)))
+            return besideProgram;
+    }
 
     const QString inData = GestioneFiles::personalSetPath(dataFolder);
-    if (QFileInfo::exists(inData) || !exists)
-        return inData;
-    return copyFile(besideProgram, inData) ? inData : besideProgram;
+    const QFileInfo kept(inData);
+    if (!kept.exists() && !kept.isSymLink())
+        copyFile(besideProgram, inData); // nothing to copy, or refused: an empty set
+    return inData;
 }
 
 QString forProgram()

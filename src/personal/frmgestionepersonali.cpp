@@ -213,18 +213,21 @@ void frmGestionePersonali::cmdAggiungi_Click()
     const QString name = m_txtNome->text();
     const QString url = m_txtURL->toPlainText();
 
-    if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)) {
+    if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+        && !url.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)) {
         m_context.prompter->tell(this, QMessageBox::Warning,
                                  QStringLiteral("Norvale - Verificare URL"),
                                  QStringLiteral("L'indirizzo URL indicato non sembra valido. "
                                                 "Verificare"));
         return;
     }
-    if (!GestioneFiles::fitsInFile(name) || !GestioneFiles::fitsInFile(url)) {
+    const QStringList unfit = GestioneFiles::charactersNotInFile(name + url);
+    if (!unfit.isEmpty()) {
         m_context.prompter->tell(
             this, QMessageBox::Warning, QStringLiteral("Norvale - Caratteri Non Ammessi"),
             QStringLiteral("Il Nome o l'indirizzo URL contiene caratteri che il file "
-                           "Personali.ic2 non può memorizzare. Correggere il testo e riprovare."));
+                           "Personali.ic2 non può memorizzare. Correggere il testo e riprovare.")
+                + QStringLiteral("\n\nCaratteri non ammessi: ") + unfit.join(QStringLiteral(" ")));
         return;
     }
 
@@ -292,23 +295,26 @@ bool frmGestionePersonali::saveSet(const PersonalSet &changed)
 {
     // The bytes of a file that could not be read are kept aside before the
     // first rewrite; without that copy nothing is rewritten.
-    if (m_keepOldBytes && !GestioneFiles::keepCopy(m_context.personalSetPath)) {
-        tellWriteFailed();
+    QString reason;
+    if (m_keepOldBytes && !GestioneFiles::keepCopy(m_context.personalSetPath, &reason)) {
+        tellWriteFailed(QStringLiteral("la copia Personali.ic2.bak non è riuscita: ") + reason);
         return false;
     }
     m_keepOldBytes = false;
-    if (GestioneFiles::ScriviSetPersonale(m_context.personalSetPath, changed) == GestioneFiles::WriteResult::Ok)
+    const GestioneFiles::WriteResult written = GestioneFiles::ScriviSetPersonale(m_context.personalSetPath, changed);
+    if (written.ok())
         return true;
-    tellWriteFailed();
+    tellWriteFailed(written.reason);
     return false;
 }
 
-void frmGestionePersonali::tellWriteFailed()
+void frmGestionePersonali::tellWriteFailed(const QString &reason)
 {
-    m_context.prompter->tell(
-        this, QMessageBox::Critical, QStringLiteral("Norvale - Errore di Scrittura"),
-        QStringLiteral("Impossibile salvare il file Personali.ic2: la modifica è stata annullata "
-                       "e l'elenco è rimasto com'era. Verificare che la cartella del programma "
-                       "non sia protetta da scrittura, che il disco non sia pieno e che il file "
-                       "non sia aperto da un altro programma."));
+    QString text = QStringLiteral("Impossibile salvare il file Personali.ic2: la modifica è stata annullata "
+                                  "e l'elenco è rimasto com'era. Verificare che la cartella del programma "
+                                  "non sia protetta da scrittura, che il disco non sia pieno e che il file "
+                                  "non sia aperto da un altro programma.");
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\nMotivo: ") + reason;
+    m_context.prompter->tell(this, QMessageBox::Critical, QStringLiteral("Norvale - Errore di Scrittura"), text);
 }

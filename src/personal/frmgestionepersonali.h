@@ -43,7 +43,7 @@ private:
     // Writes changed to the file; on failure says so and gives false. The
     // caller shows changed only when it was written.
     [[nodiscard]] bool saveSet(const PersonalSet &changed);
-    void tellWriteFailed();
+    void tellWriteFailed(const QString &reason);
 
     AppContext m_context;
     PersonalSet m_set;

@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
     for (int round = 0;; ++round) {
         const RewriteSet &set = RewriteSet::get(round % 2);
         out << "riscrivo " << round << Qt::endl;
-        if (GestioneFiles::ScriviSetPersonale(path, PersonalSet::fromLists(set.names, set.urls)) != GestioneFiles::WriteResult::Ok)
+        if (!GestioneFiles::ScriviSetPersonale(path, PersonalSet::fromLists(set.names, set.urls)).ok())
             return 1;
     }
 }

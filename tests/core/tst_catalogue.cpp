@@ -104,8 +104,17 @@ void tst_Catalogue::tag_data()
         Catalogue::imageUrl(Addresses::emoticonBase(), Catalogue::set(3).folder, 0);
     QTest::newRow("Yahoo 1")
         << yahooFirst << u"[img]http://www.velmora.it/iconario/Yahoo/1.gif[/img]"_s;
-    QTest::newRow("personal URL as stored")
-        << u"http://x.example/my pic.php?a=1"_s << u"[img]http://x.example/my pic.php?a=1[/img]"_s;
+    QTest::newRow("personal URL, query kept")
+        << u"https://x.example/pic.php?a=1&b=%C3%A8"_s << u"[img]https://x.example/pic.php?a=1&b=%C3%A8[/img]"_s;
+    // What forums read as the address's end or as other tags.
+    QTest::newRow("blank and quote")
+        << u"http://x/a b\"c.gif"_s << u"[img]http://x/a%20b%22c.gif[/img]"_s;
+    QTest::newRow("smuggled tags")
+        << u"http://x/a.gif[/img][url=http://y]<b>"_s
+        << u"[img]http://x/a.gif%5B/img%5D%5Burl=http://y%5D%3Cb%3E[/img]"_s;
+    QTest::newRow("controls, accents kept")
+        << u"http://x/\t\n\u007f\u0085citt\u00e0"_s << u"[img]http://x/%09%0A%7F%C2%85citt\u00e0[/img]"_s;
+    QTest::newRow("%XX not encoded twice") << u"http://x/a%20b%zz"_s << u"[img]http://x/a%20b%zz[/img]"_s;
 }
 
 void tst_Catalogue::tag()

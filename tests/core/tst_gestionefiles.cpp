@@ -81,6 +81,7 @@ private slots:
     void fileAtPath();
     void rewrite_data();
     void rewrite();
+    void rewriteInAFolderClosedToNewFiles_data();
     void rewriteInAFolderClosedToNewFiles();
     void copyKeptBeforeRewrite();
 };
@@ -130,21 +131,23 @@ void tst_GestioneFiles::serialize()
 void tst_GestioneFiles::unencodable_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("fits");
+    QTest::addColumn<QStringList>("unfit"); // as the manager names them
 
-    QTest::newRow("plain") << u"gatto, \"nero\""_s << true;
-    QTest::newRow("accents, euro, NBSP") << u"\u00e8\u00e0\u00f9\u20ac\u00a0\u0153"_s << true;
-    QTest::newRow("emoji") << u"ciao \U0001F600"_s << false;
-    QTest::newRow("Cyrillic") << u"\u0416"_s << false;
-    QTest::newRow("A with macron (no best fit)") << u"\u0100"_s << false;
-    QTest::newRow("lone high surrogate at end") << QString(QChar(0xD83D)) << false;
-    QTest::newRow("lone low surrogate") << (u"a"_s + QChar(0xDE00) + u"b"_s) << false;
+    QTest::newRow("plain") << u"gatto, \"nero\""_s << QStringList();
+    QTest::newRow("accents, euro, NBSP") << u"\u00e8\u00e0\u00f9\u20ac\u00a0\u0153"_s << QStringList();
+    QTest::newRow("emoji") << u"ciao \U0001F600"_s << QStringList{u"\U0001F600"_s};
+    QTest::newRow("Cyrillic, each once") << u"\u0416a\u0416\u0151"_s << QStringList{u"\u0416"_s, u"\u0151"_s};
+    QTest::newRow("A with macron (no best fit)") << u"\u0100"_s << QStringList{u"\u0100"_s};
+    QTest::newRow("lone high surrogate at end") << QString(QChar(0xD83D)) << QStringList{u"U+D83D"_s};
+    QTest::newRow("lone low surrogate") << (u"a"_s + QChar(0xDE00) + u"b"_s) << QStringList{u"U+DE00"_s};
 }
 
 void tst_GestioneFiles::unencodable()
 {
     QFETCH(QString, text);
-    QFETCH(bool, fits);
+    QFETCH(QStringList, unfit);
+    const bool fits = unfit.isEmpty();
+    QCOMPARE(charactersNotInFile(text), unfit);
     QCOMPARE(fitsInFile(text), fits);
     QCOMPARE(serializePersonalSet(PersonalSet({{text, u"u"_s}})).has_value(), fits);
     QCOMPARE(serializePersonalSet(PersonalSet({{u"n"_s, text}})).has_value(), fits);
@@ -186,6 +189,14 @@ void tst_GestioneFiles::parse_data()
     QTest::newRow("unterminated name") << "\"a\"\r\n\"u\"\r\n\"b\r\n"_ba << false << a << u;
     QTest::newRow("lone quote") << "\""_ba << false << QStringList() << QStringList();
     QTest::newRow("trailing comma, no URL") << "a,"_ba << false << a << QStringList();
+    // A modern editor's save; anything not valid UTF-8 stays Windows-1252.
+    QTest::newRow("UTF-8") << "\"citt\xc3\xa0 \xe2\x82\xac\"\r\nu\r\n"_ba << true
+                           << QStringList{u"citt\u00e0 \u20ac"_s} << u;
+    QTest::newRow("UTF-8 with BOM") << "\xef\xbb\xbf\"a\"\r\n\"u\"\r\n"_ba << true << a << u;
+    QTest::newRow("UTF-8 cut short is Windows-1252")
+        << "\"\xc3\xa0 \xc3\"\r\nu\r\n"_ba << true << QStringList{u"\u00c3\u00a0 \u00c3"_s} << u;
+    QTest::newRow("overlong UTF-8 is Windows-1252")
+        << "\"\xc0\xaf\"\r\nu\r\n"_ba << true << QStringList{u"\u00c0\u00af"_s} << u;
 }
 
 void tst_GestioneFiles::parse()
@@ -303,18 +314,22 @@ void tst_GestioneFiles::rewrite_data()
 {
     QTest::addColumn<QString>("blocker");
     QTest::addColumn<QStringList>("names");
-    QTest::addColumn<WriteResult>("result");
+    QTest::addColumn<WriteStatus>("result");
+    QTest::addColumn<QString>("reason"); // the system's, in Italian
 
     QStringList many;
     for (int i = 0; i < 50; ++i)
         many << u"emoticon %1"_s.arg(i);
-    QTest::newRow("no file yet") << u"missing"_s << QStringList{u"gatto"_s} << WriteResult::Ok;
-    QTest::newRow("only entry removed") << u"old file"_s << QStringList() << WriteResult::Ok;
-    QTest::newRow("target is a folder") << u"folder"_s << many << WriteResult::Failed;
-    QTest::newRow("parent folder missing") << u"no parent"_s << many << WriteResult::Failed;
-    QTest::newRow("disk full midway") << u"size limit"_s << many << WriteResult::Failed;
+    QTest::newRow("no file yet") << u"missing"_s << QStringList{u"gatto"_s} << WriteStatus::Ok << QString();
+    QTest::newRow("only entry removed") << u"old file"_s << QStringList() << WriteStatus::Ok << QString();
+    QTest::newRow("target is a folder") << u"folder"_s << many << WriteStatus::Failed
+                                        << u"al posto del file c'è una cartella"_s;
+    QTest::newRow("parent folder missing") << u"no parent"_s << many << WriteStatus::Failed
+                                           << u"file o cartella inesistente"_s;
+    QTest::newRow("disk full midway") << u"size limit"_s << many << WriteStatus::Failed
+                                      << u"file troppo grande"_s;
     QTest::newRow("emoji in a name")
-        << u"old file"_s << QStringList{u"ok"_s, u"\U0001F600"_s} << WriteResult::Unencodable;
+        << u"old file"_s << QStringList{u"ok"_s, u"\U0001F600"_s} << WriteStatus::Unencodable << QString();
 }
 
 // A rewrite either installs exactly the new bytes or leaves whatever stood at
@@ -323,7 +338,8 @@ void tst_GestioneFiles::rewrite()
 {
     QFETCH(QString, blocker);
     QFETCH(QStringList, names);
-    QFETCH(WriteResult, result);
+    QFETCH(WriteStatus, result);
+    QFETCH(QString, reason);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -353,10 +369,12 @@ void tst_GestioneFiles::rewrite()
         if (blocker == u"size limit"_s)
             QSKIP("needs a POSIX file-size limit");
 #endif
-        QCOMPARE(ScriviSetPersonale(path, PersonalSet::fromLists(names, urls)), result);
+        const WriteResult written = ScriviSetPersonale(path, PersonalSet::fromLists(names, urls));
+        QCOMPARE(written.status, result);
+        QCOMPARE(written.reason, reason);
     }
 
-    if (result == WriteResult::Ok) {
+    if (result == WriteStatus::Ok) {
         QCOMPARE(readBytes(path), serializePersonalSet(PersonalSet::fromLists(names, urls)).value());
         QCOMPARE(entries(), QStringList{setName});
     } else {
@@ -366,27 +384,53 @@ void tst_GestioneFiles::rewrite()
     }
 }
 
+void tst_GestioneFiles::rewriteInAFolderClosedToNewFiles_data()
+{
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("whole") << false;
+    QTest::newRow("disk full midway") << true;
+}
+
+// The file is rewritten in place: its old bytes are kept in the spare folder
+// first, for the user alone, and a write cut short says so.
 void tst_GestioneFiles::rewriteInAFolderClosedToNewFiles()
 {
 #ifdef Q_OS_UNIX
-    QTemporaryDir dir;
+    QFETCH(bool, diskFull);
+    QTemporaryDir dir, spareRoot;
     const QString path = dir.filePath(setName);
-    QVERIFY(writeBytes(path, "\"a\"\r\n\"u\"\r\n"_ba));
+    const QString spare = spareRoot.filePath(u"dati"_s);
+    const QByteArray old = "\"a\"\r\n\"u\"\r\n"_ba;
+    QVERIFY(writeBytes(path, old));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    const QStringList names{u"b"_s};
+    QVERIFY(QFile::setPermissions(spareRoot.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+    const QStringList names(diskFull ? 20 : 1, u"b"_s);
     // Root may create files anywhere: the rewrite runs as nobody instead.
     const pid_t child = fork();
     if (child == 0) {
         if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
-        _exit(ScriviSetPersonale(path, PersonalSet::fromLists(names, {u"v"_s})) == WriteResult::Ok ? 0 : 1);
+        std::optional<FileSizeLimit> limit;
+        if (diskFull && !limit.emplace(64).active())
+            _exit(4);
+        const WriteResult written = ScriviSetPersonale(path, PersonalSet::fromLists(names, {u"v"_s}), spare);
+        if (written.ok())
+            _exit(0);
+        _exit(written.reason.startsWith(u"scrittura incompleta (file troppo grande); i dati precedenti sono in "_s
+                                        + spare + u"/Personali.ic2.bak"_s) ? 1 : 2);
     }
     int status = -1;
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QCOMPARE(WEXITSTATUS(status), 0);
-    QCOMPARE(readBytes(path), "\"b\"\r\n\"v\"\r\n"_ba);
+    QCOMPARE(WEXITSTATUS(status), diskFull ? 1 : 0);
+    if (!diskFull)
+        QCOMPARE(readBytes(path), "\"b\"\r\n\"v\"\r\n"_ba);
+    QCOMPARE(readBytes(spare + u"/Personali.ic2.bak"_s), old);
+    struct stat info = {};
+    QCOMPARE(stat(QFile::encodeName(spare + u"/Personali.ic2.bak"_s).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0600u);
 #else
     QSKIP("needs POSIX permissions");
 #endif
@@ -398,11 +442,16 @@ void tst_GestioneFiles::copyKeptBeforeRewrite()
     const QString path = dir.filePath(setName);
     const QByteArray damaged = "\"a\"\r\n\"u\"\r\n\"orfano\"\r\n"_ba;
     QVERIFY(writeBytes(path + u".bak"_s, "older copy"_ba));
-    QVERIFY(!keepCopy(path));
+    QString reason;
+    QVERIFY(!keepCopy(path, &reason));
+    QCOMPARE(reason, u"file o cartella inesistente"_s);
     QCOMPARE(readBytes(path + u".bak"_s), "older copy"_ba);
     QVERIFY(writeBytes(path, damaged));
     QVERIFY(keepCopy(path));
     QCOMPARE(readBytes(path + u".bak"_s), damaged);
+    // The user's entries are the user's alone, even where the old copy was not.
+    QCOMPARE(QFile::permissions(path + u".bak"_s) & ~(QFile::ReadUser | QFile::WriteUser),
+             QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QTEST_GUILESS_MAIN(tst_GestioneFiles)

@@ -234,7 +234,10 @@ void tst_frmGestionePersonali::addition_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("capitals") << u"HTTP://x/a.gif"_s << true;
-    QTest::newRow("https") << u"https://x/a.gif"_s << false;
+    QTest::newRow("https") << u"HTTPS://x/a.gif"_s << true;
+    // Made safe only in the tag: the file keeps the address as entered.
+    QTest::newRow("blank and quote") << u"https://x/a b\"c.gif"_s << true;
+    QTest::newRow("https without slashes") << u"https:x/a.gif"_s << false;
     QTest::newRow("blank first") << u" http://x/a.gif"_s << false;
     QTest::newRow("other scheme") << u"ftp://x/a.gif"_s << false;
 }
@@ -254,7 +257,7 @@ void tst_frmGestionePersonali::addition()
         QCOMPARE(box.title, u"Norvale - Aggiunta Completa"_s);
         QCOMPARE(box.text, u"Immagine Aggiunta"_s);
         // No file before: now just this entry, four quotes and two CR LF.
-        QCOMPARE(fileBytes(), "\"gatto\"\r\n\"" + url.toLatin1() + "\"\r\n");
+        QCOMPARE(fileBytes(), "\"gatto\"\r\n\"" + url.toLatin1().replace('"', "\"\"") + "\"\r\n");
         QCOMPARE(items(m_names), QStringList(u"gatto"_s));
         QCOMPARE(m_window->personalSet().urls(), QStringList(url));
         QVERIFY(child<QLineEdit>(u"txtNome"_s)->text().isEmpty());
@@ -382,6 +385,10 @@ void tst_frmGestionePersonali::unreadableFile()
     click(u"cmdAggiungi"_s);
     QCOMPARE(m_test->prompter.shown.last().title,
              folder ? u"Norvale - Errore di Scrittura"_s : u"Norvale - Aggiunta Completa"_s);
+    if (folder) {
+        QVERIFY(m_test->prompter.shown.last().text.endsWith(
+            u"\n\nMotivo: la copia Personali.ic2.bak non è riuscita: è una cartella"_s));
+    }
     QCOMPARE(QFileInfo(file.fileName() + u".bak"_s).size(), folder ? 0 : 20 << 20);
 }
 
@@ -410,6 +417,8 @@ void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
     QCOMPARE(m_test->prompter.shown.size(), removal ? 2 : 1);
     QCOMPARE(m_test->prompter.shown.last().icon, QMessageBox::Critical);
     QCOMPARE(m_test->prompter.shown.last().title, u"Norvale - Errore di Scrittura"_s);
+    QVERIFY(m_test->prompter.shown.last().text.endsWith(
+        u"non sia aperto da un altro programma.\n\nMotivo: al posto del file c'è una cartella"_s));
     QCOMPARE(items(m_names), QStringList({u"x"_s, u"y"_s}));
     QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     if (removal) {
@@ -424,20 +433,26 @@ void tst_frmGestionePersonali::charactersTheFileCannotHold_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("url");
-    QTest::newRow("name") << u"Gatto \u0151"_s << u"http://x/a.gif"_s;
-    QTest::newRow("address") << u"gatto"_s << u"http://x/\u4e2d.gif"_s;
+    QTest::addColumn<QString>("named");
+    QTest::newRow("name") << u"Gatto \u0151"_s << u"http://x/a.gif"_s << u"\u0151"_s;
+    QTest::newRow("address") << u"gatto"_s << u"http://x/\u4e2d\u4e2d.gif"_s << u"\u4e2d"_s;
+    QTest::newRow("both") << u"\u0416"_s << u"http://x/\U0001F600.gif"_s << u"\u0416 \U0001F600"_s;
 }
 
 void tst_frmGestionePersonali::charactersTheFileCannotHold()
 {
     QFETCH(QString, name);
     QFETCH(QString, url);
+    QFETCH(QString, named);
     open();
     typeAndWait(name, url);
     click(u"cmdAggiungi"_s);
     QCOMPARE(m_test->prompter.shown.size(), 1);
     QCOMPARE(m_test->prompter.shown[0].icon, QMessageBox::Warning);
     QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - Caratteri Non Ammessi"_s);
+    QCOMPARE(m_test->prompter.shown[0].text,
+             u"Il Nome o l'indirizzo URL contiene caratteri che il file Personali.ic2 non può memorizzare. "
+             "Correggere il testo e riprovare.\n\nCaratteri non ammessi: "_s + named);
     QCOMPARE(m_names->count(), 0);
     QCOMPARE(fileBytes(), missing);
     QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), name);
