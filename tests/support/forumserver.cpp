@@ -62,6 +62,13 @@ ForumServer::ForumServer(QObject *parent)
         response.setHeader(QByteArrayLiteral("Content-Disposition"), QByteArrayLiteral("attachment; filename=\"nome.zip\""));
         return response;
     });
+    m_server.route(QStringLiteral("/forum/allegato-lungo.zip"), [this] {
+        requests.append(QStringLiteral("/forum/allegato-lungo.zip"));
+        QHttpServerResponse response(QByteArrayLiteral("application/zip"), attachment());
+        response.setHeader(QByteArrayLiteral("Content-Disposition"),
+                           "attachment; filename=\"" + QByteArray(296, 'n') + ".zip\"");
+        return response;
+    });
     m_server.route(QStringLiteral("/forum/accedi"), [this] {
         requests.append(QStringLiteral("/forum/accedi"));
         // A session cookie: no expiry, so a browser forgets it when it ends.

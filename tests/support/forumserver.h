@@ -23,6 +23,7 @@
 //   /forum/chiudibile.html      "Finestra del forum", for a new window
 //   /forum/finestra.html        opens a window as it loads, without a click
 //   /forum/allegato.zip         an attachment, saved as "nome.zip"
+//   /forum/allegato-lungo.zip   the same, named with 296 letters and ".zip"
 //   /forum/accedi, chi.html     a login by session cookie; chi.html is titled
 //                               "Utente" when logged in, "Ospite" when not
 //   /forum/bozza.html           an editor whose page asks before it is left
