@@ -1,6 +1,7 @@
 #include "browser/imagepreview.h"
 
 #include "browser/enginewebview.h"
+#include "core/linkrule.h"
 
 #include <QBuffer>
 #include <QCache>
@@ -90,19 +91,15 @@ void ImagePreview::Navigate(const QString &address)
     m_unloaded = false;
     const QUrl url(address);
     // Text that is no absolute address ("ciao") leaves what was shown, for
-    // an empty view; so does a local file: previews show only the web's.
-    if (!url.isValid() || url.isRelative() || url.isLocalFile()
-        || url == QUrl(QStringLiteral("about:blank"))) {
+    // an empty view; so does a local file or an engine's address: previews
+    // show only the web's.
+    if (!LinkRule::isPreviewable(url)) {
         m_address = QStringLiteral("about:blank");
         clear();
         showOnly(m_picture);
         return;
     }
     m_address = address;
-    if (url.scheme() != QStringLiteral("http") && url.scheme() != QStringLiteral("https")) {
-        showInWebView(address);
-        return;
-    }
     if (const QByteArray *known = recentPictures().object(address); known && showPicture(*known))
         return;
 

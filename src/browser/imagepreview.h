@@ -15,8 +15,8 @@ class QNetworkReply;
 // Qt can read is shown here, as a post shows it: at the top left on white,
 // moving if it is animated. Qt draws each frame into this small label only;
 // a web view would run a whole renderer and compositor for every frame.
-// Anything else (a page, an error page, an address that is not http or
-// https) goes to a web view, made the first time one is needed.
+// Anything else (a page, an error page) goes to a web view, made the first
+// time one is needed; an address that is not http or https shows nothing.
 class ImagePreview final : public WebView
 {
     Q_OBJECT

@@ -25,6 +25,8 @@ private slots:
     void showsWhatTheAddressAnswers_data();
     void showsWhatTheAddressAnswers();
     void animationRepaintsOnlyThePicture();
+    void engineAddressesStayBlank_data();
+    void engineAddressesStayBlank();
 
 private:
     ForumServer m_server;
@@ -144,6 +146,36 @@ void tst_ImagePreview::animationRepaintsOnlyThePicture()
     QVERIFY2(paints.outside <= 1, qPrintable(QStringLiteral("%1 paints elsewhere in %2 frames")
                                                  .arg(paints.outside)
                                                  .arg(frames.count())));
+}
+
+// An engine's own address never reaches the engine: chrome://crash would end
+// a renderer, chrome://inducebrowsercrashforrealz the program. Harmless ones
+// stand in for them here.
+void tst_ImagePreview::engineAddressesStayBlank_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("engine page") << QStringLiteral("chrome://version");
+    QTest::newRow("data") << QStringLiteral("data:text/html,<title>dati</title>");
+}
+
+void tst_ImagePreview::engineAddressesStayBlank()
+{
+    QFETCH(QString, address);
+    m_preview->Navigate(address);
+    QVERIFY(!m_preview->Busy());
+    QCOMPARE(m_preview->LocationURL(), QStringLiteral("about:blank"));
+    QVERIFY(!m_preview->findChild<QWebEngineView *>());
+    const QImage shown = m_preview->grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::white));
+
+    // The engine's view of a preview refuses it by itself too.
+    EngineWebView web(WebView::Role::Preview, m_window.get());
+    web.Navigate(address);
+    auto *view = web.findChild<QWebEngineView *>();
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), loadTimeout);
+    QCOMPARE(view->url(), QUrl(QStringLiteral("about:blank")));
+    QVERIFY(view->title().isEmpty() || view->title() == QStringLiteral("about:blank"));
 }
 
 QTEST_MAIN(tst_ImagePreview)

@@ -18,6 +18,8 @@ private slots:
     void forumPage();
     void scheme_data();
     void scheme();
+    void previewable_data();
+    void previewable();
     void reloads_data();
     void reloads();
     void downloadName_data();
@@ -65,6 +67,31 @@ void tst_BrowserRules::scheme()
     QFETCH(QString, url);
     QFETCH(LinkRule::Scheme, scheme);
     QCOMPARE(LinkRule::schemeOf(QUrl(url)), scheme);
+}
+
+void tst_BrowserRules::previewable_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("previewable");
+    QTest::newRow("http") << "http://www.velmora.it/iconario/1/1.gif" << true;
+    QTest::newRow("HTTPS") << "HTTPS://a.it/x.png" << true;
+    QTest::newRow("a crash of the renderer") << "chrome://crash" << false;
+    QTest::newRow("a crash of the program") << "chrome://inducebrowsercrashforrealz" << false;
+    QTest::newRow("an engine page") << "chrome://version" << false;
+    QTest::newRow("source of a page") << "view-source:http://a.it/" << false;
+    QTest::newRow("blank") << "about:blank" << false;
+    QTest::newRow("data") << "data:image/gif;base64,R0lGOD" << false;
+    QTest::newRow("script") << "javascript:alert(1)" << false;
+    QTest::newRow("file") << "file:///etc/passwd" << false;
+    QTest::newRow("no host") << "http:/x.gif" << false;
+    QTest::newRow("no address") << "ciao" << false;
+}
+
+void tst_BrowserRules::previewable()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, previewable);
+    QCOMPARE(LinkRule::isPreviewable(QUrl(url)), previewable);
 }
 
 void tst_BrowserRules::reloads_data()
