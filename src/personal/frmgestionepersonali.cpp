@@ -180,6 +180,9 @@ void frmGestionePersonali::Form_Load()
 
 void frmGestionePersonali::proposeEntry(const QString &name, const QString &url)
 {
+    // Laying out a megabyte of address in the text box took a minute.
+    if (refusedAsTooLong(url))
+        return;
     m_txtNome->setText(name);
     m_txtURL->setPlainText(url);
     m_txtNome->setFocus();
@@ -203,15 +206,20 @@ void frmGestionePersonali::lstEmo_Click()
 
 void frmGestionePersonali::cmdVerifica_Click()
 {
+    const QString url = m_txtURL->toPlainText();
+    if (refusedAsTooLong(url))
+        return;
     m_lneVerifica->show();
     m_lneEmo->hide();
-    m_WBPers->Navigate(m_txtURL->toPlainText());
+    m_WBPers->Navigate(url);
 }
 
 void frmGestionePersonali::cmdAggiungi_Click()
 {
     const QString name = m_txtNome->text();
     const QString url = m_txtURL->toPlainText();
+    if (refusedAsTooLong(url))
+        return;
 
     if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)) {
         m_context.prompter->tell(this, QMessageBox::Warning,
@@ -301,6 +309,18 @@ bool frmGestionePersonali::saveSet(const PersonalSet &changed)
         return true;
     tellWriteFailed();
     return false;
+}
+
+bool frmGestionePersonali::refusedAsTooLong(const QString &url)
+{
+    if (url.size() <= PersonalSet::longestUrl)
+        return false;
+    m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale - Verificare URL"),
+                             QStringLiteral("L'indirizzo URL indicato è troppo lungo (%1 caratteri; il massimo "
+                                            "è %2). Verificare")
+                                 .arg(url.size())
+                                 .arg(PersonalSet::longestUrl));
+    return true;
 }
 
 void frmGestionePersonali::tellWriteFailed()

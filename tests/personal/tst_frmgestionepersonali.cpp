@@ -69,6 +69,7 @@ private slots:
     void failedRewriteKeepsListsAsTheFile();
     void charactersTheFileCannotHold_data();
     void charactersTheFileCannotHold();
+    void tooLongAddressRefusedAtOnce();
 
 private:
     void open(const QByteArray &content = missing);
@@ -441,6 +442,29 @@ void tst_frmGestionePersonali::charactersTheFileCannotHold()
     QCOMPARE(m_names->count(), 0);
     QCOMPARE(fileBytes(), missing);
     QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), name);
+}
+
+// An image's address megabytes long once froze the window for a minute: it is
+// refused before it reaches the text box, the preview or the file.
+void tst_frmGestionePersonali::tooLongAddressRefusedAtOnce()
+{
+    open();
+    const QString huge = u"http://x/a.gif?"_s + QString(1500000, u'x');
+    m_window->proposeEntry(u"lungo"_s, huge);
+    const QString reason = u"L'indirizzo URL indicato è troppo lungo (%1 caratteri; il massimo è 2048). Verificare"_s;
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - Verificare URL"_s);
+    QCOMPARE(m_test->prompter.shown[0].text, reason.arg(huge.size()));
+    QVERIFY(child<QPlainTextEdit>(u"txtURL"_s)->toPlainText().isEmpty());
+
+    const QString typed = u"http://x/a.gif?"_s + QString(PersonalSet::longestUrl - 14, u'x');
+    typeAndWait(u"lungo"_s, typed);
+    click(u"cmdVerifica"_s);
+    click(u"cmdAggiungi"_s);
+    QCOMPARE(m_test->prompter.shown.size(), 3);
+    QCOMPARE(m_test->prompter.shown[2].text, reason.arg(PersonalSet::longestUrl + 1));
+    QVERIFY(m_preview->navigations.isEmpty());
+    QCOMPARE(fileBytes(), missing);
 }
 
 QTEST_MAIN(tst_frmGestionePersonali)
