@@ -27,6 +27,8 @@ private slots:
     void animationRepaintsOnlyThePicture();
     void engineAddressesStayBlank_data();
     void engineAddressesStayBlank();
+    void bigAnimationLeftToTheEngine();
+    void silentServerGivenUp();
 
 private:
     ForumServer m_server;
@@ -54,6 +56,7 @@ void tst_ImagePreview::init()
 void tst_ImagePreview::cleanup()
 {
     m_window.reset();
+    m_server.releaseHeld();
 }
 
 void tst_ImagePreview::showsWhatTheAddressAnswers_data()
@@ -176,6 +179,30 @@ void tst_ImagePreview::engineAddressesStayBlank()
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), loadTimeout);
     QCOMPARE(view->url(), QUrl(QStringLiteral("about:blank")));
     QVERIFY(view->title().isEmpty() || view->title() == QStringLiteral("about:blank"));
+}
+
+// Qt would decode each frame whole on the GUI thread; the engine's renderer
+// does it elsewhere.
+void tst_ImagePreview::bigAnimationLeftToTheEngine()
+{
+    auto *preview = qobject_cast<ImagePreview *>(m_preview);
+    QVERIFY(preview);
+    preview->Navigate(m_server.url(QStringLiteral("immagini/grande/800.gif")));
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), loadTimeout);
+    QVERIFY(!preview->movie());
+    QVERIFY(preview->webFallback() && preview->webFallback()->isVisible());
+}
+
+void tst_ImagePreview::silentServerGivenUp()
+{
+    auto *preview = qobject_cast<ImagePreview *>(m_preview);
+    QVERIFY(preview);
+    preview->setStallLimit(std::chrono::milliseconds(300));
+    preview->Navigate(m_server.url(QStringLiteral("lenta/muta.gif")));
+    QVERIFY(preview->Busy());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), 5000);
+    QCOMPARE(preview->findChild<QLabel *>(QStringLiteral("picture"))->text(), ImagePreview::unavailableText());
+    QVERIFY(!preview->webFallback());
 }
 
 QTEST_MAIN(tst_ImagePreview)

@@ -31,6 +31,7 @@
 //   /forum/scrivi.html, invia   a form posted to "invia"
 //   /immagini/animata.gif       the OK button's 66 x 66 animated GIF
 //   /immagini/manca.gif         missing: a 404 page, titled "Non trovato"
+//   /immagini/grande/<n>.gif    an animated GIF n x n pixels, two frames
 class ForumServer final : public QObject
 {
     Q_OBJECT
@@ -55,6 +56,9 @@ public:
     QStringList requests;
 
     static QByteArray gif();
+    // Two frames of side x side pixels, every pixel drawn, LZW-compressed
+    // as any GIF: decoding it costs what a real one of that size does.
+    static QByteArray animation(int side);
 
 private:
     QFuture<QHttpServerResponse> hold(const QByteArray &mimeType, const QByteArray &body);
