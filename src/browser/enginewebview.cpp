@@ -139,7 +139,8 @@ void EngineWebView::Navigate(const QString &address)
     // still leaves what was shown, for an empty page; so does anything but
     // http and https in a preview, which shows only images from the web.
     const QUrl url(address);
-    const bool refused = !url.isValid() || url.isRelative() || (m_role == Role::Preview && !LinkRule::isPreviewable(url));
+    const bool refused
+        = !url.isValid() || url.isRelative() || (m_role == Role::Preview && !LinkRule::isPreviewable(url));
     engine()->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
 }
 

@@ -135,7 +135,8 @@ void tst_BrowserRules::downloadName_data()
                                         << "xy.pdf";
     QTest::newRow("controls hiding a dot") << u"\x01.\u202e.bashrc"_s << QStringList{} << "bashrc";
     QTest::newRow("only controls") << u"\r\n\u202e"_s << QStringList{} << "download";
-    QTest::newRow("300 characters") << QString(296, u'a') + u".zip"_s << QStringList{} << QString(242, u'a') + u".zip"_s;
+    QTest::newRow("300 characters") << QString(296, u'a') + u".zip"_s << QStringList{}
+                                    << QString(242, u'a') + u".zip"_s;
     QTest::newRow("300 characters, numbered") << QString(296, u'a') + u".zip"_s
                                               << QStringList{QString(242, u'a') + u".zip"_s}
                                               << QString(238, u'a') + u" (1).zip"_s;
