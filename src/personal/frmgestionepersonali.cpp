@@ -1,6 +1,7 @@
 #include "personal/frmgestionepersonali.h"
 
 #include "core/gestionefiles.h"
+#include "gui/boundedtextedit.h"
 #include "gui/controls.h"
 #include "gui/prompter.h"
 #include "gui/twips.h"
@@ -112,7 +113,9 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_txtNome->setToolTip(QStringLiteral("Specifica il Nome che vuoi dare all'immagine"));
     Controls::place(m_txtNome, {1920, 3630, 3870, 360});
 
-    m_txtURL = new QPlainTextEdit(this);
+    auto *url = new BoundedTextEdit(PersonalSet::longestUrl, this);
+    connect(url, &BoundedTextEdit::refused, this, &frmGestionePersonali::tellTooLong);
+    m_txtURL = url;
     m_txtURL->setObjectName(QStringLiteral("txtURL"));
     m_txtURL->setToolTip(QStringLiteral("Digita o Incolla qui l'indirizzo URL dell'immagine"));
     m_txtURL->setTabChangesFocus(true);
@@ -315,12 +318,17 @@ bool frmGestionePersonali::refusedAsTooLong(const QString &url)
 {
     if (url.size() <= PersonalSet::longestUrl)
         return false;
+    tellTooLong(url.size());
+    return true;
+}
+
+void frmGestionePersonali::tellTooLong(qsizetype length)
+{
     m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale - Verificare URL"),
                              QStringLiteral("L'indirizzo URL indicato è troppo lungo (%1 caratteri; il massimo "
                                             "è %2). Verificare")
-                                 .arg(url.size())
+                                 .arg(length)
                                  .arg(PersonalSet::longestUrl));
-    return true;
 }
 
 void frmGestionePersonali::tellWriteFailed()

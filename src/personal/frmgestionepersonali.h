@@ -47,6 +47,7 @@ private:
     // Tells, and is true, when url is longer than the set takes: checked
     // before the address is shown, previewed or written.
     bool refusedAsTooLong(const QString &url);
+    void tellTooLong(qsizetype length);
 
     AppContext m_context;
     PersonalSet m_set;

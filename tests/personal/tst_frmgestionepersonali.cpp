@@ -2,6 +2,7 @@
 #include "testcontext.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -465,6 +466,15 @@ void tst_frmGestionePersonali::tooLongAddressRefusedAtOnce()
     QCOMPARE(m_test->prompter.shown[2].text, reason.arg(PersonalSet::longestUrl + 1));
     QVERIFY(m_preview->navigations.isEmpty());
     QCOMPARE(fileBytes(), missing);
+
+    // Pasted, it is refused before it reaches the box.
+    auto *box = child<QPlainTextEdit>(u"txtURL"_s);
+    box->selectAll();
+    QGuiApplication::clipboard()->setText(huge);
+    box->paste();
+    QCOMPARE(m_test->prompter.shown.size(), 4);
+    QCOMPARE(m_test->prompter.shown[3].text, reason.arg(huge.size()));
+    QCOMPARE(box->toPlainText(), typed);
 }
 
 QTEST_MAIN(tst_frmGestionePersonali)
