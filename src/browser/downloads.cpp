@@ -107,10 +107,13 @@ QList<QWebEngineDownloadRequest *> Downloads::entries() const
 bool Downloads::running() const
 {
     const QList<QWebEngineDownloadRequest *> all = entries();
-    return std::any_of(all.begin(), all.end(), [](const QWebEngineDownloadRequest *d) {
-        return d->state() == QWebEngineDownloadRequest::DownloadInProgress
-            || d->state() == QWebEngineDownloadRequest::DownloadRequested;
-    });
+    return std::any_of(all.begin(), all.end(), &Downloads::isRunning);
+}
+
+bool Downloads::isRunning(const QWebEngineDownloadRequest *download)
+{
+    return download->state() == QWebEngineDownloadRequest::DownloadInProgress
+        || download->state() == QWebEngineDownloadRequest::DownloadRequested;
 }
 
 QString Downloads::filePath(const QWebEngineDownloadRequest *download)

@@ -31,6 +31,8 @@ public:
     // Oldest first; a request the engine has let go is left out.
     QList<QWebEngineDownloadRequest *> entries() const;
     bool running() const;
+    // Requested or in progress: what "Download: N in corso" counts.
+    static bool isRunning(const QWebEngineDownloadRequest *download);
 
     // In Italian: where an entry stands, or why it failed.
     QString stateText(const QWebEngineDownloadRequest *download) const;

@@ -29,8 +29,9 @@ DownloadsButton::DownloadsButton(Downloads *downloads, QWidget *statusLine)
 void DownloadsButton::refresh()
 {
     const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();
+    // By state: the engine tells a download's end before it marks it finished.
     const auto running = std::count_if(entries.begin(), entries.end(), [](const QWebEngineDownloadRequest *d) {
-        return !d->isFinished();
+        return Downloads::isRunning(d);
     });
     setText(running ? QStringLiteral("Download: %1 in corso").arg(running)
                     : QStringLiteral("Download (%1)").arg(entries.size()));

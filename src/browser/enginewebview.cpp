@@ -5,6 +5,7 @@
 #include "browser/forumprofile.h"
 #include "browser/pagescripts.h"
 #include "browser/webpage.h"
+#include "core/linkrule.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -135,10 +136,11 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
 void EngineWebView::Navigate(const QString &address)
 {
     // The address goes as it is. Text that is no absolute address ("ciao")
-    // still leaves what was shown, for an empty page; so does a local file
-    // in a preview, which shows only images from the web.
+    // still leaves what was shown, for an empty page; so does anything but
+    // http and https in a preview, which shows only images from the web.
     const QUrl url(address);
-    const bool refused = !url.isValid() || url.isRelative() || (m_role == Role::Preview && url.isLocalFile());
+    const bool refused
+        = !url.isValid() || url.isRelative() || (m_role == Role::Preview && !LinkRule::isPreviewable(url));
     engine()->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
 }
 

@@ -1,6 +1,7 @@
 #include "browser/forummenu.h"
 
 #include "core/catalogue.h"
+#include "core/personalset.h"
 #include "gui/controls.h"
 
 #include <QAction>
@@ -91,8 +92,10 @@ QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addI
             clipboard->clear();
             clipboard->setText(Catalogue::imageTag(image.toString(QUrl::FullyEncoded)));
         });
-        QAction *add = menu->addAction(QStringLiteral("Aggiungi al Set Personale…"));
-        QObject::connect(add, &QAction::triggered, view, [addImage, image] { addImage(image); });
+        if (image.toEncoded().size() <= PersonalSet::longestUrl) {
+            QAction *add = menu->addAction(QStringLiteral("Aggiungi al Set Personale…"));
+            QObject::connect(add, &QAction::triggered, view, [addImage, image] { addImage(image); });
+        }
     }
     return menu;
 }

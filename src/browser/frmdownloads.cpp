@@ -72,22 +72,30 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
     text->addWidget(state);
     layout->addLayout(text, 1);
 
+    auto *cancel = new QPushButton(QStringLiteral("Annulla"), row);
+    cancel->setObjectName(QStringLiteral("cmdAnnulla"));
     auto *open = new QPushButton(QStringLiteral("Apri"), row);
     open->setObjectName(QStringLiteral("cmdApri"));
     auto *folder = new QPushButton(QStringLiteral("Apri cartella"), row);
     folder->setObjectName(QStringLiteral("cmdApriCartella"));
-    for (QPushButton *button : {open, folder}) {
+    for (QPushButton *button : {cancel, open, folder}) {
         button->setFont(Controls::arial(8.25));
         layout->addWidget(button);
     }
     const QString path = Downloads::filePath(download);
-    connect(open, &QPushButton::clicked, this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    connect(cancel, &QPushButton::clicked, download, &QWebEngineDownloadRequest::cancel);
+    connect(open, &QPushButton::clicked, this, [path, state] {
+        // Without a word the click would seem lost.
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+            state->setText(QStringLiteral("Nessun programma apre questo file"));
+    });
     connect(folder, &QPushButton::clicked, this, [path] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
     });
 
-    const auto refresh = [this, download, state, open] {
+    const auto refresh = [this, download, state, cancel, open] {
         state->setText(m_downloads->stateText(download));
+        cancel->setVisible(Downloads::isRunning(download));
         open->setEnabled(download->state() == QWebEngineDownloadRequest::DownloadCompleted);
     };
     refresh();

@@ -7,7 +7,8 @@ class QVBoxLayout;
 class QWebEngineDownloadRequest;
 
 // The downloads of this session, newest at the bottom: each with where it
-// stands, or why it failed, and buttons to open the file or its folder.
+// stands, or why it failed, and buttons to stop it while it runs and to open
+// the file or its folder.
 // Opened from the status line; it stays open beside the forum.
 class frmDownloads final : public FixedDialog
 {

@@ -1,6 +1,7 @@
 #include "browser/imagepreview.h"
 
 #include "browser/enginewebview.h"
+#include "core/linkrule.h"
 
 #include <QBuffer>
 #include <QCache>
@@ -12,6 +13,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QStackedLayout>
+#include <QTimer>
 
 namespace {
 
@@ -34,6 +36,10 @@ QCache<QString, QByteArray> &recentPictures()
 
 constexpr qsizetype largestCached = 256 * 1024;
 constexpr qint64 largestRead = 16 * 1024 * 1024;
+// Qt decodes every frame of an animation whole, on the GUI thread, however
+// small the preview shows it; a bigger one goes to the web view, whose
+// renderer decodes it in a process of its own.
+constexpr qint64 largestAnimatedArea = 640 * 480;
 
 bool mayKeep(const QNetworkReply *reply)
 {
@@ -62,12 +68,17 @@ ImagePreview::ImagePreview(QWidget *parent)
     m_picture = new QLabel(this);
     m_picture->setObjectName(QStringLiteral("picture"));
     m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_picture->setWordWrap(true); // for the words shown when a fetch fails
     // Opaque, so a frame repaints this label and nothing under it.
     m_picture->setAutoFillBackground(true);
     m_picture->setPalette(white);
     auto *layout = new QStackedLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_picture);
+
+    m_stall = new QTimer(this);
+    m_stall->setSingleShot(true);
+    connect(m_stall, &QTimer::timeout, this, &ImagePreview::giveUp);
 }
 
 ImagePreview::~ImagePreview()
@@ -77,6 +88,7 @@ ImagePreview::~ImagePreview()
 
 void ImagePreview::abandonReply()
 {
+    m_stall->stop();
     // Forgotten first: the abort's own finished signal then finds nothing to do.
     if (QNetworkReply *old = m_reply) {
         m_reply = nullptr;
@@ -90,19 +102,15 @@ void ImagePreview::Navigate(const QString &address)
     m_unloaded = false;
     const QUrl url(address);
     // Text that is no absolute address ("ciao") leaves what was shown, for
-    // an empty view; so does a local file: previews show only the web's.
-    if (!url.isValid() || url.isRelative() || url.isLocalFile()
-        || url == QUrl(QStringLiteral("about:blank"))) {
+    // an empty view; so does a local file or an engine's address: previews
+    // show only the web's.
+    if (!LinkRule::isPreviewable(url)) {
         m_address = QStringLiteral("about:blank");
         clear();
         showOnly(m_picture);
         return;
     }
     m_address = address;
-    if (url.scheme() != QStringLiteral("http") && url.scheme() != QStringLiteral("https")) {
-        showInWebView(address);
-        return;
-    }
     if (const QByteArray *known = recentPictures().object(address); known && showPicture(*known))
         return;
 
@@ -110,17 +118,24 @@ void ImagePreview::Navigate(const QString &address)
     // tells the user meanwhile.
     m_reply = network().get(QNetworkRequest(url));
     QNetworkReply *reply = m_reply;
+    m_stall->start(m_stallLimit);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         // A page or an error page is the web view's: it need not be read here.
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply != m_reply || (status >= 300 && status < 400) || saysPicture(reply))
+        if (reply != m_reply)
+            return;
+        m_stall->start(m_stallLimit);
+        if ((status >= 300 && status < 400) || saysPicture(reply))
             return;
         abandonReply();
         showInWebView(m_address);
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received) {
         // No emoticon is this big: the web view shows it without holding it all.
-        if (reply != m_reply || received <= largestRead)
+        if (reply != m_reply)
+            return;
+        m_stall->start(m_stallLimit);
+        if (received <= largestRead)
             return;
         abandonReply();
         showInWebView(m_address);
@@ -134,6 +149,7 @@ void ImagePreview::onReplyFinished(QNetworkReply *reply)
     if (reply != m_reply)
         return;
     m_reply = nullptr;
+    m_stall->stop();
     const QByteArray bytes = reply->readAll();
     if (!saysPicture(reply) || !showPicture(bytes)) {
         showInWebView(m_address);
@@ -156,6 +172,10 @@ bool ImagePreview::showPicture(const QByteArray &bytes)
     }
     const QSize size = reader.size();
     const bool animated = reader.supportsAnimation() && reader.imageCount() != 1;
+    if (animated && qint64(size.width()) * size.height() > largestAnimatedArea) {
+        delete data;
+        return false;
+    }
     QImage still;
     if (!animated) {
         still = reader.read();
@@ -201,6 +221,14 @@ void ImagePreview::showInWebView(const QString &address)
     showOnly(m_web);
     m_handingOver = true;
     m_web->Navigate(address);
+}
+
+void ImagePreview::giveUp()
+{
+    abandonReply();
+    clear();
+    m_picture->setText(unavailableText());
+    showOnly(m_picture);
 }
 
 void ImagePreview::showOnly(QWidget *shown)

@@ -54,6 +54,9 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
             askToOpenElsewhere(url);
         return false;
     case Scheme::Engine:
+        // A preview's only page of the engine's own is the empty one.
+        if (m_kind == Kind::Preview && url != QUrl(QStringLiteral("about:blank")))
+            return false;
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     case Scheme::Web:
         break;

@@ -8,6 +8,13 @@
 // name and made unique as a browser does ("nome (1).zip"). Qt Core only.
 namespace DownloadName {
 
+// What the file systems we save to take in one name, in UTF-8 bytes, less
+// the ".download" the engine adds to the name while the file is on its way.
+constexpr qsizetype longestName = 255 - 9;
+
+// Never empty, at most longestName bytes, the extension kept; no folder
+// part, no leading dot, no control characters and no marks that turn the
+// text's direction (which would show "exe.txt" for a file ending in .exe).
 QString unique(const QString &suggested, const std::function<bool(const QString &name)> &taken);
 
 } // namespace DownloadName

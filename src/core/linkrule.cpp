@@ -21,4 +21,9 @@ bool isForumPage(const QUrl &url, const QUrl &forumHome)
     return schemeOf(url) == Scheme::Web && !url.host().isEmpty() && url.host() == forumHome.host();
 }
 
+bool isPreviewable(const QUrl &url)
+{
+    return url.isValid() && schemeOf(url) == Scheme::Web && !url.host().isEmpty();
+}
+
 } // namespace LinkRule

@@ -19,4 +19,9 @@ Scheme schemeOf(const QUrl &url);
 // whatever its scheme or port.
 bool isForumPage(const QUrl &url, const QUrl &forumHome);
 
+// True when a preview may load url: http or https with a host, nothing else.
+// The engine's own addresses (chrome://crash and its kin) end a renderer or
+// the whole program before any page policy is asked.
+bool isPreviewable(const QUrl &url);
+
 } // namespace LinkRule

@@ -19,6 +19,11 @@ struct PersonalEntry
 class PersonalSet
 {
 public:
+    // The longest image address the set takes. Forum pictures' addresses are
+    // far shorter; a data: address megabytes long would stall the window
+    // that shows it as text.
+    static constexpr qsizetype longestUrl = 2048;
+
     PersonalSet() = default;
     explicit PersonalSet(QList<PersonalEntry> entries) : m_entries(std::move(entries)) {}
 

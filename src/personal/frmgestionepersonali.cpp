@@ -1,6 +1,7 @@
 #include "personal/frmgestionepersonali.h"
 
 #include "core/gestionefiles.h"
+#include "gui/boundedtextedit.h"
 #include "gui/controls.h"
 #include "gui/prompter.h"
 #include "gui/twips.h"
@@ -112,7 +113,9 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_txtNome->setToolTip(QStringLiteral("Specifica il Nome che vuoi dare all'immagine"));
     Controls::place(m_txtNome, {1920, 3630, 3870, 360});
 
-    m_txtURL = new QPlainTextEdit(this);
+    auto *url = new BoundedTextEdit(PersonalSet::longestUrl, this);
+    connect(url, &BoundedTextEdit::refused, this, &frmGestionePersonali::tellTooLong);
+    m_txtURL = url;
     m_txtURL->setObjectName(QStringLiteral("txtURL"));
     m_txtURL->setToolTip(QStringLiteral("Digita o Incolla qui l'indirizzo URL dell'immagine"));
     m_txtURL->setTabChangesFocus(true);
@@ -180,6 +183,9 @@ void frmGestionePersonali::Form_Load()
 
 void frmGestionePersonali::proposeEntry(const QString &name, const QString &url)
 {
+    // Laying out a megabyte of address in the text box took a minute.
+    if (refusedAsTooLong(url))
+        return;
     m_txtNome->setText(name);
     m_txtURL->setPlainText(url);
     m_txtNome->setFocus();
@@ -203,15 +209,20 @@ void frmGestionePersonali::lstEmo_Click()
 
 void frmGestionePersonali::cmdVerifica_Click()
 {
+    const QString url = m_txtURL->toPlainText();
+    if (refusedAsTooLong(url))
+        return;
     m_lneVerifica->show();
     m_lneEmo->hide();
-    m_WBPers->Navigate(m_txtURL->toPlainText());
+    m_WBPers->Navigate(url);
 }
 
 void frmGestionePersonali::cmdAggiungi_Click()
 {
     const QString name = m_txtNome->text();
     const QString url = m_txtURL->toPlainText();
+    if (refusedAsTooLong(url))
+        return;
 
     if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
         && !url.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)) {
@@ -306,6 +317,23 @@ bool frmGestionePersonali::saveSet(const PersonalSet &changed)
         return true;
     tellWriteFailed(written.reason);
     return false;
+}
+
+bool frmGestionePersonali::refusedAsTooLong(const QString &url)
+{
+    if (url.size() <= PersonalSet::longestUrl)
+        return false;
+    tellTooLong(url.size());
+    return true;
+}
+
+void frmGestionePersonali::tellTooLong(qsizetype length)
+{
+    m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale - Verificare URL"),
+                             QStringLiteral("L'indirizzo URL indicato è troppo lungo (%1 caratteri; il massimo "
+                                            "è %2). Verificare")
+                                 .arg(length)
+                                 .arg(PersonalSet::longestUrl));
 }
 
 void frmGestionePersonali::tellWriteFailed(const QString &reason)

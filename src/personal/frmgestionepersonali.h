@@ -44,6 +44,10 @@ private:
     // caller shows changed only when it was written.
     [[nodiscard]] bool saveSet(const PersonalSet &changed);
     void tellWriteFailed(const QString &reason);
+    // Tells, and is true, when url is longer than the set takes: checked
+    // before the address is shown, previewed or written.
+    bool refusedAsTooLong(const QString &url);
+    void tellTooLong(qsizetype length);
 
     AppContext m_context;
     PersonalSet m_set;

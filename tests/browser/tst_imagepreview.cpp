@@ -25,6 +25,10 @@ private slots:
     void showsWhatTheAddressAnswers_data();
     void showsWhatTheAddressAnswers();
     void animationRepaintsOnlyThePicture();
+    void engineAddressesStayBlank_data();
+    void engineAddressesStayBlank();
+    void bigAnimationLeftToTheEngine();
+    void silentServerGivenUp();
 
 private:
     ForumServer m_server;
@@ -52,6 +56,7 @@ void tst_ImagePreview::init()
 void tst_ImagePreview::cleanup()
 {
     m_window.reset();
+    m_server.releaseHeld();
 }
 
 void tst_ImagePreview::showsWhatTheAddressAnswers_data()
@@ -144,6 +149,60 @@ void tst_ImagePreview::animationRepaintsOnlyThePicture()
     QVERIFY2(paints.outside <= 1, qPrintable(QStringLiteral("%1 paints elsewhere in %2 frames")
                                                  .arg(paints.outside)
                                                  .arg(frames.count())));
+}
+
+// An engine's own address never reaches the engine: chrome://crash would end
+// a renderer, chrome://inducebrowsercrashforrealz the program. Harmless ones
+// stand in for them here.
+void tst_ImagePreview::engineAddressesStayBlank_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("engine page") << QStringLiteral("chrome://version");
+    QTest::newRow("data") << QStringLiteral("data:text/html,<title>dati</title>");
+}
+
+void tst_ImagePreview::engineAddressesStayBlank()
+{
+    QFETCH(QString, address);
+    m_preview->Navigate(address);
+    QVERIFY(!m_preview->Busy());
+    QCOMPARE(m_preview->LocationURL(), QStringLiteral("about:blank"));
+    QVERIFY(!m_preview->findChild<QWebEngineView *>());
+    const QImage shown = m_preview->grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::white));
+
+    // The engine's view of a preview refuses it by itself too.
+    EngineWebView web(WebView::Role::Preview, m_window.get());
+    web.Navigate(address);
+    auto *view = web.findChild<QWebEngineView *>();
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), loadTimeout);
+    QCOMPARE(view->url(), QUrl(QStringLiteral("about:blank")));
+    QVERIFY(view->title().isEmpty() || view->title() == QStringLiteral("about:blank"));
+}
+
+// Qt would decode each frame whole on the GUI thread; the engine's renderer
+// does it elsewhere.
+void tst_ImagePreview::bigAnimationLeftToTheEngine()
+{
+    auto *preview = qobject_cast<ImagePreview *>(m_preview);
+    QVERIFY(preview);
+    preview->Navigate(m_server.url(QStringLiteral("immagini/grande/800.gif")));
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), loadTimeout);
+    QVERIFY(!preview->movie());
+    QVERIFY(preview->webFallback() && preview->webFallback()->isVisible());
+}
+
+void tst_ImagePreview::silentServerGivenUp()
+{
+    auto *preview = qobject_cast<ImagePreview *>(m_preview);
+    QVERIFY(preview);
+    preview->setStallLimit(std::chrono::milliseconds(300));
+    preview->Navigate(m_server.url(QStringLiteral("lenta/muta.gif")));
+    QVERIFY(preview->Busy());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), 5000);
+    QCOMPARE(preview->findChild<QLabel *>(QStringLiteral("picture"))->text(), ImagePreview::unavailableText());
+    QVERIFY(!preview->webFallback());
 }
 
 QTEST_MAIN(tst_ImagePreview)

@@ -57,6 +57,7 @@ private slots:
     void droppedAddressesDoNotOpen();
     void attachmentIsSaved();
     void failedDownloadSaysWhy();
+    void runningDownloadIsCancelled();
     void exitAsksWhileDownloading();
     void sessionLoginSurvivesARestart();
     void permissionsRefused();
@@ -296,7 +297,44 @@ void tst_SafeForum::attachmentIsSaved()
     auto *window = m_window->findChild<frmDownloads *>();
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblNome"))->text(), QStringLiteral("nome (1).zip"));
-    QVERIFY(window->findChild<QLabel *>(QStringLiteral("lblStato"))->text().startsWith(QStringLiteral("Completato")));
+    auto *state = window->findChild<QLabel *>(QStringLiteral("lblStato"));
+    QVERIFY(state->text().startsWith(QStringLiteral("Completato")));
+    QCOMPARE(indicator->text(), QStringLiteral("Download (1)"));
+    auto *cancel = window->findChild<QPushButton *>(QStringLiteral("cmdAnnulla"));
+    QVERIFY(cancel && cancel->isHidden());
+    // No program opens a file here (no desktop): the window says so.
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdApri")), Qt::LeftButton);
+    QCOMPARE(state->text(), QStringLiteral("Nessun programma apre questo file"));
+
+    // A name longer than a file system takes is shortened, its extension kept.
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/allegato-lungo.zip")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 2, loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!Downloads::isRunning(m_downloads->entries().last()), loadTimeout);
+    QVERIFY2(m_downloads->entries().last()->state() == QWebEngineDownloadRequest::DownloadCompleted,
+             qPrintable(m_downloads->stateText(m_downloads->entries().last())));
+    QFile longName(m_downloadFolder.filePath(QString(242, u'n') + QStringLiteral(".zip")));
+    QVERIFY(longName.open(QIODevice::ReadOnly));
+    QCOMPARE(longName.readAll(), ForumServer::attachment());
+}
+
+void tst_SafeForum::runningDownloadIsCancelled()
+{
+    m_window->WB()->Navigate(m_server.slowDownloadUrl());
+    QTRY_VERIFY_WITH_TIMEOUT(m_downloads->running(), loadTimeout);
+    auto *indicator = m_window->findChild<QLabel *>(QStringLiteral("lblDownload"));
+    QTRY_COMPARE(indicator->text(), QStringLiteral("Download: 1 in corso"));
+    QTest::mouseClick(indicator, Qt::LeftButton);
+    auto *window = m_window->findChild<frmDownloads *>();
+    QVERIFY(window);
+    auto *cancel = window->findChild<QPushButton *>(QStringLiteral("cmdAnnulla"));
+    QVERIFY(cancel);
+    QTRY_VERIFY(cancel->isVisible());
+    cancel->click();
+    QTRY_COMPARE_WITH_TIMEOUT(window->findChild<QLabel *>(QStringLiteral("lblStato"))->text(),
+                              QStringLiteral("Annullato"), loadTimeout);
+    QVERIFY(!cancel->isVisible());
+    QVERIFY(!m_downloads->running());
+    QCOMPARE(indicator->text(), QStringLiteral("Download (1)"));
 }
 
 void tst_SafeForum::failedDownloadSaysWhy()
@@ -313,6 +351,7 @@ void tst_SafeForum::failedDownloadSaysWhy()
     QTRY_VERIFY_WITH_TIMEOUT(download->isFinished(), loadTimeout);
     QCOMPARE(m_downloads->stateText(download),
              QStringLiteral("Non riuscito: impossibile creare la cartella %1").arg(blocked));
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("lblDownload"))->text(), QStringLiteral("Download (1)"));
 }
 
 void tst_SafeForum::exitAsksWhileDownloading()

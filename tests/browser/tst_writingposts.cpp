@@ -1,5 +1,6 @@
 #include "app/frmvelmora.h"
 #include "browser/enginewebview.h"
+#include "core/personalset.h"
 #include "forumserver.h"
 #include "modalwatch.h"
 #include "gui/listbox.h"
@@ -223,6 +224,15 @@ void tst_WritingPosts::imageMenu()
     menu->close();
     add->trigger();
     QVERIFY(proposed);
+
+    // An address too long for the set is not offered to it.
+    page(QStringLiteral("g.src = g.src + '?' + 'x'.repeat(%1); g.decode()").arg(PersonalSet::longestUrl));
+    QTRY_VERIFY(page(QStringLiteral("g.complete && g.src.length")).toInt() > PersonalSet::longestUrl);
+    menu = rightClick(QStringLiteral("g.getBoundingClientRect()"));
+    QVERIFY(menu);
+    QVERIFY(actionNamed(menu, QStringLiteral("Copia tag [img]")));
+    QVERIFY(!actionNamed(menu, QStringLiteral("Aggiungi al Set Personale…")));
+    menu->close();
 }
 
 void tst_WritingPosts::spellingInItalian()

@@ -18,6 +18,8 @@ private slots:
     void forumPage();
     void scheme_data();
     void scheme();
+    void previewable_data();
+    void previewable();
     void reloads_data();
     void reloads();
     void downloadName_data();
@@ -67,6 +69,31 @@ void tst_BrowserRules::scheme()
     QCOMPARE(LinkRule::schemeOf(QUrl(url)), scheme);
 }
 
+void tst_BrowserRules::previewable_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("previewable");
+    QTest::newRow("http") << "http://www.velmora.it/iconario/1/1.gif" << true;
+    QTest::newRow("HTTPS") << "HTTPS://a.it/x.png" << true;
+    QTest::newRow("a crash of the renderer") << "chrome://crash" << false;
+    QTest::newRow("a crash of the program") << "chrome://inducebrowsercrashforrealz" << false;
+    QTest::newRow("an engine page") << "chrome://version" << false;
+    QTest::newRow("source of a page") << "view-source:http://a.it/" << false;
+    QTest::newRow("blank") << "about:blank" << false;
+    QTest::newRow("data") << "data:image/gif;base64,R0lGOD" << false;
+    QTest::newRow("script") << "javascript:alert(1)" << false;
+    QTest::newRow("file") << "file:///etc/passwd" << false;
+    QTest::newRow("no host") << "http:/x.gif" << false;
+    QTest::newRow("no address") << "ciao" << false;
+}
+
+void tst_BrowserRules::previewable()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, previewable);
+    QCOMPARE(LinkRule::isPreviewable(QUrl(url)), previewable);
+}
+
 void tst_BrowserRules::reloads_data()
 {
     QTest::addColumn<QList<qint64>>("crashesAtMs");
@@ -101,6 +128,24 @@ void tst_BrowserRules::downloadName_data()
     QTest::newRow("no suffix") << "LEGGIMI" << QStringList{u"LEGGIMI"_s} << "LEGGIMI (1)";
     QTest::newRow("a path") << "../../.bashrc" << QStringList{} << "bashrc";
     QTest::newRow("nothing") << "" << QStringList{} << "download";
+    QTest::newRow("line breaks, an escape, an override")
+        << u"nuova\nriga\r\x1b[31mrosso\u202etxt.exe"_s << QStringList{} << "nuovariga[31mrossotxt.exe";
+    QTest::newRow("C1, DEL and a tab") << u"a\u0085b\u009b\x7f\tc.txt"_s << QStringList{} << "abc.txt";
+    QTest::newRow("isolates and marks") << u"\u2066x\u2069\u200e\u200f\u061c\u202ay.pdf"_s << QStringList{}
+                                        << "xy.pdf";
+    QTest::newRow("controls hiding a dot") << u"\x01.\u202e.bashrc"_s << QStringList{} << "bashrc";
+    QTest::newRow("only controls") << u"\r\n\u202e"_s << QStringList{} << "download";
+    QTest::newRow("300 characters") << QString(296, u'a') + u".zip"_s << QStringList{}
+                                    << QString(242, u'a') + u".zip"_s;
+    QTest::newRow("300 characters, numbered") << QString(296, u'a') + u".zip"_s
+                                              << QStringList{QString(242, u'a') + u".zip"_s}
+                                              << QString(238, u'a') + u" (1).zip"_s;
+    QTest::newRow("two bytes each, double suffix") << QString(300, u'è') + u".tar.gz"_s << QStringList{}
+                                                   << QString(119, u'è') + u".tar.gz"_s;
+    QTest::newRow("pairs are not split") << QString(u"😀"_s).repeated(100) + u".png"_s << QStringList{}
+                                         << QString(u"😀"_s).repeated(60) + u".png"_s;
+    QTest::newRow("a dot far from the end") << u"a."_s + QString(300, u'b') << QStringList{}
+                                            << u"a."_s + QString(244, u'b');
 }
 
 void tst_BrowserRules::downloadName()
@@ -109,7 +154,9 @@ void tst_BrowserRules::downloadName()
     QFETCH(QStringList, taken);
     QFETCH(QString, name);
     const QSet<QString> inFolder(taken.begin(), taken.end());
-    QCOMPARE(DownloadName::unique(suggested, [&](const QString &n) { return inFolder.contains(n); }), name);
+    const QString given = DownloadName::unique(suggested, [&](const QString &n) { return inFolder.contains(n); });
+    QCOMPARE(given, name);
+    QVERIFY(given.toUtf8().size() <= DownloadName::longestName);
 }
 
 void tst_BrowserRules::dialogsInARow()

@@ -2,6 +2,7 @@
 #include "testcontext.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +70,7 @@ private slots:
     void failedRewriteKeepsListsAsTheFile();
     void charactersTheFileCannotHold_data();
     void charactersTheFileCannotHold();
+    void tooLongAddressRefusedAtOnce();
 
 private:
     void open(const QByteArray &content = missing);
@@ -456,6 +458,38 @@ void tst_frmGestionePersonali::charactersTheFileCannotHold()
     QCOMPARE(m_names->count(), 0);
     QCOMPARE(fileBytes(), missing);
     QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), name);
+}
+
+// An image's address megabytes long once froze the window for a minute: it is
+// refused before it reaches the text box, the preview or the file.
+void tst_frmGestionePersonali::tooLongAddressRefusedAtOnce()
+{
+    open();
+    const QString huge = u"http://x/a.gif?"_s + QString(1500000, u'x');
+    m_window->proposeEntry(u"lungo"_s, huge);
+    const QString reason = u"L'indirizzo URL indicato è troppo lungo (%1 caratteri; il massimo è 2048). Verificare"_s;
+    QCOMPARE(m_test->prompter.shown.size(), 1);
+    QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - Verificare URL"_s);
+    QCOMPARE(m_test->prompter.shown[0].text, reason.arg(huge.size()));
+    QVERIFY(child<QPlainTextEdit>(u"txtURL"_s)->toPlainText().isEmpty());
+
+    const QString typed = u"http://x/a.gif?"_s + QString(PersonalSet::longestUrl - 14, u'x');
+    typeAndWait(u"lungo"_s, typed);
+    click(u"cmdVerifica"_s);
+    click(u"cmdAggiungi"_s);
+    QCOMPARE(m_test->prompter.shown.size(), 3);
+    QCOMPARE(m_test->prompter.shown[2].text, reason.arg(PersonalSet::longestUrl + 1));
+    QVERIFY(m_preview->navigations.isEmpty());
+    QCOMPARE(fileBytes(), missing);
+
+    // Pasted, it is refused before it reaches the box.
+    auto *box = child<QPlainTextEdit>(u"txtURL"_s);
+    box->selectAll();
+    QGuiApplication::clipboard()->setText(huge);
+    box->paste();
+    QCOMPARE(m_test->prompter.shown.size(), 4);
+    QCOMPARE(m_test->prompter.shown[3].text, reason.arg(huge.size()));
+    QCOMPARE(box->toPlainText(), typed);
 }
 
 QTEST_MAIN(tst_frmGestionePersonali)

@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QtConcurrent>
 
+#include <vector>
+
 namespace {
 
 QHttpServerResponse html(const QString &title, const QString &body,
@@ -60,6 +62,13 @@ ForumServer::ForumServer(QObject *parent)
         requests.append(QStringLiteral("/forum/allegato.zip"));
         QHttpServerResponse response(QByteArrayLiteral("application/zip"), attachment());
         response.setHeader(QByteArrayLiteral("Content-Disposition"), QByteArrayLiteral("attachment; filename=\"nome.zip\""));
+        return response;
+    });
+    m_server.route(QStringLiteral("/forum/allegato-lungo.zip"), [this] {
+        requests.append(QStringLiteral("/forum/allegato-lungo.zip"));
+        QHttpServerResponse response(QByteArrayLiteral("application/zip"), attachment());
+        response.setHeader(QByteArrayLiteral("Content-Disposition"),
+                           "attachment; filename=\"" + QByteArray(296, 'n') + ".zip\"");
         return response;
     });
     m_server.route(QStringLiteral("/forum/accedi"), [this] {
@@ -174,6 +183,10 @@ ForumServer::ForumServer(QObject *parent)
         return html(QStringLiteral("Non trovato"), QStringLiteral("<h1>404</h1>"),
                     QHttpServerResponse::StatusCode::NotFound);
     });
+    m_server.route(QStringLiteral("/immagini/grande/<arg>.gif"), [this](int side) {
+        requests.append(QStringLiteral("/immagini/grande/%1.gif").arg(side));
+        return QHttpServerResponse(QByteArrayLiteral("image/gif"), animation(side));
+    });
     m_server.route(QStringLiteral("/lenta/<arg>"), [this](const QString &file) {
         requests.append(QStringLiteral("/lenta/%1").arg(file));
         return hold(QByteArrayLiteral("image/gif"), gif());
@@ -247,4 +260,127 @@ QByteArray ForumServer::gif()
         0xff, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00,
         0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3b};
     return QByteArray(reinterpret_cast<const char *>(bytes), sizeof bytes);
+}
+
+namespace {
+
+// GIF's LZW with 8-bit codes, as giflib writes it; codes go out least
+// significant bit first in blocks of up to 255 bytes.
+class LzwWriter
+{
+public:
+    explicit LzwWriter(QByteArray &out) : m_out(out) {}
+
+    void compress(const QByteArray &pixels)
+    {
+        m_out.append(char(8));
+        reset();
+        write(clearCode);
+        int current = -1;
+        for (const char c : pixels) {
+            const auto pixel = quint8(c);
+            if (current < 0) {
+                current = pixel;
+            } else if (const int known = m_next[size_t(current) * 256 + pixel]) {
+                current = known;
+            } else {
+                write(current);
+                m_next[size_t(current) * 256 + pixel] = ++m_last;
+                if (m_last >= (1 << m_width))
+                    ++m_width;
+                if (m_last == 4095) {
+                    write(clearCode);
+                    reset();
+                }
+                current = pixel;
+            }
+        }
+        write(current);
+        write(clearCode + 1);
+        if (m_bits > 0)
+            m_block.append(char(m_bitBuffer & 0xff));
+        flushBlock();
+        m_out.append(char(0));
+    }
+
+private:
+    static constexpr int clearCode = 256;
+
+    void reset()
+    {
+        m_next.assign(4096 * 256, 0);
+        m_width = 9;
+        m_last = clearCode + 1;
+    }
+    void write(int code)
+    {
+        m_bitBuffer |= quint32(code) << m_bits;
+        m_bits += m_width;
+        while (m_bits >= 8) {
+            m_block.append(char(m_bitBuffer & 0xff));
+            m_bitBuffer >>= 8;
+            m_bits -= 8;
+            if (m_block.size() == 255)
+                flushBlock();
+        }
+    }
+    void flushBlock()
+    {
+        if (m_block.isEmpty())
+            return;
+        m_out.append(char(m_block.size()));
+        m_out.append(m_block);
+        m_block.clear();
+    }
+
+    QByteArray &m_out;
+    QByteArray m_block;
+    std::vector<int> m_next;
+    quint32 m_bitBuffer = 0;
+    int m_bits = 0;
+    int m_width = 9;
+    int m_last = 0;
+};
+
+void appendWord(QByteArray &out, int value)
+{
+    out.append(char(value & 0xff));
+    out.append(char((value >> 8) & 0xff));
+}
+
+} // namespace
+
+QByteArray ForumServer::animation(int side)
+{
+    QByteArray out("GIF89a");
+    appendWord(out, side);
+    appendWord(out, side);
+    out.append(char(0xf7)); // a global table of 256 colours
+    out.append(char(0));
+    out.append(char(0));
+    for (int i = 0; i < 256; ++i) {
+        out.append(char(i));
+        out.append(char(255 - i));
+        out.append(char((i * 7) & 0xff));
+    }
+    // Loops for ever.
+    out.append("\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    QByteArray pixels(qsizetype(side) * side, Qt::Uninitialized);
+    for (int frame = 0; frame < 2; ++frame) {
+        out.append("\x21\xf9\x04\x04", 4); // each frame 1/10 s, drawn over the last
+        appendWord(out, 10);
+        out.append("\x00\x00", 2);
+        out.append(char(0x2c));
+        appendWord(out, 0);
+        appendWord(out, 0);
+        appendWord(out, side);
+        appendWord(out, side);
+        out.append(char(0));
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                pixels[qsizetype(y) * side + x] = char((x / 3 + y / 5 + frame * 64) & 0xff);
+        LzwWriter(out).compress(pixels);
+    }
+    out.append(char(0x3b));
+    return out;
 }

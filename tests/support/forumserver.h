@@ -23,6 +23,7 @@
 //   /forum/chiudibile.html      "Finestra del forum", for a new window
 //   /forum/finestra.html        opens a window as it loads, without a click
 //   /forum/allegato.zip         an attachment, saved as "nome.zip"
+//   /forum/allegato-lungo.zip   the same, named with 296 letters and ".zip"
 //   /forum/accedi, chi.html     a login by session cookie; chi.html is titled
 //                               "Utente" when logged in, "Ospite" when not
 //   /forum/bozza.html           an editor whose page asks before it is left
@@ -30,6 +31,7 @@
 //   /forum/scrivi.html, invia   a form posted to "invia"
 //   /immagini/animata.gif       the OK button's 66 x 66 animated GIF
 //   /immagini/manca.gif         missing: a 404 page, titled "Non trovato"
+//   /immagini/grande/<n>.gif    an animated GIF n x n pixels, two frames
 class ForumServer final : public QObject
 {
     Q_OBJECT
@@ -54,6 +56,9 @@ public:
     QStringList requests;
 
     static QByteArray gif();
+    // Two frames of side x side pixels, every pixel drawn, LZW-compressed
+    // as any GIF: decoding it costs what a real one of that size does.
+    static QByteArray animation(int side);
 
 private:
     QFuture<QHttpServerResponse> hold(const QByteArray &mimeType, const QByteArray &body);
