@@ -196,7 +196,11 @@ void fraIconario::openSequence()
         return;
     m_state.IconarioAperto = true;
     m_state.WBLeft = MainWindowState::leftWithPickerOpen;
-    m_WBIC->Navigate(forumLogo());
+    // An emoticon still chosen from the last time shows again with its OK.
+    if (m_cmdEmoOK->isEnabled())
+        lstEmo_Click();
+    else
+        m_WBIC->Navigate(forumLogo());
     setHeightTwips(startHeight);
     show();
     raise();
