@@ -76,6 +76,15 @@ QWebEngineView *EngineWebView::engine()
             m_failedUrl = info.url();
     });
     if (m_role == Role::Forum) {
+        // OK types where the member was writing when they left the page:
+        // each frame notes it as it loses the focus.
+        QWebEngineScript fieldWatch;
+        fieldWatch.setName(QStringLiteral("velmora-field-watch"));
+        fieldWatch.setWorldId(QWebEngineScript::ApplicationWorld);
+        fieldWatch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        fieldWatch.setRunsOnSubFrames(true);
+        fieldWatch.setSourceCode(PageScripts::fieldWatch());
+        m_page->scripts().insert(fieldWatch);
         ForumMenu::translate(m_page);
         m_view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {

@@ -67,6 +67,9 @@ NavigationBar::NavigationBar(QWidget *window)
         button->setPixmap(m_imgOff.at(i)->pixmap());
         connect(button, &PictureButton::clicked, this, [this, i] { emit imgNavy_Click(i); });
         connect(button, &PictureButton::pointerMoved, this, [this, i] { imgNavy_MouseMove(i); });
+        connect(button, &PictureButton::pointerLeft, this, [this, i] {
+            m_imgNavy.at(i)->setPixmap(m_imgOff.at(i)->pixmap());
+        });
         m_imgNavy.append(button);
     }
 }

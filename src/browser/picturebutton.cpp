@@ -40,3 +40,9 @@ void PictureButton::mouseMoveEvent(QMouseEvent *event)
     event->accept();
     emit pointerMoved();
 }
+
+void PictureButton::leaveEvent(QEvent *event)
+{
+    QLabel::leaveEvent(event);
+    emit pointerLeft();
+}

@@ -15,12 +15,16 @@ public:
 signals:
     void clicked();
     void pointerMoved();
+    // The pointer left the picture, however fast: no move over the window's
+    // background need follow.
+    void pointerLeft();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     bool m_pressed = false;

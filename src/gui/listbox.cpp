@@ -32,6 +32,8 @@ void ListBox::setItems(const QStringList &items)
     }
     m_items = items;
     m_model->setStringList(m_items);
+    // New lines are read from their first, not from where the old ones were.
+    scrollToTop();
 }
 
 int ListBox::currentRow() const

@@ -38,8 +38,9 @@ public:
     virtual QString LocationURL() const = 0;
 
     // Writing in the forum's pages; a preview does none of it.
-    // Types text at the caret of the text field the page has focused, as if
-    // typed, when the page is on host; the field then has the focus again.
+    // Types text at the caret of the text field the member was writing in
+    // when they left the page, as if typed and as one undo step of its own,
+    // when the page is on host; the field then has the focus again.
     // textInserted tells whether it was.
     virtual void InsertAtCaret(const QString &text, const QString &host);
     // Highlights text in the page and moves to its next (or previous)

@@ -24,9 +24,10 @@ ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips,
 
 void ExplanationWindow::keyPressEvent(QKeyEvent *event)
 {
-    // No title bar and no close box: Escape must not be a hidden way out.
+    // Escape closes as the window's own close button does, not as a refusal.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        Command1_Click();
         return;
     }
     QDialog::keyPressEvent(event);

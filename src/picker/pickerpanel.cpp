@@ -196,7 +196,11 @@ void fraIconario::openSequence()
         return;
     m_state.IconarioAperto = true;
     m_state.WBLeft = MainWindowState::leftWithPickerOpen;
-    m_WBIC->Navigate(forumLogo());
+    // An emoticon still chosen from the last time shows again with its OK.
+    if (m_cmdEmoOK->isEnabled())
+        lstEmo_Click();
+    else
+        m_WBIC->Navigate(forumLogo());
     setHeightTwips(startHeight);
     show();
     raise();
@@ -233,6 +237,9 @@ void fraIconario::lblChiudiIC_Click()
     m_tmrMoveFrame->stop();
     m_state.IconarioAperto = false;
     m_state.WBLeft = MainWindowState::leftWithPickerClosed;
+    // Qt would hand the focus on along the window's chain, into the page.
+    if (isAncestorOf(QApplication::focusWidget()))
+        QApplication::focusWidget()->clearFocus();
     hide();
     m_WBIC->hide();
     // The preview's renderer is not kept for a panel that may not open again
@@ -241,8 +248,20 @@ void fraIconario::lblChiudiIC_Click()
     MemoryRelief::releaseSoon();
 }
 
+void fraIconario::keepFocusInPanel()
+{
+    // A focused control that is disabled or hidden hands the focus on along
+    // the window's chain, which leads into the forum's page: Chromium takes
+    // that as a Tab and selects the page's first field, where the next OK
+    // would type. The list, the next step, keeps it here instead.
+    QWidget *focused = QApplication::focusWidget();
+    if (focused && (focused == m_cmdEmoOK || m_WBIC->isAncestorOf(focused)))
+        m_lstEmo->setFocus(Qt::OtherFocusReason);
+}
+
 void fraIconario::optEmo_Click(int Index)
 {
+    keepFocusInPanel();
     m_cmdEmoOK->setEnabled(false);
     m_WBIC->hide();
     m_WBIC->Navigate(forumLogo());
@@ -350,6 +369,7 @@ void fraIconario::lstEmo_Click()
     if (m_SetScelto == Catalogue::personalSet && url.isEmpty()) {
         // A name a damaged file left without its address, or with an
         // empty one: there is nothing to show or copy.
+        keepFocusInPanel();
         m_cmdEmoOK->setEnabled(false);
         m_WBIC->hide();
         return;

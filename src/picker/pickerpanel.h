@@ -68,6 +68,7 @@ private:
     void CaricaSetYahoo();
     void CaricaSetPersonale();
     void unchooseSets(int index);
+    void keepFocusInPanel();
     QString forumLogo() const;
     // The image address and the tag of a row of the list as it stands.
     QString imageUrlFor(int row) const;

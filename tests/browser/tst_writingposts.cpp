@@ -1,4 +1,5 @@
 #include "app/frmvelmora.h"
+#include "core/catalogue.h"
 #include "browser/enginewebview.h"
 #include "core/personalset.h"
 #include "forumserver.h"
@@ -33,6 +34,8 @@ private slots:
 
     void okTypesWhereYouWrite_data();
     void okTypesWhereYouWrite();
+    void okTypesOnlyWhereYouLeft();
+    void oneUndoTakesOneTag();
     void findBarCounts();
     void zoomIsRemembered();
     void imageMenu();
@@ -42,6 +45,13 @@ private:
     QVariant page(const QString &code);
     QMenu *rightClick(const QString &box);
     void openReplyPage();
+    void openNewTopic();
+    QWebEngineView *view() const { return m_window->WB()->findChild<QWebEngineView *>(); }
+    void clickInPage(const QString &element);
+    void typeInPage(const QString &text);
+    QPushButton *option(int set) const;
+    bool okFromThePicker(int set, int row);
+    QString tag(int set, int row) const;
 
     ForumServer m_server;
     std::unique_ptr<TestContext> m_test;
@@ -93,6 +103,124 @@ void tst_WritingPosts::openReplyPage()
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/estero/campo.html")), loadTimeout);
 }
 
+void tst_WritingPosts::openNewTopic()
+{
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/nuova.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Nuova discussione"), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->WB()->Busy(), loadTimeout);
+}
+
+// Clicks the middle of an element of the page, named by its id, as the
+// member would: the view takes the focus, the page its caret.
+void tst_WritingPosts::clickInPage(const QString &element)
+{
+    const QVariantList middle =
+        page(QStringLiteral("(r => [r.x + r.width / 2, r.y + r.height / 2])(%1.getBoundingClientRect())")
+                 .arg(element))
+            .toList();
+    QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {},
+                      QPoint(middle.value(0).toInt(), middle.value(1).toInt()));
+    QTRY_VERIFY_WITH_TIMEOUT(page(QStringLiteral("document.hasFocus()")).toBool(), loadTimeout);
+}
+
+// Typed key by key into the page where its caret is.
+void tst_WritingPosts::typeInPage(const QString &text)
+{
+    const QString before = page(QStringLiteral("document.activeElement.value")).toString();
+    QTest::keyClicks(view()->focusProxy(), text);
+    QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("document.activeElement.value")).toString(), before + text,
+                              loadTimeout);
+}
+
+QPushButton *tst_WritingPosts::option(int set) const
+{
+    return m_window->picker()->findChild<QPushButton *>(QStringLiteral("optEmo%1").arg(set));
+}
+
+QString tst_WritingPosts::tag(int set, int row) const
+{
+    return Catalogue::imageTag(Catalogue::imageUrl(m_server.emoticonBase(), Catalogue::set(set).folder, row));
+}
+
+// The member goes to the picker, takes a row of a set and presses OK; the
+// tag is on the clipboard. Whether it was also typed in the page.
+bool tst_WritingPosts::okFromThePicker(int set, int row)
+{
+    m_window->imgNavy_Click(5);
+    fraIconario *picker = m_window->picker();
+    if (!option(set)->isChecked())
+        QTest::mouseClick(option(set), Qt::LeftButton);
+    auto *names = picker->findChild<ListBox *>(QStringLiteral("lstEmo"));
+    names->setFocus(Qt::MouseFocusReason);
+    if (!QTest::qWaitFor([this] { return !page(QStringLiteral("document.hasFocus()")).toBool(); }, loadTimeout))
+        qWarning("the page kept the focus");
+    names->setCurrentRow(row);
+    QSignalSpy typed(m_window->WB(), &WebView::textInserted);
+    QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("cmdEmoOK")), Qt::LeftButton);
+    if (QGuiApplication::clipboard()->text() != tag(set, row) || !typed.wait(loadTimeout))
+        return false;
+    return typed.first().first().toBool();
+}
+
+void tst_WritingPosts::okTypesOnlyWhereYouLeft()
+{
+    openNewTopic();
+    clickInPage(QStringLiteral("s"));
+    typeInPage(QStringLiteral("Saluti"));
+    clickInPage(QStringLiteral("m"));
+    typeInPage(QStringLiteral("Ciao a tutti"));
+    // Out of the fields, then to the picker: OK only copies.
+    clickInPage(QStringLiteral("vuoto"));
+    QVERIFY(!okFromThePicker(3, 0));
+
+    // Another set, with the focus on OK as it is disabled: the focus stays
+    // out of the page, whose first field would take it as a Tab.
+    QCOMPARE(QApplication::focusWidget(), m_window->picker()->findChild<QWidget *>(QStringLiteral("cmdEmoOK")));
+    QTest::mouseClick(option(0), Qt::LeftButton);
+    QVERIFY(m_window->picker()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(!okFromThePicker(0, 1));
+    QCOMPARE(page(QStringLiteral("s.value")).toString(), QStringLiteral("Saluti"));
+    QCOMPARE(page(QStringLiteral("m.value")).toString(), QStringLiteral("Ciao a tutti"));
+
+    // Left from the message: each OK types there, and only there.
+    clickInPage(QStringLiteral("m"));
+    QVERIFY(okFromThePicker(0, 1));
+    QTest::mouseClick(option(3), Qt::LeftButton);
+    QVERIFY(okFromThePicker(3, 0));
+    QCOMPARE(page(QStringLiteral("s.value")).toString(), QStringLiteral("Saluti"));
+    QCOMPARE(page(QStringLiteral("m.value")).toString(), QStringLiteral("Ciao a tutti") + tag(0, 1) + tag(3, 0));
+
+    // The page moves its focus while the member is away: OK types nowhere.
+    m_window->picker()->findChild<QWidget *>(QStringLiteral("lstEmo"))->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(!page(QStringLiteral("document.hasFocus()")).toBool(), loadTimeout);
+    page(QStringLiteral("s.focus()"));
+    QVERIFY(!okFromThePicker(3, 0));
+    QCOMPARE(page(QStringLiteral("s.value")).toString(), QStringLiteral("Saluti"));
+
+    // Nor does closing the picker hand the focus to the page.
+    m_window->picker()->findChild<QWidget *>(QStringLiteral("lstEmo"))->setFocus();
+    m_window->picker()->lblChiudiIC_Click();
+    QVERIFY(!m_window->WB()->isAncestorOf(QApplication::focusWidget()));
+}
+
+void tst_WritingPosts::oneUndoTakesOneTag()
+{
+    openNewTopic();
+    clickInPage(QStringLiteral("m"));
+    typeInPage(QStringLiteral("Grazie per il benvenuto! "));
+    QVERIFY(okFromThePicker(3, 0));
+    typeInPage(QStringLiteral("e anche "));
+    QVERIFY(okFromThePicker(3, 1));
+    typeInPage(QStringLiteral(" ciao"));
+
+    // Each undo takes one step back: the last words, then the last tag.
+    const QString written = QStringLiteral("Grazie per il benvenuto! ") + tag(3, 0) + QStringLiteral("e anche ");
+    QTest::keyClick(view()->focusProxy(), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("m.value")).toString(), written + tag(3, 1), loadTimeout);
+    QTest::keyClick(view()->focusProxy(), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("m.value")).toString(), written, loadTimeout);
+}
+
 void tst_WritingPosts::okTypesWhereYouWrite_data()
 {
     QTest::addColumn<QString>("focus");
@@ -117,22 +245,13 @@ void tst_WritingPosts::okTypesWhereYouWrite()
     QFETCH(QString, field);
     QFETCH(QString, expected);
     openReplyPage();
+    view()->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(page(QStringLiteral("document.hasFocus()")).toBool(), loadTimeout);
     page(focus);
 
-    // The member goes to the picker, chooses, presses OK.
-    m_window->imgNavy_Click(5);
-    fraIconario *picker = m_window->picker();
-    QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("optEmo3")), Qt::LeftButton);
-    auto *names = picker->findChild<ListBox *>(QStringLiteral("lstEmo"));
-    names->setFocus();
-    names->setCurrentRow(0);
-    QSignalSpy typed(m_window->WB(), &WebView::textInserted);
-    QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("cmdEmoOK")), Qt::LeftButton);
-    const QString tag = QStringLiteral("[img]%1Yahoo/1.gif[/img]").arg(m_server.emoticonBase());
-    QCOMPARE(QGuiApplication::clipboard()->text(), tag);
-    QVERIFY(typed.wait(loadTimeout));
     const bool inserted = expected.contains(QStringLiteral("%1"));
-    QCOMPARE(typed.first().first().toBool(), inserted);
+    QCOMPARE(okFromThePicker(3, 0), inserted);
+    const QString tag = this->tag(3, 0);
     QCOMPARE(page(field).toString(), expected.arg(tag));
     if (inserted) {
         QVERIFY(page(QStringLiteral("window.inputs")).toInt() >= 1);

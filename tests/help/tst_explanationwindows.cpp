@@ -81,13 +81,20 @@ void tst_ExplanationWindows::frameAndClosing()
         QCOMPARE(image.pixelColor(edge + QPoint(inset, 0)), QColor(0, 0, 255));
     QCOMPARE(image.pixelColor(edge + QPoint(4, 0)), QColor(255, 128, 0));
 
-    // No title bar, so no hidden exits either: only the button closes it.
-    QTest::keyClick(w.get(), Qt::Key_Escape);
-    QVERIFY(w->isVisible());
     auto *close = w->findChild<QPushButton *>(u"Command1"_s);
     QCOMPARE(close->text(), u"Chiudi Questa Finestra"_s);
     QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!w->isVisible());
+    QCOMPARE(w->result(), int(QDialog::Accepted));
+
+    // Escape closes it as its button does, wherever the focus is.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    if (auto *text = w->findChild<QWidget *>(u"Text1"_s))
+        text->setFocus();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), Qt::Key_Escape);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(w->result(), int(QDialog::Accepted));
 }
 
 void tst_ExplanationWindows::textBoxesReadOnlyButCopyable_data()

@@ -33,6 +33,8 @@ private slots:
     void buttonOpensItsWindowModally_data();
     void buttonOpensItsWindowModally();
     void showModalReturnsWhenClosed();
+    void escCloses_data();
+    void escCloses();
 
 private:
     TestContext m_test;
@@ -120,6 +122,39 @@ void tst_frmICHelp::showModalReturnsWhenClosed()
     });
     frmICHelp::showModal(m_test.context);
     QVERIFY(seen);
+}
+
+void tst_frmICHelp::escCloses_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("menu") << QString() << u"frmICHelp"_s;
+    QTest::newRow("Command1") << u"Command1"_s << u"frmHowDoesItWork"_s;
+    QTest::newRow("Command2") << u"Command2"_s << u"frmHowToGetImgInfo"_s;
+    QTest::newRow("Command3") << u"Command3"_s << u"frmErrorsInPersonalSet"_s;
+}
+
+// Opened as the program opens them, each help window closes on Esc; a
+// window opened from the menu leaves the menu open.
+void tst_frmICHelp::escCloses()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, window);
+    bool closed = false;
+    whenModal(window, [&](QDialog *dialog) {
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Escape);
+        closed = !dialog->isVisible();
+    });
+    if (button.isEmpty()) {
+        frmICHelp::showModal(m_test.context);
+    } else {
+        frmICHelp menu(m_test.context);
+        menu.show();
+        QVERIFY(QTest::qWaitForWindowActive(&menu));
+        QTest::mouseClick(menu.findChild<QPushButton *>(button), Qt::LeftButton);
+        QVERIFY(menu.isVisible());
+    }
+    QVERIFY(closed);
 }
 
 QTEST_MAIN(tst_frmICHelp)

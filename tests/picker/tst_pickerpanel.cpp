@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMovie>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -211,15 +212,19 @@ void tst_PickerPanel::builtInSets()
     select(4);
     QVERIFY(ok()->isEnabled());
     QVERIFY(preview()->isVisible());
+    ListBox *names = list("lstEmo");
+    names->scrollToBottom();
+    QVERIFY(names->verticalScrollBar()->value() > 0);
 
     choose(set);
+    // Each set is read from its top, wherever the last one was left.
+    QCOMPARE(names->verticalScrollBar()->value(), 0);
     QVERIFY(option(set)->isChecked());
     QVERIFY(!ok()->isEnabled());
     QVERIFY(!preview()->isVisible());
     QCOMPARE(preview()->navigations.last(), logo());
     QCOMPARE(panel()->SetScelto(), set);
     QCOMPARE(panel()->CartellaSet(), folder);
-    ListBox *names = list("lstEmo");
     QCOMPARE(names->count(), count);
     QCOMPARE(names->text(0), first);
     QCOMPARE(names->text(count - 1), last);
@@ -411,8 +416,10 @@ void tst_PickerPanel::reopeningKeepsTheWork()
     QTRY_VERIFY(!slide()->isActive());
     QVERIFY(option(3)->isChecked());
     QCOMPARE(list("lstEmo")->currentRow(), 9);
+    // The choice shows as it stands: its picture beside its OK.
     QVERIFY(ok()->isEnabled());
-    QVERIFY(!preview()->isVisible());
+    QVERIFY(preview()->isVisible());
+    QCOMPARE(preview()->navigations.last(), QStringLiteral("http://forum.test/iconario/Yahoo/10.gif"));
     QTest::mouseClick(ok(), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/10.gif[/img]"));
 }

@@ -148,6 +148,47 @@ ForumServer::ForumServer(QObject *parent)
                                    "document.getElementById('t').focus();</script>")
                         .arg(m_port));
     });
+    m_server.route(QStringLiteral("/forum/nuova.html"), [this] {
+        requests.append(QStringLiteral("/forum/nuova.html"));
+        // A new topic as FluxBB makes it: the subject takes the focus on
+        // load and comes first in tab order; its editor toolbar, put before
+        // the message, has focusable buttons that rewrite the message's
+        // value whole, and its key and click handlers read the caret.
+        return html(QStringLiteral("Nuova discussione"), QStringLiteral(R"(
+<style>body{margin:0} input,textarea{display:block;width:500px} #vuoto{height:150px}</style>
+<form id="post" method="post" action="invia">
+<input type="text" id="s" name="req_subject" maxlength="70" tabindex="1">
+<textarea id="m" name="req_message" rows="6" tabindex="2"></textarea>
+</form>
+<div id="vuoto"></div>
+<script>
+(function () {
+    const message = document.getElementById('m');
+    const bar = document.createElement('div');
+    for (const [open, close] of [['[b]', '[/b]'], ['[i]', '[/i]'], ['[img]', '[/img]']]) {
+        const button = document.createElement('img');
+        button.alt = open;
+        button.width = button.height = 16;
+        button.tabIndex = 3;
+        button.onclick = () => {
+            message.focus();
+            const start = message.selectionStart, end = message.selectionEnd, text = message.value;
+            message.value = text.substring(0, start) + open + text.substring(start, end) + close
+                + text.substring(end);
+            message.selectionStart = message.selectionEnd = start + open.length;
+            return false;
+        };
+        bar.appendChild(button);
+    }
+    message.parentNode.insertBefore(bar, message);
+    const readCaret = event => { window.caret = event.target.selectionStart; };
+    for (const field of [message, document.getElementById('s')])
+        for (const type of ['click', 'keydown', 'keypress', 'keyup', 'blur'])
+            field.addEventListener(type, readCaret);
+    addEventListener('load', () => document.getElementById('s').focus());
+})();
+</script>)"));
+    });
     m_server.route(QStringLiteral("/estero/campo.html"), [this] {
         requests.append(QStringLiteral("/estero/campo.html"));
         return html(QStringLiteral("Campo estero"),

@@ -15,6 +15,10 @@
 //   /forum/rispondi.html        a reply page: text area (focused), text box,
 //                               editable area, a frame from another host
 //   /estero/campo.html          that frame: a text box, served as localhost
+//   /forum/nuova.html           a new topic, titled "Nuova discussione": a
+//                               subject (focused on load, first in tab
+//                               order), an editor toolbar like FluxBB's, the
+//                               message, an empty block below
 //   /forum/images/logo_velmora.gif, /iconario/<set>/<n>.gif   small GIFs
 //   /lenta/<name>.gif           a GIF held back until releaseHeld()
 //   /immagini/rosso.png         an 8 x 8 red square
