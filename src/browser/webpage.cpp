@@ -67,10 +67,14 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
         QDesktopServices::openUrl(url);
         return false;
     }
-    if (type == NavigationTypeFormSubmitted)
+    if (type == NavigationTypeFormSubmitted) {
         m_postAnswer = true;
-    else if (type != NavigationTypeReload)
-        m_postAnswer = false;
+        emit formSubmitted();
+    } else {
+        if (type != NavigationTypeReload)
+            m_postAnswer = false;
+        emit leaving();
+    }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 

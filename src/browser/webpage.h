@@ -33,6 +33,10 @@ public:
 signals:
     // The user chose to stay when the page asked about leaving it.
     void leaveRefused();
+    // The page shown is about to go: left, reloaded, or replaced by the
+    // answer to one of its forms (then formSubmitted comes instead).
+    void leaving();
+    void formSubmitted();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
