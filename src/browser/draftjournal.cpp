@@ -5,7 +5,6 @@
 #include "core/draftstore.h"
 #include "core/linkrule.h"
 
-#include <QAction>
 #include <QChildEvent>
 #include <QPointer>
 #include <QVariantMap>
@@ -28,17 +27,16 @@ DraftJournal::DraftJournal(QWebEngineView *view, QWebEnginePage *page, DraftStor
     m_quiet.setInterval(quietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] { collect(); });
     connect(m_page, &QWebEnginePage::loadFinished, this, &DraftJournal::onLoadFinished);
-    // Text the engine's own menu puts in or takes out.
-    for (const auto action : {QWebEnginePage::Paste, QWebEnginePage::PasteAndMatchStyle, QWebEnginePage::Cut,
-                              QWebEnginePage::Undo, QWebEnginePage::Redo})
-        connect(m_page->action(action), &QAction::triggered, this, &DraftJournal::changed);
     connect(m_store, &DraftStore::writeFailed, this, [this](const QString &reason) {
         emit status(u"Impossibile salvare la bozza sul disco (%1): è tenuta in memoria."_s.arg(reason));
     });
-    // The engine makes the widget that takes the keys when it first shows a page.
+    // The member leaving the page for the Iconario or another window is a
+    // moment to save. The engine makes the widget that takes the focus when
+    // it first shows a page, which may be before or after this.
     m_view->installEventFilter(this);
-    if (m_view->focusProxy())
-        watch(m_view->focusProxy());
+    const QList<QWidget *> made = m_view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *child : made)
+        watch(child);
 }
 
 QString DraftJournal::restoredText(const QDateTime &savedAt)
@@ -64,13 +62,6 @@ bool DraftJournal::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ChildAdded:
         if (watched == m_view)
             watch(static_cast<QChildEvent *>(event)->child());
-        break;
-    case QEvent::KeyPress:
-    case QEvent::InputMethod:
-    case QEvent::Drop:
-    case QEvent::MouseButtonRelease:
-        if (watched != m_view)
-            changed();
         break;
     case QEvent::FocusOut:
         // The member went elsewhere (the Iconario, another window).

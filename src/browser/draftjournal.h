@@ -28,7 +28,7 @@ public:
 
     DraftJournal(QWebEngineView *view, QWebEnginePage *page, DraftStore *store, const QUrl &forumHome);
 
-    // The program typed into the page (a tag): save soon.
+    // The member (or the program, typing a tag) changed a field: save soon.
     void changed();
     // The page is about to go (left, reloaded, closed): save what changed now.
     void saveNow() { saveThen({}); }

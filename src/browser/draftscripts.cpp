@@ -40,6 +40,11 @@ QString call(const QString &body, const QJsonArray &arguments)
 
 } // namespace
 
+QString inputMarker()
+{
+    return u"velmora:input"_s;
+}
+
 QWebEngineScript watcher()
 {
     QWebEngineScript script;
@@ -50,7 +55,7 @@ QWebEngineScript watcher()
     // Only input the engine itself reports (typing, pasting, dropping, the
     // editor's commands) counts; a page's script cannot fake it. Text boxes
     // (<input>) are never marked: no password or search reaches the disk.
-    script.setSourceCode(uR"JS(
+    script.setSourceCode(u"const velmoraInput = "_s + QString::fromUtf8(QJsonDocument(QJsonArray{inputMarker()}).toJson(QJsonDocument::Compact)) + u"[0];"_s + uR"JS(
 document.addEventListener('input', e => {
     if (!e.isTrusted) return;
     let field = e.target;
@@ -59,6 +64,12 @@ document.addEventListener('input', e => {
         if (!field || !field.isContentEditable) return;
     }
     field.velmoraWritten = true;
+    // Tells the program once the engine has the text, a tenth of a second
+    // after the first change; the text itself is fetched by the program.
+    if (!window.velmoraTelling) {
+        window.velmoraTelling = true;
+        setTimeout(() => { window.velmoraTelling = false; console.debug(velmoraInput); }, 100);
+    }
 }, true);
 )JS"_s);
     return script;

@@ -11,8 +11,11 @@ class QWebEngineScript;
 namespace DraftScripts {
 
 // Installed in every forum page: marks the text areas and editable areas
-// the member (not a script) has written in.
+// the member (not a script) has written in, and soon after a change writes
+// inputMarker() to the console. A page could write the same words: that
+// only makes the program read the fields the member wrote in once more.
 QWebEngineScript watcher();
+QString inputMarker();
 
 // Evaluates to {page, fields}: the document's own address, and a list of
 // {field, text} for every marked field, with its

@@ -82,6 +82,7 @@ QWebEngineView *EngineWebView::engine()
         connect(m_journal, &DraftJournal::status, this, &WebView::StatusTextChange);
         connect(m_page, &WebPage::leaving, m_journal, &DraftJournal::saveNow);
         connect(m_page, &WebPage::formSubmitted, m_journal, &DraftJournal::formSubmitted);
+        connect(m_page, &WebPage::textChanged, m_journal, &DraftJournal::changed);
         auto *offered = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), this);
         offered->setContext(Qt::WidgetWithChildrenShortcut);
         connect(offered, &QShortcut::activated, m_journal, &DraftJournal::insertOffered);
@@ -308,11 +309,8 @@ void EngineWebView::InsertAtCaret(const QString &text, const QString &host)
                               if (!view)
                                   return;
                               // The field has its caret back: the user types on.
-                              if (typed.toBool()) {
+                              if (typed.toBool())
                                   view->setFocus(Qt::OtherFocusReason);
-                                  if (m_journal)
-                                      m_journal->changed();
-                              }
                               emit textInserted(typed.toBool());
                           });
 }

@@ -6,6 +6,7 @@
 #include "scriptedprompter.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +34,7 @@ private slots:
     void sentMeansShown_data();
     void sentMeansShown();
     void onlyTheMembersTextAreas();
+    void backAfterTheProgramIsKilled();
 
 private:
     void start();
@@ -193,24 +195,49 @@ void tst_Drafts::onlyTheMembersTextAreas()
     // Text the page puts in its own field is not the member's.
     run(u"{ const m = document.forms[0].req_message; m.value = 'dalla pagina';"
         "m.dispatchEvent(new Event('input', {bubbles: true})); }"_s);
+    // Keys reach the page on a way of their own: each step waits for them.
     run(u"document.forms[0].req_subject.focus()"_s);
     type(u"Oggetto"_s);
+    QTRY_COMPARE(run(u"document.forms[0].req_subject.value"_s).toString(), u"Oggetto"_s);
     run(u"document.forms[0].req_password.focus()"_s);
     type(u"segreta"_s);
-    run(u"document.getElementById('f').focus()"_s);
+    QTRY_COMPARE(run(u"document.forms[0].req_password.value"_s).toString(), u"segreta"_s);
+    run(u"addEventListener('message', e => { window.inFrame = e.data; }); document.getElementById('f').focus()"_s);
     type(u"altro sito"_s);
+    QTRY_COMPARE(run(u"window.inFrame"_s).toString(), u"altro sito"_s);
     // The member's own words, and at once away: saved as the page goes.
     run(u"{ const m = document.forms[0].req_message; m.value = ''; m.focus(); }"_s);
     type(u"mie"_s);
+    QTRY_COMPARE(message(), u"mie"_s);
     m_view->Navigate(m_server.homeUrl());
     QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Velmora Home"_s, loadTimeout);
     m_store->flush();
-    QStringList keys;
-    for (const Draft &d : m_store->drafts())
-        keys.append(d.key() + u"="_s + d.text);
-    QVERIFY2(m_store->drafts().size() == 1, qPrintable(keys.join(u" | "_s)));
+    QCOMPARE(m_store->drafts().size(), 1);
     QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, u"mie"_s);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), 1);
+}
+
+void tst_Drafts::backAfterTheProgramIsKilled()
+{
+    m_view.reset();
+    m_store.reset();
+    const QString words = u"Scritta prima del colpo"_s;
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(DRAFT_WRITER), {m_server.homeUrl(), replyPage(), m_folder->path(), words});
+    QVERIFY(program.waitForStarted());
+    // Each look takes what came since the last, so it is kept.
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += program.readAllStandardOutput()).contains("salvata")
+                                 || program.state() != QProcess::Running,
+                             2 * loadTimeout);
+    QVERIFY2(program.state() == QProcess::Running, qPrintable(u"ended with %1"_s.arg(program.exitCode())));
+    ::kill(pid_t(program.processId()), SIGKILL);
+    QVERIFY(program.waitForFinished());
+
+    start();
+    openReplyPage();
+    QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
 }
 
 QTEST_MAIN(tst_Drafts)

@@ -147,8 +147,9 @@ ForumServer::ForumServer(QObject *parent)
         requests.append(QStringLiteral("/estero/area.html"));
         return html(QStringLiteral("Altro sito"),
                     QStringLiteral("<textarea id=\"a\"></textarea>"
-                                   "<script>addEventListener('focus', () => document.getElementById('a').focus());"
-                                   "</script>"));
+                                   "<script>const a = document.getElementById('a');"
+                                   "addEventListener('focus', () => a.focus());"
+                                   "a.addEventListener('input', () => parent.postMessage(a.value, '*'));</script>"));
     });
 
     m_server.route(QStringLiteral("/forum/"), [this] {

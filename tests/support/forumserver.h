@@ -36,6 +36,8 @@
 //                               which shows every message, or answers with
 //                               the login page while loginExpired
 //   /forum/viewtopic.php        the topic, titled "Discussione"
+//   /estero/area.html           that form's frame, from localhost: a text
+//                               area that posts its text to the page
 class ForumServer final : public QObject
 {
     Q_OBJECT
