@@ -6,6 +6,9 @@
 //     velmora_bench personal [--runs N] --dir FOLDER
 //     velmora_bench preview  [--runs N]   click on an emoticon to its first
 //                                         frame on screen, the picker open
+//     velmora_bench drafts   [--runs N] --dir FOLDER
+//                                         a draft's save as the GUI thread
+//                                         pays for it, 1 KB, 100 KB, 1 MiB
 //
 // Prints one JSON object per line: {"name", "unit", "median", "runs", ...}.
 //
@@ -21,6 +24,7 @@
 #include "app/frmvelmora.h"
 #include "app/programcontext.h"
 #include "core/catalogue.h"
+#include "core/draftstore.h"
 #include "core/gestionefiles.h"
 #include "gui/appcontext.h"
 #include "gui/listbox.h"
@@ -604,6 +608,32 @@ int startupVariant(const QString &variant)
     return QApplication::exec();
 }
 
+// What a save costs the thread that asks for it, and how long until the
+// draft is on disk.
+int drafts(int runs, const QString &dir)
+{
+    DraftStore store(dir);
+    store.load();
+    const std::pair<const char *, qsizetype> sizes[] = {{"1k", 1024}, {"100k", 100 * 1024}, {"1m", 1024 * 1024}};
+    for (const auto &[name, bytes] : sizes) {
+        std::vector<double> asked, written;
+        for (int i = 0; i < runs; ++i) {
+            const QString text = QString(bytes - 8, QLatin1Char('a')) + QString::number(10000000 + i);
+            QElapsedTimer clock;
+            clock.start();
+            store.save(Draft{.page = QStringLiteral("http://www.velmora.it/forum/post.php?tid=1"),
+                             .field = QStringLiteral("req_message"), .title = QStringLiteral("Rispondi"),
+                             .text = text, .savedAt = {}, .cut = false});
+            asked.push_back(msSince(clock));
+            store.flush();
+            written.push_back(msSince(clock));
+        }
+        report(qPrintable(QStringLiteral("draft_save_gui_%1").arg(QLatin1String(name))), asked);
+        report(qPrintable(QStringLiteral("draft_save_disk_%1").arg(QLatin1String(name))), written);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -633,8 +663,10 @@ int main(int argc, char *argv[])
         return previewFirstFrame(runs);
     if (mode == QStringLiteral("personal") && !dir.isEmpty())
         return personal(runs, dir);
+    if (mode == QStringLiteral("drafts") && !dir.isEmpty())
+        return drafts(runs, dir);
     std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
-                         " | typing [--runs N] | preview [--runs N] | idle [--open]"
+                         " | typing [--runs N] | preview [--runs N] | drafts [--runs N] --dir FOLDER | idle [--open]"
                          " | startup program|bare[+persistent][+preview]\n");
     return 2;
 }

@@ -4,6 +4,7 @@
 #include "browser/downloads.h"
 #include "browser/downloadsbutton.h"
 #include "browser/findbar.h"
+#include "browser/frmbozze.h"
 #include "browser/navigationbar.h"
 #include "core/layoutrule.h"
 #include "gui/controls.h"
@@ -137,6 +138,11 @@ void frmVelmora::addKeys()
     key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_zoom->zoomIn(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_zoom->zoomOut(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->reset(); });
+    if (m_context.drafts) {
+        key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), [this] {
+            frmBozze::showFor(m_context.drafts, [this](const QString &page) { m_WB->Navigate(page); }, this);
+        });
+    }
 }
 
 void frmVelmora::addToPersonalSet(const QUrl &image)

@@ -1,6 +1,8 @@
 #include "browser/enginewebview.h"
 
 #include "browser/downloads.h"
+#include "browser/draftjournal.h"
+#include "browser/frmbozze.h"
 #include "browser/forummenu.h"
 #include "browser/forumprofile.h"
 #include "browser/pagescripts.h"
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFindTextResult>
@@ -75,6 +78,16 @@ QWebEngineView *EngineWebView::engine()
             || info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
             m_failedUrl = info.url();
     });
+    if (m_role == Role::Forum && m_site.drafts) {
+        m_journal = new DraftJournal(m_view, m_page, m_site.drafts, m_site.home);
+        connect(m_journal, &DraftJournal::status, this, &WebView::StatusTextChange);
+        connect(m_page, &WebPage::leaving, m_journal, &DraftJournal::saveNow);
+        connect(m_page, &WebPage::formSubmitted, m_journal, &DraftJournal::formSubmitted);
+        connect(m_page, &WebPage::textChanged, m_journal, &DraftJournal::changed);
+        auto *offered = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), this);
+        offered->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(offered, &QShortcut::activated, m_journal, &DraftJournal::insertOffered);
+    }
     if (m_role == Role::Forum) {
         // OK types where the member was writing when they left the page:
         // each frame notes it as it loses the focus.
@@ -88,7 +101,9 @@ QWebEngineView *EngineWebView::engine()
         ForumMenu::translate(m_page);
         m_view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-            QMenu *menu = ForumMenu::build(m_view, [this](const QUrl &image) { emit addImageRequested(image); });
+            QMenu *menu = ForumMenu::build(
+                m_view, [this](const QUrl &image) { emit addImageRequested(image); },
+                m_site.drafts ? std::function<void()>([this] { showDrafts(); }) : std::function<void()>());
             menu->setAttribute(Qt::WA_DeleteOnClose);
             menu->popup(m_view->mapToGlobal(at));
         });
@@ -150,7 +165,8 @@ void EngineWebView::Navigate(const QString &address)
     const QUrl url(address);
     const bool refused
         = !url.isValid() || url.isRelative() || (m_role == Role::Preview && !LinkRule::isPreviewable(url));
-    engine()->setUrl(refused ? QUrl(QStringLiteral("about:blank")) : url);
+    engine();
+    beforeLeaving([this, url = refused ? QUrl(QStringLiteral("about:blank")) : url] { m_view->setUrl(url); });
 }
 
 void EngineWebView::Unload()
@@ -168,12 +184,30 @@ QWebEngineProfile *EngineWebView::forumProfile()
     return profileFor(Role::Forum);
 }
 
+void EngineWebView::beforeLeaving(const std::function<void()> &step)
+{
+    if (m_journal)
+        m_journal->saveThen(step);
+    else
+        step();
+}
+
+void EngineWebView::showDrafts()
+{
+    if (m_site.drafts)
+        frmBozze::showFor(m_site.drafts, [this](const QString &page) { Navigate(page); }, window());
+}
+
 bool EngineWebView::requestClose()
 {
     // A page with no renderer has no handler to run.
     if (!m_page || m_page->renderProcessPid() == 0)
         return true;
-    m_page->triggerAction(QWebEnginePage::RequestClose);
+    // What was typed in the last moment is saved before the page can go.
+    beforeLeaving([page = QPointer<WebPage>(m_page)] {
+        if (page)
+            page->triggerAction(QWebEnginePage::RequestClose);
+    });
     return false;
 }
 
@@ -196,19 +230,19 @@ bool EngineWebView::eventFilter(QObject *watched, QEvent *event)
 void EngineWebView::GoBack()
 {
     if (m_view)
-        m_view->back();
+        beforeLeaving([this] { m_view->back(); });
 }
 
 void EngineWebView::GoForward()
 {
     if (m_view)
-        m_view->forward();
+        beforeLeaving([this] { m_view->forward(); });
 }
 
 void EngineWebView::Refresh()
 {
     if (m_view)
-        m_view->reload();
+        beforeLeaving([this] { m_view->reload(); });
 }
 
 void EngineWebView::Stop()

@@ -6,6 +6,7 @@
 
 #include <QWebEnginePage>
 
+class DraftJournal;
 class QWebEngineProfile;
 class QWebEngineView;
 class WebPage;
@@ -37,6 +38,9 @@ public:
     double zoomFactor() const override;
     void setZoomFactor(double factor) override;
 
+    // Opens the window of the drafts not yet sent.
+    void showDrafts();
+
     // The renderer process, for tests that check recovery from its crash.
     qint64 rendererProcessId() const;
     // The forum's profile, shared by the main view and its windows.
@@ -47,6 +51,8 @@ protected:
 
 private:
     static QWebEngineProfile *profileFor(Role role);
+    // Runs a step that takes the page away once the journal has its words.
+    void beforeLeaving(const std::function<void()> &step);
     QWebEngineView *engine();
     void onLoadStarted();
     void onLoadProgress(int percent);
@@ -55,6 +61,8 @@ private:
 
     QWebEngineView *m_view = nullptr;
     WebPage *m_page = nullptr;
+    // What the member writes in the forum's pages; none in a preview.
+    DraftJournal *m_journal = nullptr;
     Role m_role;
     ForumSite m_site;
     ReloadLimiter m_reloads;

@@ -61,12 +61,19 @@ bool spellingWanted()
     return QSettings().value(spellingKey, true).toBool();
 }
 
-QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addImage)
+QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addImage,
+             const std::function<void()> &showDrafts)
 {
     // The engine's menu brings the suggestions for a misspelt word itself.
     QMenu *menu = view->createStandardContextMenu();
     Controls::setColours(menu, Qt::black, Controls::orange());
     menu->setFont(Controls::arial(9));
+    if (showDrafts) {
+        menu->addSeparator();
+        QAction *drafts = menu->addAction(QStringLiteral("Bozze non inviate…"));
+        drafts->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+        QObject::connect(drafts, &QAction::triggered, view, showDrafts);
+    }
     const QWebEngineContextMenuRequest *request = view->lastContextMenuRequest();
     if (!request)
         return menu;

@@ -17,8 +17,10 @@ namespace ForumMenu {
 void translate(QWebEnginePage *page);
 
 // The menu for the last right-click on view; addImage asks for the image to
-// be added to the personal set. The caller shows and frees the menu.
-QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addImage);
+// be added to the personal set, showDrafts (where given) for the drafts'
+// window. The caller shows and frees the menu.
+QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addImage,
+             const std::function<void()> &showDrafts = {});
 
 // Whether the spelling check is on, remembered between runs.
 bool spellingWanted();

@@ -1,6 +1,7 @@
 #include "browser/webpage.h"
 
 #include "gui/prompter.h"
+#include "browser/draftscripts.h"
 #include "browser/forumpopup.h"
 #include "core/linkrule.h"
 
@@ -70,10 +71,14 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
         QDesktopServices::openUrl(url);
         return false;
     }
-    if (type == NavigationTypeFormSubmitted)
+    if (type == NavigationTypeFormSubmitted) {
         m_postAnswer = true;
-    else if (type != NavigationTypeReload)
-        m_postAnswer = false;
+        emit formSubmitted();
+    } else {
+        if (type != NavigationTypeReload)
+            m_postAnswer = false;
+        emit leaving();
+    }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 
@@ -149,6 +154,16 @@ bool WebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
         return false;
     }
     return m_kind == Kind::Forum && m_dialogs.confirm(ownerWindow(), securityOrigin, msg);
+}
+
+void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                       const QString &sourceID)
+{
+    if (message == DraftScripts::inputMarker()) {
+        emit textChanged();
+        return;
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
 }
 
 bool WebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,

@@ -33,12 +33,20 @@ public:
 signals:
     // The user chose to stay when the page asked about leaving it.
     void leaveRefused();
+    // The page shown is about to go: left, reloaded, or replaced by the
+    // answer to one of its forms (then formSubmitted comes instead).
+    void leaving();
+    void formSubmitted();
+    // The member changed a text field of the page (see DraftScripts).
+    void textChanged();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
     bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                  const QString &sourceID) override;
     bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
                           QString *result) override;
 

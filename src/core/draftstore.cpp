@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QThread>
 
@@ -146,6 +147,24 @@ std::optional<Draft> DraftStore::parse(const QByteArray &bytes)
     if (draft.page.isEmpty() || !draft.savedAt.isValid())
         return std::nullopt;
     return draft;
+}
+
+QString DraftStore::shownWords(const QString &text)
+{
+    static const QRegularExpression images(u"\\[img\\].*?\\[/img\\]"_s,
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tags(u"\\[/?[a-z*]+(=[^\\]]*)?\\]"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression blanks(u"\\s+"_s);
+    QString words = text;
+    words.remove(images).remove(tags).remove(blanks);
+    return words.left(60);
+}
+
+bool DraftStore::isShownIn(const QString &draftText, const QString &pageText)
+{
+    static const QRegularExpression blanks(u"\\s+"_s);
+    return QString(pageText).remove(blanks).contains(shownWords(draftText));
 }
 
 void DraftStore::load(const QDateTime &now)

@@ -63,6 +63,12 @@ public:
     // Waits until every save and removal so far is on disk.
     void flush();
 
+    // What of a draft a page must show for the post to count as taken: its
+    // first words, without forum tags and white space.
+    static QString shownWords(const QString &text);
+    // Whether pageText (a page's visible text) shows the draft's words.
+    static bool isShownIn(const QString &draftText, const QString &pageText);
+
     // The file name a draft of this key is kept under.
     static QString fileNameFor(const QString &key);
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 class Downloads;
+class DraftStore;
 class Prompter;
 
 // What a window is given by its creator: the addresses, the personal-set
@@ -25,4 +26,6 @@ struct AppContext
     std::function<void()> beep;
     // The forum's downloads; none where no real engine runs.
     Downloads *downloads = nullptr;
+    // What the member writes in the forum, kept until the forum takes it.
+    DraftStore *drafts = nullptr;
 };

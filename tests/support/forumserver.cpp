@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QHttpServerRequest>
 #include <QTcpSocket>
+#include <QUrlQuery>
 #include <QtConcurrent>
 
 #include <vector>
@@ -110,6 +111,54 @@ ForumServer::ForumServer(QObject *parent)
     m_server.route(QStringLiteral("/forum/invia"), QHttpServerRequest::Method::Post, [this] {
         requests.append(QStringLiteral("POST /forum/invia"));
         return html(QStringLiteral("Inviato"), QStringLiteral("<p>Messaggio inviato</p>"));
+    });
+
+    m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Get, [this] {
+        requests.append(QStringLiteral("/forum/post.php"));
+        return html(QStringLiteral("Rispondi alla discussione"),
+                    QStringLiteral("<form method=\"post\" action=\"post.php\"><input name=\"req_subject\">"
+                                   "<input type=\"password\" name=\"req_password\">"
+                                   "<textarea name=\"req_message\" rows=\"8\"></textarea>"
+                                   "<input type=\"submit\" value=\"Invia\"></form>"
+                                   "<iframe id=\"f\" src=\"http://localhost:%1/estero/area.html\"></iframe>"
+                                   "<script>document.forms[0].req_message.focus();</script>")
+                        .arg(m_port));
+    });
+    m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Post,
+                   [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("POST /forum/post.php"));
+        if (loginExpired)
+            return html(QStringLiteral("Accesso"),
+                        QStringLiteral("<p>Devi accedere per scrivere.</p><form method=\"post\" action=\"login.php\">"
+                                       "<input name=\"req_username\"><input type=\"password\" name=\"req_password\">"
+                                       "</form>"));
+        const QUrlQuery form(QString::fromUtf8(request.body()).replace(QLatin1Char('+'), QLatin1Char(' ')));
+        posted.append(form.queryItemValue(QStringLiteral("req_message"), QUrl::FullyDecoded));
+        QHttpServerResponse redirect(QHttpServerResponse::StatusCode::SeeOther);
+        redirect.setHeader(QByteArrayLiteral("Location"), QByteArrayLiteral("viewtopic.php"));
+        return redirect;
+    });
+    m_server.route(QStringLiteral("/forum/viewtopic.php"), [this] {
+        requests.append(QStringLiteral("/forum/viewtopic.php"));
+        QString posts;
+        for (const QString &message : std::as_const(posted))
+            posts += QStringLiteral("<div class=\"post\">%1</div>")
+                         .arg(message.toHtmlEscaped()
+                                  .replace(QStringLiteral("[b]"), QStringLiteral("<b>"))
+                                  .replace(QStringLiteral("[/b]"), QStringLiteral("</b>")));
+        // Its messages with their tags drawn, and a quick reply under them,
+        // empty, as forums have.
+        return html(QStringLiteral("Discussione"),
+                    posts + QStringLiteral("<form method=\"post\" action=\"post.php\">"
+                                           "<textarea name=\"req_message\"></textarea></form>"));
+    });
+    m_server.route(QStringLiteral("/estero/area.html"), [this] {
+        requests.append(QStringLiteral("/estero/area.html"));
+        return html(QStringLiteral("Altro sito"),
+                    QStringLiteral("<textarea id=\"a\"></textarea>"
+                                   "<script>const a = document.getElementById('a');"
+                                   "addEventListener('focus', () => a.focus());"
+                                   "a.addEventListener('input', () => parent.postMessage(a.value, '*'));</script>"));
     });
 
     m_server.route(QStringLiteral("/forum/"), [this] {

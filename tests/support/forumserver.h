@@ -36,6 +36,14 @@
 //   /immagini/animata.gif       the OK button's 66 x 66 animated GIF
 //   /immagini/manca.gif         missing: a 404 page, titled "Non trovato"
 //   /immagini/grande/<n>.gif    an animated GIF n x n pixels, two frames
+//   /forum/post.php             a reply form as forum software makes it
+//                               (subject, password, message, another site's
+//                               frame); posted, it redirects to the topic,
+//                               which shows every message, or answers with
+//                               the login page while loginExpired
+//   /forum/viewtopic.php        the topic, titled "Discussione"
+//   /estero/area.html           that form's frame, from localhost: a text
+//                               area that posts its text to the page
 class ForumServer final : public QObject
 {
     Q_OBJECT
@@ -58,6 +66,9 @@ public:
     int heldCount() const { return m_heldCount; }
     // Paths of every request served or held, in order.
     QStringList requests;
+    // Messages posted to the reply form, and whether posting asks to log in.
+    QStringList posted;
+    bool loginExpired = false;
 
     static QByteArray gif();
     // Two frames of side x side pixels, every pixel drawn, LZW-compressed

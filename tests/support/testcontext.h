@@ -36,12 +36,13 @@ struct TestContext
     // The real engine against the loopback forum, with the program's own
     // policy for the forum's site: message boxes scripted, downloads where
     // given.
-    void useEngine(const ForumServer &server, Downloads *downloads = nullptr)
+    void useEngine(const ForumServer &server, Downloads *downloads = nullptr, DraftStore *drafts = nullptr)
     {
         context.forumHomeUrl = server.homeUrl();
         context.emoticonBaseUrl = server.emoticonBase();
         context.downloads = downloads;
-        const ForumSite site{QUrl(server.homeUrl()), &prompter, downloads};
+        context.drafts = drafts;
+        const ForumSite site{QUrl(server.homeUrl()), &prompter, downloads, drafts};
         context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
             if (role == WebView::Role::Preview)
                 return new ImagePreview(parent);

@@ -1,0 +1,244 @@
+#include "browser/draftjournal.h"
+#include "browser/enginewebview.h"
+#include "browser/forumsite.h"
+#include "core/draftstore.h"
+#include "forumserver.h"
+#include "scriptedprompter.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+// The journal of what the member writes, on the real engine: what is kept,
+// what comes back, and when it is let go.
+class tst_Drafts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void backAfter_data();
+    void backAfter();
+    void sentMeansShown_data();
+    void sentMeansShown();
+    void onlyTheMembersTextAreas();
+    void backAfterTheProgramIsKilled();
+
+private:
+    void start();
+    void openReplyPage();
+    void type(const QString &text);
+    QVariant run(const QString &code, quint32 world = QWebEngineScript::MainWorld);
+    QString message()
+    {
+        return run(u"document.forms[0] && document.forms[0].req_message.value"_s).toString();
+    }
+    QString replyPage() const { return m_server.url(u"forum/post.php"_s); }
+
+    ForumServer m_server;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<DraftStore> m_store;
+    std::unique_ptr<EngineWebView> m_view;
+    QStringList m_status;
+};
+
+static constexpr int loadTimeout = 30000;
+
+void tst_Drafts::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void tst_Drafts::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_server.posted.clear();
+    m_server.loginExpired = false;
+    start();
+}
+
+// The program's part: the store read from its folder, the forum's view.
+void tst_Drafts::start()
+{
+    m_store = std::make_unique<DraftStore>(m_folder->path());
+    m_store->load();
+    m_view = std::make_unique<EngineWebView>(
+        WebView::Role::Forum, nullptr, ForumSite{QUrl(m_server.homeUrl()), &m_prompter, nullptr, m_store.get()});
+    m_view->resize(800, 600);
+    m_status.clear();
+    connect(m_view.get(), &WebView::StatusTextChange, this, [this](const QString &text) { m_status.append(text); });
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+}
+
+void tst_Drafts::cleanup()
+{
+    m_view.reset();
+    m_store.reset();
+    m_folder.reset();
+}
+
+QVariant tst_Drafts::run(const QString &code, quint32 world)
+{
+    // Shared, so that an answer coming after the wait has nowhere bad to go.
+    auto answer = std::make_shared<std::optional<QVariant>>();
+    m_view->findChild<QWebEngineView *>()->page()->runJavaScript(code, world, [answer](const QVariant &v) {
+        *answer = v;
+    });
+    if (!QTest::qWaitFor([&] { return answer->has_value(); }, loadTimeout))
+        qWarning("no answer from the page");
+    return answer->value_or(QVariant());
+}
+
+void tst_Drafts::openReplyPage()
+{
+    m_view->Navigate(replyPage());
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Rispondi alla discussione"_s, loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_view->Busy(), loadTimeout);
+}
+
+// Keys as the member presses them, into whatever the page has focused.
+void tst_Drafts::type(const QString &text)
+{
+    QWebEngineView *engine = m_view->findChild<QWebEngineView *>();
+    engine->setFocus();
+    QTest::keyClicks(engine->focusProxy(), text);
+}
+
+void tst_Drafts::backAfter_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("the page is opened again") << u"reopen"_s;
+    QTest::newRow("its renderer is killed") << u"kill"_s;
+    QTest::newRow("the program starts again") << u"restart"_s;
+}
+
+void tst_Drafts::backAfter()
+{
+    QFETCH(QString, how);
+    const QString words = u"Una risposta lunga e pensata"_s;
+    openReplyPage();
+    type(words);
+    QTRY_COMPARE_WITH_TIMEOUT(m_store->draft(replyPage(), u"req_message"_s).text, words, loadTimeout);
+
+    if (how == u"kill") {
+        ::kill(pid_t(m_view->rendererProcessId()), SIGKILL);
+    } else {
+        if (how == u"restart") {
+            m_view.reset();
+            m_store.reset();
+            start();
+        } else {
+            m_view->Navigate(m_server.homeUrl());
+            QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Velmora Home"_s, loadTimeout);
+        }
+        m_view->Navigate(replyPage());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!m_status.isEmpty() && m_status.last().startsWith(u"Bozza ripristinata (salvata alle "_s),
+                             loadTimeout);
+    QCOMPARE(message(), words);
+    // As if typed: the editor's undo takes it out again.
+    QTest::keyClick(m_view->findChild<QWebEngineView *>()->focusProxy(), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE(message(), QString());
+}
+
+void tst_Drafts::sentMeansShown_data()
+{
+    QTest::addColumn<bool>("loginExpired");
+    QTest::addColumn<QString>("answerTitle");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("posted") << false << u"Discussione"_s << false;
+    QTest::newRow("login expired") << true << u"Accesso"_s << true;
+}
+
+void tst_Drafts::sentMeansShown()
+{
+    QFETCH(bool, loginExpired);
+    QFETCH(QString, answerTitle);
+    QFETCH(bool, kept);
+    m_server.loginExpired = loginExpired;
+    const QString words = u"Grazie [b]a tutti[/b] per l'aiuto"_s;
+    openReplyPage();
+    type(words);
+    QTRY_VERIFY_WITH_TIMEOUT(m_store->contains(replyPage(), u"req_message"_s), loadTimeout);
+    run(u"document.forms[0].requestSubmit()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), answerTitle, loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_view->Busy(), loadTimeout);
+    // The journal's look at the answer went first; its reply came first too.
+    run(u"1"_s, QWebEngineScript::ApplicationWorld);
+    QTRY_COMPARE_WITH_TIMEOUT(m_store->contains(replyPage(), u"req_message"_s), kept, loadTimeout);
+    if (!kept)
+        return;
+    // Logged in again, the member finds the reply waiting.
+    m_server.loginExpired = false;
+    openReplyPage();
+    QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
+}
+
+void tst_Drafts::onlyTheMembersTextAreas()
+{
+    openReplyPage();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(u"/estero/area.html"_s), loadTimeout);
+    // Text the page puts in its own field is not the member's.
+    run(u"{ const m = document.forms[0].req_message; m.value = 'dalla pagina';"
+        "m.dispatchEvent(new Event('input', {bubbles: true})); }"_s);
+    // Keys reach the page on a way of their own: each step waits for them.
+    run(u"document.forms[0].req_subject.focus()"_s);
+    type(u"Oggetto"_s);
+    QTRY_COMPARE(run(u"document.forms[0].req_subject.value"_s).toString(), u"Oggetto"_s);
+    run(u"document.forms[0].req_password.focus()"_s);
+    type(u"segreta"_s);
+    QTRY_COMPARE(run(u"document.forms[0].req_password.value"_s).toString(), u"segreta"_s);
+    run(u"addEventListener('message', e => { window.inFrame = e.data; }); document.getElementById('f').focus()"_s);
+    type(u"altro sito"_s);
+    QTRY_COMPARE(run(u"window.inFrame"_s).toString(), u"altro sito"_s);
+    // The member's own words, and at once away: saved as the page goes.
+    run(u"{ const m = document.forms[0].req_message; m.value = ''; m.focus(); }"_s);
+    type(u"mie"_s);
+    QTRY_COMPARE(message(), u"mie"_s);
+    m_view->Navigate(m_server.homeUrl());
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Velmora Home"_s, loadTimeout);
+    m_store->flush();
+    QCOMPARE(m_store->drafts().size(), 1);
+    QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, u"mie"_s);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), 1);
+}
+
+void tst_Drafts::backAfterTheProgramIsKilled()
+{
+    m_view.reset();
+    m_store.reset();
+    const QString words = u"Scritta prima del colpo"_s;
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(DRAFT_WRITER), {m_server.homeUrl(), replyPage(), m_folder->path(), words});
+    QVERIFY(program.waitForStarted());
+    // Each look takes what came since the last, so it is kept.
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += program.readAllStandardOutput()).contains("salvata")
+                                 || program.state() != QProcess::Running,
+                             2 * loadTimeout);
+    QVERIFY2(program.state() == QProcess::Running, qPrintable(u"ended with %1"_s.arg(program.exitCode())));
+    ::kill(pid_t(program.processId()), SIGKILL);
+    QVERIFY(program.waitForFinished());
+
+    start();
+    openReplyPage();
+    QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
+}
+
+QTEST_MAIN(tst_Drafts)
+#include "tst_drafts.moc"
