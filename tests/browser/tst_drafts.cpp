@@ -33,6 +33,7 @@ private slots:
     void backAfter();
     void sentMeansShown_data();
     void sentMeansShown();
+    void offeredBesideAQuote();
     void onlyTheMembersTextAreas();
     void backAfterTheProgramIsKilled();
 
@@ -186,6 +187,22 @@ void tst_Drafts::sentMeansShown()
     m_server.loginExpired = false;
     openReplyPage();
     QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
+}
+
+void tst_Drafts::offeredBesideAQuote()
+{
+    const QString page = m_server.url(u"forum/post.php?cita"_s);
+    const QString quote = u"[quote]Testo citato[/quote]\n"_s;
+    m_store->save(Draft{.page = page, .field = u"req_message"_s, .title = {}, .text = u"la mia"_s, .savedAt = {},
+                        .cut = false});
+    m_view->Navigate(page);
+    QTRY_VERIFY_WITH_TIMEOUT(m_status.contains(DraftJournal::offeredText()), loadTimeout);
+    QCOMPARE(message(), quote);
+    run(u"{ const m = document.forms[0].req_message; m.setSelectionRange(m.value.length, m.value.length); }"_s);
+    m_view->findChild<QWebEngineView *>()->setFocus();
+    QTest::keyClick(m_view->findChild<QWebEngineView *>()->focusProxy(), Qt::Key_B,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(message(), quote + u"la mia"_s, loadTimeout);
 }
 
 void tst_Drafts::onlyTheMembersTextAreas()

@@ -113,16 +113,22 @@ ForumServer::ForumServer(QObject *parent)
         return html(QStringLiteral("Inviato"), QStringLiteral("<p>Messaggio inviato</p>"));
     });
 
-    m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Get, [this] {
+    m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Get,
+                   [this](const QHttpServerRequest &request) {
         requests.append(QStringLiteral("/forum/post.php"));
+        // Replying with a quote, the forum fills the message with it.
+        const QString quote = request.query().hasQueryItem(QStringLiteral("cita"))
+            ? QStringLiteral("[quote]Testo citato[/quote]\n")
+            : QString();
         return html(QStringLiteral("Rispondi alla discussione"),
                     QStringLiteral("<form method=\"post\" action=\"post.php\"><input name=\"req_subject\">"
                                    "<input type=\"password\" name=\"req_password\">"
-                                   "<textarea name=\"req_message\" rows=\"8\"></textarea>"
+                                   "<textarea name=\"req_message\" rows=\"8\">%2</textarea>"
                                    "<input type=\"submit\" value=\"Invia\"></form>"
                                    "<iframe id=\"f\" src=\"http://localhost:%1/estero/area.html\"></iframe>"
                                    "<script>document.forms[0].req_message.focus();</script>")
-                        .arg(m_port));
+                        .arg(m_port)
+                        .arg(quote));
     });
     m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Post,
                    [this](const QHttpServerRequest &request) {

@@ -40,7 +40,8 @@
 //                               (subject, password, message, another site's
 //                               frame); posted, it redirects to the topic,
 //                               which shows every message, or answers with
-//                               the login page while loginExpired
+//                               the login page while loginExpired; with
+//                               ?cita, the message starts with a quote
 //   /forum/viewtopic.php        the topic, titled "Discussione"
 //   /estero/area.html           that form's frame, from localhost: a text
 //                               area that posts its text to the page
