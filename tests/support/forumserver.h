@@ -23,6 +23,12 @@
 //   /forum/chiudibile.html      "Finestra del forum", for a new window
 //   /forum/finestra.html        opens a window as it loads, without a click
 //   /forum/allegato.zip         an attachment, saved as "nome.zip"
+//   /forum/rimanda.html         sends itself to another host five times as it
+//                               loads, and again when "vai" is clicked
+//   /forum/allegati.html        four hidden frames answering with attachments;
+//                               a link "scarica" to one
+//   /forum/botta.html           alert()s taking turns with its frame from
+//                               another host (/estero/risposta.html)
 //   /forum/accedi, chi.html     a login by session cookie; chi.html is titled
 //                               "Utente" when logged in, "Ospite" when not
 //   /forum/bozza.html           an editor whose page asks before it is left
