@@ -136,7 +136,9 @@ void WebPage::noteNavigation(const QUrl &url, NavigationType type)
         break;
     case NavigationTypeLinkClicked:
     case NavigationTypeFormSubmitted:
-        m_asked = m_intent.fresh(now()) ? url : QUrl();
+        // The click is spent here: the page it leads to gets no file of
+        // its own choosing for it.
+        m_asked = m_intent.consume(now()) ? url : QUrl();
         break;
     case NavigationTypeRedirect:
         if (!m_asked.isEmpty())

@@ -432,6 +432,11 @@ void tst_SafeForum::downloadsOnlyOnAClick()
     click(mainView(), QStringLiteral("scarica"));
     QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 5, loadTimeout);
     QCOMPARE(m_downloads->blocked().size(), 1);
+    // A click that led to a page is spent: that page's own download is not.
+    activate();
+    click(mainView(), QStringLiteral("avanti"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().size(), 2, loadTimeout);
+    QCOMPARE(m_downloads->entries().size(), 5);
     window->close();
 }
 

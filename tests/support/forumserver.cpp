@@ -80,7 +80,15 @@ ForumServer::ForumServer(QObject *parent)
         for (int i = 1; i <= 4; ++i)
             frames += QStringLiteral("<iframe style=\"display:none\" src=\"allegato.zip?n=%1\"></iframe>").arg(i);
         return html(QStringLiteral("Allegati"),
-                    links({QStringLiteral("<a id=\"scarica\" href=\"allegato.zip\">Scarica</a>")}) + frames);
+                    links({QStringLiteral("<a id=\"scarica\" href=\"allegato.zip\">Scarica</a>"),
+                           QStringLiteral("<a id=\"avanti\" href=\"scarica.html\">Avanti</a>")})
+                        + frames);
+    });
+    m_server.route(QStringLiteral("/forum/scarica.html"), [this] {
+        requests.append(QStringLiteral("/forum/scarica.html"));
+        return html(QStringLiteral("Scarica"),
+                    QStringLiteral("<script>onload = () => setTimeout(() => location.href = 'allegato.zip?n=5', 100);"
+                                   "</script>"));
     });
     m_server.route(QStringLiteral("/forum/botta.html"), [this](const QHttpServerRequest &request) {
         requests.append(QStringLiteral("/forum/botta.html"));

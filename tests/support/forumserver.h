@@ -26,7 +26,8 @@
 //   /forum/rimanda.html         sends itself to another host five times as it
 //                               loads, and again when "vai" is clicked
 //   /forum/allegati.html        four hidden frames answering with attachments;
-//                               a link "scarica" to one
+//                               a link "scarica" to one, a link "avanti" to
+//   /forum/scarica.html         a page whose script fetches one once loaded
 //   /forum/botta.html           alert()s taking turns with its frame from
 //                               another host (/estero/risposta.html)
 //   /forum/accedi, chi.html     a login by session cookie; chi.html is titled
