@@ -127,6 +127,11 @@ std::optional<int> beforeApplication(int &argc, char **argv)
 
 void afterApplication()
 {
+    // The engine takes its language from the default locale as it starts:
+    // its own pages (a page that cannot be reached) and the language it asks
+    // sites for are Italian whatever the system's language.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+
     // Qt's own words (Sì / No on message boxes, the text boxes' menus)
     // in Italian, where the system has Qt's translations.
     auto *qtTexts = new QTranslator(qApp);

@@ -1,5 +1,6 @@
 #include "browser/downloads.h"
 
+#include "browser/webpage.h"
 #include "core/downloadname.h"
 
 #include <QDir>
@@ -67,6 +68,14 @@ void Downloads::take(QWebEngineDownloadRequest *download)
 {
     if (download->state() != QWebEngineDownloadRequest::DownloadRequested)
         return;
+    // The engine resuming a download it had, or one with no forum page
+    // open, is not a page's doing.
+    const bool resumed = download->interruptReason() != QWebEngineDownloadRequest::NoReason;
+    if (WebPage *page = WebPage::downloadOwner(download->url());
+        page && !resumed && !page->mayDownload(download->url(), download->suggestedFileName())) {
+        block(page, download);
+        return;
+    }
     // The engine would only cancel, without a word, a download it cannot
     // place; the user is told why.
     if (!QDir().mkpath(m_folder) || !QFileInfo(m_folder).isDir()) {
@@ -92,6 +101,36 @@ void Downloads::take(QWebEngineDownloadRequest *download)
     m_entries.append(download);
     emit added(download);
     emit changed();
+}
+
+void Downloads::block(WebPage *page, QWebEngineDownloadRequest *download)
+{
+    const QString name = download->suggestedFileName();
+    download->cancel();
+    // A page asking again and again makes one entry, not one each time.
+    const auto same = std::find_if(m_blocked.begin(), m_blocked.end(), [&](const Blocked &entry) {
+        return !entry.done && entry.page == page && entry.pageUrl == page->url();
+    });
+    if (same != m_blocked.end()) {
+        same->urls.append(download->url());
+        same->names.append(name);
+        emit blockedChanged(int(same - m_blocked.begin()));
+        return;
+    }
+    m_blocked.append({.page = page, .pageUrl = page->url(), .urls = {download->url()}, .names = {name}});
+    emit blockedAdded(int(m_blocked.size() - 1));
+}
+
+bool Downloads::downloadAnyway(int index)
+{
+    Blocked &entry = m_blocked[index];
+    if (entry.done || !entry.page)
+        return false;
+    entry.done = true;
+    for (qsizetype i = 0; i < entry.urls.size(); ++i)
+        entry.page->downloadOnWord(entry.urls.at(i), entry.names.at(i));
+    emit blockedChanged(index);
+    return true;
 }
 
 QList<QWebEngineDownloadRequest *> Downloads::entries() const

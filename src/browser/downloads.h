@@ -6,13 +6,17 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
+class WebPage;
 
 // Every file the forum's profile receives instead of showing: saved in the
 // user's download folder under the server's name made unique, without
-// asking, as a browser does. The downloads window shows the list.
+// asking, as a browser does, when the member asked for it. The downloads
+// window shows the list.
 class Downloads final : public QObject
 {
     Q_OBJECT
@@ -38,13 +42,31 @@ public:
     QString stateText(const QWebEngineDownloadRequest *download) const;
     static QString filePath(const QWebEngineDownloadRequest *download);
 
+    // Files a page wanted to save without the member's click: one entry per
+    // page shown, however many it asked for, saved only on the member's word.
+    struct Blocked
+    {
+        QPointer<WebPage> page;
+        QUrl pageUrl;
+        QList<QUrl> urls;
+        QStringList names;
+        bool done = false;
+    };
+    const QList<Blocked> &blocked() const { return m_blocked; }
+    // Saves the entry's files after all; false when its page is gone.
+    bool downloadAnyway(int index);
+    static QString blockedText() { return QStringLiteral("Bloccato"); }
+
 signals:
     void added(QWebEngineDownloadRequest *download);
+    void blockedAdded(int index);
+    void blockedChanged(int index);
     // An entry's progress or state moved.
     void changed();
 
 private:
     void take(QWebEngineDownloadRequest *download);
+    void block(WebPage *page, QWebEngineDownloadRequest *download);
 
     QString m_folder;
     QList<QPointer<QWebEngineDownloadRequest>> m_entries;
@@ -53,4 +75,5 @@ private:
     QSet<QString> m_given;
     // Failures found before the engine could start, by entry.
     QHash<const QWebEngineDownloadRequest *, QString> m_refused;
+    QList<Blocked> m_blocked;
 };

@@ -53,13 +53,23 @@ QWebEngineView *EngineWebView::engine()
     m_page = new WebPage(profile, m_role == Role::Preview ? WebPage::Kind::Preview : WebPage::Kind::Forum,
                          m_site, m_view);
     m_view->setPage(m_page);
+    m_page->watchInput(m_view);
     m_view->setZoomFactor(m_zoom);
     m_view->installEventFilter(this);
     layout()->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, &EngineWebView::onLoadStarted);
     connect(m_page, &QWebEnginePage::loadProgress, this, &EngineWebView::onLoadProgress);
-    connect(m_page, &QWebEnginePage::loadFinished, this, &EngineWebView::onLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            onLoadFinished(info);
+    });
+    connect(m_page, &WebPage::navigationDeclined, this, [this](const QUrl &url, const QString &why) {
+        m_declinedUrl = url;
+        m_declined = why;
+        if (!why.isEmpty())
+            emit StatusTextChange(why);
+    });
     connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, &WebView::closeAccepted);
@@ -68,15 +78,12 @@ QWebEngineView *EngineWebView::engine()
         // Matched by address: page() cannot be asked of a download the
         // engine resumed by itself.
         m_downloadUrl = download->url();
-        m_download = QStringLiteral("Download di %1").arg(download->downloadFileName());
+        // The downloads took or refused it before us; a refusal was told.
+        const bool refused = download->state() == QWebEngineDownloadRequest::DownloadCancelled;
+        m_download = refused ? QStringLiteral("Download bloccato: %1").arg(download->suggestedFileName())
+                             : QStringLiteral("Download di %1").arg(download->downloadFileName());
         if (m_downloadUrl == m_failedUrl)
             emit StatusTextChange(m_download);
-    });
-    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
-        // A navigation that turns into a download ends as stopped.
-        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
-            || info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
-            m_failedUrl = info.url();
     });
     if (m_role == Role::Forum && m_site.drafts) {
         m_journal = new DraftJournal(m_view, m_page, m_site.drafts, m_site.home);
@@ -203,6 +210,7 @@ bool EngineWebView::requestClose()
     // A page with no renderer has no handler to run.
     if (!m_page || m_page->renderProcessPid() == 0)
         return true;
+    m_page->closing();
     // What was typed in the last moment is saved before the page can go.
     beforeLeaving([page = QPointer<WebPage>(m_page)] {
         if (page)
@@ -278,19 +286,36 @@ void EngineWebView::onLoadProgress(int percent)
         emit StatusTextChange(QStringLiteral("Caricamento in corso... %1%").arg(percent));
 }
 
-void EngineWebView::onLoadFinished(bool ok)
+void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
 {
     m_loading = false;
     // A preview has no back or forward; without this its history would grow
     // by an entry at every emoticon shown, for as long as the program runs.
     if (m_role == Role::Preview)
         m_page->history()->clear();
-    if (ok)
-        emit StatusTextChange(QStringLiteral("Completato"));
-    else if (!m_failedUrl.isEmpty() && m_failedUrl == m_downloadUrl)
+    // Only a load that really failed speaks of failure: a navigation that
+    // was refused, stopped or turned into a download leaves the page shown
+    // as it was.
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        m_shownStatus = QStringLiteral("Completato");
+        emit StatusTextChange(m_shownStatus);
+        return;
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        return;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        break;
+    }
+    m_failedUrl = info.url();
+    if (m_failedUrl == m_downloadUrl)
         emit StatusTextChange(m_download);
+    else if (m_failedUrl == m_declinedUrl)
+        emit StatusTextChange(m_declined.isEmpty() ? m_shownStatus : m_declined);
+    else if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+        emit StatusTextChange(QStringLiteral("Caricamento interrotto"));
     else
-        emit StatusTextChange(QStringLiteral("Impossibile aprire la pagina %1").arg(m_page->requestedUrl().toString()));
+        emit StatusTextChange(QStringLiteral("Impossibile aprire la pagina %1").arg(m_failedUrl.toString()));
 }
 
 void EngineWebView::onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status)

@@ -7,6 +7,7 @@
 #include <QWebEnginePage>
 
 class DraftJournal;
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class QWebEngineView;
 class WebPage;
@@ -56,7 +57,7 @@ private:
     QWebEngineView *engine();
     void onLoadStarted();
     void onLoadProgress(int percent);
-    void onLoadFinished(bool ok);
+    void onLoadFinished(const QWebEngineLoadingInfo &info);
     void onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status);
 
     QWebEngineView *m_view = nullptr;
@@ -71,6 +72,11 @@ private:
     QUrl m_failedUrl;
     QUrl m_downloadUrl;
     QString m_download;
+    // A navigation the page declined, and why, for when it ends.
+    QUrl m_declinedUrl;
+    QString m_declined;
+    // What the status line said of the page shown.
+    QString m_shownStatus;
     bool m_loading = false;
     // Applied to the engine's view once it is made.
     double m_zoom = 1.0;

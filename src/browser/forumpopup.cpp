@@ -37,6 +37,7 @@ ForumPopup::ForumPopup(QWebEngineProfile *profile, const ForumSite &site, QWidge
     m_view = new QWebEngineView(this);
     m_page = new WebPage(profile, WebPage::Kind::Popup, site, m_view);
     m_view->setPage(m_page);
+    m_page->watchInput(m_view);
     layout->addWidget(m_view, 1);
 
     // The same status line as the main window's, for where a link leads.
@@ -52,6 +53,10 @@ ForumPopup::ForumPopup(QWebEngineProfile *profile, const ForumSite &site, QWidge
     connect(m_page, &QWebEnginePage::linkHovered, m_lblStatus, &QLabel::setText);
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         m_lblStatus->setText(ok ? QStringLiteral("Completato") : QStringLiteral("Impossibile aprire la pagina"));
+    });
+    connect(m_page, &WebPage::navigationDeclined, this, [this](const QUrl &, const QString &why) {
+        if (!why.isEmpty())
+            m_lblStatus->setText(why);
     });
     connect(m_page, &WebPage::leaveRefused, this, [this] { m_closeAsked = false; });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
@@ -76,5 +81,6 @@ void ForumPopup::closeEvent(QCloseEvent *event)
     }
     m_closeAsked = true;
     event->ignore();
+    m_page->closing();
     m_page->triggerAction(QWebEnginePage::RequestClose);
 }

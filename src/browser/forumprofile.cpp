@@ -11,6 +11,8 @@ QWebEngineProfile *create(const QString &storageName, QObject *parent)
 {
     auto *profile = new QWebEngineProfile(storageName, parent);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    // The forum answers in the member's language.
+    profile->setHttpAcceptLanguage(QStringLiteral("it-IT,it"));
     // The login lives here: made before the engine writes into it, and
     // closed to other users if it was made before with looser rights.
     const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner

@@ -50,6 +50,11 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     for (QWebEngineDownloadRequest *download : entries)
         addRow(download);
     connect(m_downloads, &Downloads::added, this, &frmDownloads::addRow);
+    for (int i = 0; i < m_downloads->blocked().size(); ++i) {
+        if (!m_downloads->blocked().at(i).done)
+            addBlockedRow(i);
+    }
+    connect(m_downloads, &Downloads::blockedAdded, this, &frmDownloads::addBlockedRow);
 }
 
 void frmDownloads::addRow(QWebEngineDownloadRequest *download)
@@ -102,5 +107,51 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
     connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, state, refresh);
     connect(download, &QWebEngineDownloadRequest::stateChanged, state, refresh);
     // Before the stretch that keeps the rows at the top.
+    m_rows->insertWidget(m_rows->count() - 1, row);
+}
+
+void frmDownloads::addBlockedRow(int index)
+{
+    auto *row = new QWidget(m_rows->parentWidget());
+    row->setObjectName(QStringLiteral("rigaBloccata"));
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *text = new QVBoxLayout;
+    auto *name = new QLabel(row);
+    name->setObjectName(QStringLiteral("lblNome"));
+    name->setFont(Controls::arial(9.75, true));
+    name->setTextFormat(Qt::PlainText);
+    name->setWordWrap(true);
+    auto *state = new QLabel(Downloads::blockedText(), row);
+    state->setObjectName(QStringLiteral("lblStato"));
+    state->setFont(Controls::arial(8.25));
+    state->setTextFormat(Qt::PlainText);
+    text->addWidget(name);
+    text->addWidget(state);
+    layout->addLayout(text, 1);
+    auto *anyway = new QPushButton(QStringLiteral("Scarica comunque"), row);
+    anyway->setObjectName(QStringLiteral("cmdScaricaComunque"));
+    anyway->setFont(Controls::arial(8.25));
+    layout->addWidget(anyway);
+
+    // Saved, the files get rows of their own.
+    connect(anyway, &QPushButton::clicked, this, [this, index, state, anyway] {
+        if (m_downloads->downloadAnyway(index))
+            return;
+        state->setText(QStringLiteral("Non riuscito: la pagina non è più aperta"));
+        anyway->setEnabled(false);
+    });
+    const auto refresh = [this, index, row, name] {
+        const Downloads::Blocked &entry = m_downloads->blocked().at(index);
+        if (entry.done)
+            row->deleteLater();
+        else
+            name->setText(entry.names.join(QStringLiteral(", ")));
+    };
+    refresh();
+    connect(m_downloads, &Downloads::blockedChanged, row, [refresh, index](int changed) {
+        if (changed == index)
+            refresh();
+    });
     m_rows->insertWidget(m_rows->count() - 1, row);
 }

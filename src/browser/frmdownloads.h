@@ -8,7 +8,8 @@ class QWebEngineDownloadRequest;
 
 // The downloads of this session, newest at the bottom: each with where it
 // stands, or why it failed, and buttons to stop it while it runs and to open
-// the file or its folder.
+// the file or its folder; files a page wanted without a click wait there for
+// the member's word.
 // Opened from the status line; it stays open beside the forum.
 class frmDownloads final : public FixedDialog
 {
@@ -22,6 +23,8 @@ public:
 
 private:
     void addRow(QWebEngineDownloadRequest *download);
+    // A page's files saved only if the member says so.
+    void addBlockedRow(int index);
 
     Downloads *m_downloads;
     QVBoxLayout *m_rows = nullptr;

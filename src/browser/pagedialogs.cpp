@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -41,6 +42,13 @@ bool PageDialogs::prompt(QWidget *parent, const QUrl &page, const QString &messa
     return show(Kind::Prompt, parent, page, message, defaultValue, result);
 }
 
+void PageDialogs::refuseFromNow()
+{
+    m_refused = true;
+    if (m_open)
+        m_open->reject();
+}
+
 bool PageDialogs::confirmLeaving(QWidget *parent, const QUrl &page)
 {
     QMessageBox box(QMessageBox::Question, titleFor(page),
@@ -56,10 +64,11 @@ bool PageDialogs::show(Kind kind, QWidget *parent, const QUrl &page, const QStri
                        const QString &defaultValue, QString *result)
 {
     const QString key = page.adjusted(QUrl::RemoveFragment).toString();
-    if (m_flood.isStopped(key))
+    if (m_refused || m_flood.isStopped(key))
         return false;
 
     QDialog box(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    box.setObjectName(QStringLiteral("frmMessaggioPagina"));
     box.setWindowTitle(titleFor(page));
     auto *layout = new QVBoxLayout(&box);
     auto *text = new QLabel(message, &box);
@@ -87,7 +96,14 @@ bool PageDialogs::show(Kind kind, QWidget *parent, const QUrl &page, const QStri
     QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
     layout->addWidget(buttons);
 
-    const bool accepted = box.exec() == QDialog::Accepted;
+    // Not modal: a modal box would block the main window's close box while
+    // a page shows one box after another.
+    QEventLoop answered;
+    QObject::connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
+    m_open = &box;
+    box.show();
+    answered.exec();
+    const bool accepted = box.result() == QDialog::Accepted;
     m_flood.dismissed(key, now());
     if (stop && stop->isChecked())
         m_flood.stop(key);

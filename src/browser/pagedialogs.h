@@ -2,13 +2,16 @@
 
 #include "core/dialogflood.h"
 
+#include <QPointer>
 #include <QUrl>
 
+class QDialog;
 class QWidget;
 
-// A page's alert, confirm and prompt boxes: modal, titled with the page's
-// host so the user knows who is asking, and silenced on the user's word when
-// a page shows them one after another.
+// A page's alert, confirm and prompt boxes, titled with the page's host so
+// the user knows who is asking, and silenced on the user's word when a page
+// shows them one after another. The page waits for the answer, the program
+// does not: its windows, and the close box, still work meanwhile.
 class PageDialogs
 {
 public:
@@ -19,6 +22,10 @@ public:
     // The page's own "leave this page?" question; never silenced.
     bool confirmLeaving(QWidget *parent, const QUrl &page);
 
+    // The open box closes unanswered, and the next ones are refused.
+    void refuseFromNow();
+    void allowAgain() { m_refused = false; }
+
     static QString stopText() { return QStringLiteral("Non permettere a questa pagina di aprire altre finestre di messaggio"); }
 
 private:
@@ -27,4 +34,6 @@ private:
               const QString &defaultValue, QString *result);
 
     DialogFlood m_flood;
+    QPointer<QDialog> m_open;
+    bool m_refused = false;
 };

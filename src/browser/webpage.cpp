@@ -6,7 +6,9 @@
 #include "core/linkrule.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineQuotaRequest>
@@ -15,6 +17,22 @@
 #include <QWebEngineView>
 
 using LinkRule::Scheme;
+
+namespace {
+
+qint64 now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// The forum's pages, newest last.
+QList<WebPage *> &forumPages()
+{
+    static QList<WebPage *> pages;
+    return pages;
+}
+
+} // namespace
 
 WebPage::WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, QObject *parent)
     : QWebEnginePage(profile, parent)
@@ -30,6 +48,8 @@ WebPage::WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, Q
         s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     }
     connect(this, &QWebEnginePage::newWindowRequested, this, &WebPage::onNewWindow);
+    if (m_kind != Kind::Preview)
+        forumPages().append(this);
 
     // The forum needs no camera, microphone, position, notifications, screen
     // or pointer lock: refused at once, so no request waits unanswered.
@@ -44,16 +64,42 @@ WebPage::WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, Q
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
 }
 
+WebPage::~WebPage()
+{
+    forumPages().removeOne(this);
+}
+
+WebPage *WebPage::downloadOwner(const QUrl &url)
+{
+    // A file the page's own address or one of its frames turned out to be;
+    // else one a link or a script gave (a download attribute): the page
+    // just clicked in, or the newest.
+    const QList<WebPage *> &pages = forumPages();
+    WebPage *clicked = nullptr;
+    for (auto page = pages.rbegin(); page != pages.rend(); ++page) {
+        if ((*page)->m_granted.contains(url) || (*page)->m_asked == url || (*page)->m_frameAddresses.contains(url))
+            return *page;
+        if (!clicked && (*page)->m_intent.fresh(now()))
+            clicked = *page;
+    }
+    if (clicked)
+        return clicked;
+    return pages.isEmpty() ? nullptr : pages.last();
+}
+
 bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     switch (LinkRule::schemeOf(url)) {
     case Scheme::Local:
-        return false;
+        return decline(url);
     case Scheme::OtherProgram:
         // Only the page itself may ask; a frame (an advert) may not.
-        if (m_kind != Kind::Preview && isMainFrame)
-            askToOpenElsewhere(url);
-        return false;
+        if (m_kind == Kind::Preview || !isMainFrame)
+            return false;
+        if (!mayLeave())
+            return decline(url, blockedText(url));
+        askToOpenElsewhere(url);
+        return decline(url);
     case Scheme::Engine:
         // A preview's only page of the engine's own is the empty one.
         if (m_kind == Kind::Preview && url != QUrl(QStringLiteral("about:blank")))
@@ -62,15 +108,23 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
     case Scheme::Web:
         break;
     }
-    if (m_kind == Kind::Preview || !isMainFrame)
+    if (m_kind == Kind::Preview)
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    if (!isMainFrame) {
+        m_frameAddresses.insert(url);
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
 
     // A link the user follows out of the forum opens in the user's browser;
-    // redirects, posts and what we navigate to ourselves stay here.
+    // redirects, posts and what we navigate to ourselves stay here. Qt calls
+    // a script's navigation a link click too: only the member's input tells.
     if (type == NavigationTypeLinkClicked && !m_site.home.isEmpty() && !LinkRule::isForumPage(url, m_site.home)) {
+        if (!mayLeave())
+            return decline(url, blockedText(url));
         QDesktopServices::openUrl(url);
-        return false;
+        return decline(url);
     }
+    noteNavigation(url, type);
     if (type == NavigationTypeFormSubmitted) {
         m_postAnswer = true;
         emit formSubmitted();
@@ -80,6 +134,96 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
         emit leaving();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void WebPage::noteNavigation(const QUrl &url, NavigationType type)
+{
+    switch (type) {
+    case NavigationTypeTyped:
+        m_asked = url;
+        break;
+    case NavigationTypeLinkClicked:
+    case NavigationTypeFormSubmitted:
+        // The click is spent here: the page it leads to gets no file of
+        // its own choosing for it.
+        m_asked = m_intent.consume(now()) ? url : QUrl();
+        break;
+    case NavigationTypeRedirect:
+        if (!m_asked.isEmpty())
+            m_asked = url;
+        return;
+    default:
+        m_asked.clear();
+        break;
+    }
+    m_frameAddresses.clear();
+}
+
+bool WebPage::mayLeave()
+{
+    return m_intent.consume(now());
+}
+
+QString WebPage::blockedText(const QUrl &url)
+{
+    return QStringLiteral("Apertura bloccata: %1").arg(url.host().isEmpty() ? url.scheme() : url.host());
+}
+
+bool WebPage::decline(const QUrl &url, const QString &why)
+{
+    emit navigationDeclined(url, why);
+    return false;
+}
+
+bool WebPage::mayDownload(const QUrl &url, const QString &name)
+{
+    if (m_granted.remove(url))
+        return true;
+    if (!m_asked.isEmpty() && url == m_asked) {
+        m_asked.clear();
+        return true;
+    }
+    // A link with a download attribute starts no navigation.
+    if (!m_frameAddresses.contains(url) && m_intent.consume(now()))
+        return true;
+    return decline(url, QStringLiteral("Download bloccato: %1").arg(name));
+}
+
+void WebPage::downloadOnWord(const QUrl &url, const QString &name)
+{
+    m_granted.insert(url);
+    download(url, name);
+}
+
+void WebPage::watchInput(QWidget *view)
+{
+    // The engine's own widget inside the view takes the input, and is made
+    // again with a new renderer: every child is watched as it comes.
+    view->installEventFilter(this);
+    const QList<QWidget *> children = view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *child : children)
+        child->installEventFilter(this);
+}
+
+bool WebPage::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->installEventFilter(this);
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::TouchBegin:
+        m_intent.input(now());
+        break;
+    case QEvent::KeyPress:
+        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            m_intent.input(now());
+        break;
+    default:
+        break;
+    }
+    return QWebEnginePage::eventFilter(watched, event);
 }
 
 QWebEnginePage *WebPage::createWindow(WebWindowType)
@@ -99,11 +243,17 @@ void WebPage::onNewWindow(QWebEngineNewWindowRequest &request)
     case Scheme::Local:
         return;
     case Scheme::OtherProgram:
-        askToOpenElsewhere(url);
+        if (mayLeave())
+            askToOpenElsewhere(url);
+        else
+            decline(url, blockedText(url));
         return;
     case Scheme::Web:
         if (!LinkRule::isForumPage(url, m_site.home)) {
-            QDesktopServices::openUrl(url);
+            if (mayLeave())
+                QDesktopServices::openUrl(url);
+            else
+                decline(url, blockedText(url));
             return;
         }
         break;
@@ -135,11 +285,20 @@ QWidget *WebPage::ownerWindow() const
     return view ? view->window() : nullptr;
 }
 
+bool WebPage::dialogAllowed(const QUrl &securityOrigin) const
+{
+    // Only the main view speaks to the user, and only for its page's own
+    // site: a frame of another site (an advert) is not heard. Previews run
+    // no scripts anyway.
+    return m_kind == Kind::Forum && securityOrigin.host() == url().host();
+}
+
 void WebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
 {
-    // Only the main view speaks to the user; previews run no scripts anyway.
-    if (m_kind == Kind::Forum)
-        m_dialogs.alert(ownerWindow(), securityOrigin, msg);
+    // Counted by page, not by origin: a frame taking turns with its page is
+    // the same stream of boxes.
+    if (dialogAllowed(securityOrigin))
+        m_dialogs.alert(ownerWindow(), url(), msg);
 }
 
 bool WebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
@@ -150,10 +309,12 @@ bool WebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
     if (msg == leaving) {
         if (m_kind == Kind::Preview || m_dialogs.confirmLeaving(ownerWindow(), securityOrigin))
             return true;
+        // The member stays: the page may speak again.
+        m_dialogs.allowAgain();
         emit leaveRefused();
         return false;
     }
-    return m_kind == Kind::Forum && m_dialogs.confirm(ownerWindow(), securityOrigin, msg);
+    return dialogAllowed(securityOrigin) && m_dialogs.confirm(ownerWindow(), url(), msg);
 }
 
 void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
@@ -169,5 +330,5 @@ void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, cons
 bool WebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
                                QString *result)
 {
-    return m_kind == Kind::Forum && m_dialogs.prompt(ownerWindow(), securityOrigin, msg, defaultValue, result);
+    return dialogAllowed(securityOrigin) && m_dialogs.prompt(ownerWindow(), url(), msg, defaultValue, result);
 }

@@ -2,13 +2,17 @@
 
 #include "browser/forumsite.h"
 #include "browser/pagedialogs.h"
+#include "core/userintent.h"
 
+#include <QSet>
 #include <QWebEnginePage>
 
 // Policy for the pages of our views. The forum's pages stay on the forum:
-// other sites go to the system's browser, other programs only on the user's
-// word, files never; new windows only on a click; no permission is granted.
-// A preview only ever shows an image from the web.
+// other sites go to the system's browser and other programs are asked
+// about, each only just after the member's own click or key; files open
+// never, and are saved without asking only after such a click; new windows
+// only on a click; no permission is granted. A preview only ever shows an
+// image from the web.
 class WebPage final : public QWebEnginePage
 {
     Q_OBJECT
@@ -22,6 +26,7 @@ public:
     };
 
     WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, QObject *parent);
+    ~WebPage() override;
 
     // True while the page shown is the answer to a posted form: loading it
     // again would post the form again.
@@ -29,6 +34,24 @@ public:
 
     static QString externalTitle() { return QStringLiteral("Norvale - Apertura Esterna"); }
     static QString externalQuestion() { return QStringLiteral("Aprire questo indirizzo con un altro programma?"); }
+
+    // The member's clicks and keys in view are what lets the page leave the
+    // program; a script cannot make them.
+    void watchInput(QWidget *view);
+
+    // The page a download comes from, found by its address: Qt 6.4's
+    // QWebEngineDownloadRequest::page() crashes when that page is gone.
+    // Null when no forum page is open.
+    static WebPage *downloadOwner(const QUrl &url);
+    // Whether a download the page asked for may be saved without asking:
+    // the answer to what the member typed or clicked in the page itself,
+    // not to a frame's or a script's wish. A refusal is told.
+    bool mayDownload(const QUrl &url, const QString &name);
+    // Downloads url on the member's word, after it was refused.
+    void downloadOnWord(const QUrl &url, const QString &name);
+    // The window is closing: the page's boxes close and no new one opens,
+    // so a page that keeps showing them cannot hold the program.
+    void closing() { m_dialogs.refuseFromNow(); }
 
 signals:
     // The user chose to stay when the page asked about leaving it.
@@ -39,8 +62,13 @@ signals:
     void formSubmitted();
     // The member changed a text field of the page (see DraftScripts).
     void textChanged();
+    // What url asked for did not happen here: refused, or handed to another
+    // program. why is for the status line; empty when there is nothing to
+    // say, the page shown being as it was.
+    void navigationDeclined(const QUrl &url, const QString &why);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
@@ -53,10 +81,26 @@ protected:
 private:
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askToOpenElsewhere(const QUrl &url);
+    // True, once per input, when the member just clicked or typed in the
+    // view.
+    bool mayLeave();
+    static QString blockedText(const QUrl &url);
+    // Always false, for acceptNavigationRequest to return.
+    bool decline(const QUrl &url, const QString &why = {});
+    void noteNavigation(const QUrl &url, NavigationType type);
+    bool dialogAllowed(const QUrl &securityOrigin) const;
     QWidget *ownerWindow() const;
 
     Kind m_kind;
     ForumSite m_site;
     bool m_postAnswer = false;
     PageDialogs m_dialogs;
+    UserIntent m_intent;
+    // The main frame's address the member typed or clicked, followed through
+    // redirects: a file it turns out to be is the member's.
+    QUrl m_asked;
+    // Addresses the page's frames loaded: a file they turn out to be is not.
+    QSet<QUrl> m_frameAddresses;
+    // Addresses the member said to download after all.
+    QSet<QUrl> m_granted;
 };

@@ -1,4 +1,5 @@
 #include "app/frmvelmora.h"
+#include "app/startup.h"
 #include "browser/downloads.h"
 #include "browser/enginewebview.h"
 #include "browser/forumpopup.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -54,14 +56,21 @@ private slots:
     void linkToAnotherSite();
     void otherPrograms_data();
     void otherPrograms();
+    void otherSitesOnlyOnAClick_data();
+    void otherSitesOnlyOnAClick();
+    void statusAfterAbort_data();
+    void statusAfterAbort();
     void droppedAddressesDoNotOpen();
     void attachmentIsSaved();
     void failedDownloadSaysWhy();
     void runningDownloadIsCancelled();
+    void downloadsOnlyOnAClick();
     void exitAsksWhileDownloading();
     void sessionLoginSurvivesARestart();
     void permissionsRefused();
     void dialogsNamedAndSilenced();
+    void dialogPingPong();
+    void engineSpeaksItalian();
     void draftAsksBeforeExit_data();
     void draftAsksBeforeExit();
     void crashesReloadTwiceAMinute();
@@ -76,6 +85,8 @@ private:
     void killRenderer();
     // Answers the next modal boxes with answer(box), keeping their titles.
     void answerBoxes(const std::function<void(QWidget *box)> &answer);
+    // A page's alert, confirm or prompt box, open.
+    static QWidget *pageBox();
     QString status() const { return m_window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(); }
 
     ForumServer m_server;
@@ -92,6 +103,8 @@ static constexpr int loadTimeout = 30000;
 
 void tst_SafeForum::initTestCase()
 {
+    // As the program starts; the test runs under LANG=C.
+    Startup::afterApplication();
     QVERIFY(m_server.start());
     for (const char *scheme : {"http", "https", "mailto"})
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opener, "open");
@@ -172,11 +185,21 @@ void tst_SafeForum::killRenderer()
     QVERIFY(::kill(pid_t(view->rendererProcessId()), SIGKILL) == 0);
 }
 
+QWidget *tst_SafeForum::pageBox()
+{
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->objectName() == QStringLiteral("frmMessaggioPagina") && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
 void tst_SafeForum::answerBoxes(const std::function<void(QWidget *box)> &answer)
 {
     m_boxes.disconnect();
     connect(&m_boxes, &QTimer::timeout, this, [this, answer] {
-        if (QWidget *box = QApplication::activeModalWidget()) {
+        if (QWidget *box = pageBox() ? pageBox() : QApplication::activeModalWidget()) {
             m_boxTitles.append(box->windowTitle());
             answer(box);
         }
@@ -252,6 +275,70 @@ void tst_SafeForum::otherPrograms()
     QCOMPARE(m_opener.opened, answer == QMessageBox::Yes ? QList<QUrl>{QUrl(QStringLiteral("mailto:admin@velmora.test"))}
                                                          : QList<QUrl>{});
     QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/link.html")));
+}
+
+void tst_SafeForum::otherSitesOnlyOnAClick_data()
+{
+    QTest::addColumn<bool>("clicked");
+    QTest::newRow("the page by itself") << false;
+    QTest::newRow("after one click") << true;
+}
+
+void tst_SafeForum::otherSitesOnlyOnAClick()
+{
+    // The page sends itself to another site five times in a row.
+    QFETCH(bool, clicked);
+    open(QStringLiteral("forum/rimanda.html"), QStringLiteral("Rimandata 1"));
+    if (clicked) {
+        activate();
+        click(mainView(), QStringLiteral("vai"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("Rimandata 2"), loadTimeout);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Apertura bloccata: localhost"), loadTimeout);
+    QCOMPARE(m_opener.opened.size(), clicked ? 1 : 0);
+    QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/rimanda.html")));
+}
+
+void tst_SafeForum::statusAfterAbort_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("Stop on a slow page") << "stop" << "Caricamento interrotto";
+    QTest::newRow("another site refused") << "script" << "Apertura bloccata: localhost";
+    QTest::newRow("another site opened") << "click" << "Completato";
+    QTest::newRow("No to another program") << "mailto" << "Completato";
+}
+
+void tst_SafeForum::statusAfterAbort()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, said);
+    open(QStringLiteral("forum/link.html"), QStringLiteral("Collegamenti"));
+    QSignalSpy statuses(m_window->WB(), &WebView::StatusTextChange);
+    if (action == QStringLiteral("stop")) {
+        m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/lenta.html")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.heldCount() > 0, loadTimeout);
+        m_window->WB()->Stop();
+    } else if (action == QStringLiteral("script")) {
+        mainView()->page()->runJavaScript(QStringLiteral("document.getElementById('fuori').click()"));
+    } else if (action == QStringLiteral("click")) {
+        activate();
+        click(mainView(), QStringLiteral("fuori"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_opener.opened.size(), 1, loadTimeout);
+    } else {
+        activate();
+        m_test->prompter.answers = {QMessageBox::No};
+        click(mainView(), QStringLiteral("posta"));
+    }
+    // The aborted load has ended once the view is idle and said its word.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->WB()->Busy() && !statuses.isEmpty()
+                                 && statuses.last().first().toString() == said,
+                             loadTimeout);
+    m_server.releaseHeld();
+    for (const QList<QVariant> &text : std::as_const(statuses))
+        QVERIFY2(!text.first().toString().startsWith(QStringLiteral("Impossibile")), qPrintable(text.first().toString()));
+    QCOMPARE(status(), said);
+    QCOMPARE(m_window->WB()->LocationName(), QStringLiteral("Collegamenti"));
 }
 
 void tst_SafeForum::droppedAddressesDoNotOpen()
@@ -354,6 +441,44 @@ void tst_SafeForum::failedDownloadSaysWhy()
     QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("lblDownload"))->text(), QStringLiteral("Download (1)"));
 }
 
+void tst_SafeForum::downloadsOnlyOnAClick()
+{
+    // Four hidden frames answer with attachments as the page loads.
+    QTemporaryDir folder;
+    m_downloads->setFolder(folder.path());
+    const qsizetype before = m_server.requests.count(QStringLiteral("/forum/allegato.zip"));
+    open(QStringLiteral("forum/allegati.html"), QStringLiteral("Allegati"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/allegato.zip")), before + 4, loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().size(), 1, loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().first().urls.size(), 4, loadTimeout);
+    QVERIFY(m_downloads->entries().isEmpty());
+    QVERIFY(QDir(folder.path()).isEmpty());
+    QCOMPARE(status(), QStringLiteral("Download bloccato: nome.zip"));
+
+    // One entry in the window, saved on the member's word.
+    auto *window = new frmDownloads(m_downloads.get(), m_window.get());
+    window->show();
+    QCOMPARE(window->findChildren<QWidget *>(QStringLiteral("rigaBloccata")).size(), 1);
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblStato"))->text(), QStringLiteral("Bloccato"));
+    window->findChild<QPushButton *>(QStringLiteral("cmdScaricaComunque"))->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 4, loadTimeout);
+    for (QWebEngineDownloadRequest *download : m_downloads->entries())
+        QTRY_COMPARE_WITH_TIMEOUT(download->state(), QWebEngineDownloadRequest::DownloadCompleted, loadTimeout);
+    QTRY_VERIFY(window->findChildren<QWidget *>(QStringLiteral("rigaBloccata")).isEmpty());
+
+    // The member's own click saves at once.
+    activate();
+    click(mainView(), QStringLiteral("scarica"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->entries().size(), 5, loadTimeout);
+    QCOMPARE(m_downloads->blocked().size(), 1);
+    // A click that led to a page is spent: that page's own download is not.
+    activate();
+    click(mainView(), QStringLiteral("avanti"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().size(), 2, loadTimeout);
+    QCOMPARE(m_downloads->entries().size(), 5);
+    window->close();
+}
+
 void tst_SafeForum::exitAsksWhileDownloading()
 {
     m_window->WB()->Navigate(m_server.slowDownloadUrl());
@@ -429,6 +554,58 @@ void tst_SafeForum::dialogsNamedAndSilenced()
     QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("fine true"), loadTimeout);
     QCOMPARE(m_boxTitles, (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.1")}));
     QCOMPARE(offeredToStop, (QList<bool>{false, true}));
+}
+
+void tst_SafeForum::dialogPingPong()
+{
+    // The page and a frame of another site take turns with alert().
+    QList<bool> offeredToStop;
+    bool blockedByABox = false;
+    // Boxes that outlast the close are ended here, or the test would hang.
+    bool heldOpen = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, this, [this, &heldOpen] {
+        heldOpen = true;
+        answerBoxes([](QWidget *box) { box->close(); });
+    });
+    answerBoxes([&](QWidget *box) {
+        offeredToStop.append(box->findChild<QCheckBox *>(QStringLiteral("chkBasta")) != nullptr);
+        if (offeredToStop.size() < 3) {
+            box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            return;
+        }
+        // The member gives up answering and closes the program instead: no
+        // box keeps the main window from its close box.
+        m_boxes.stop();
+        blockedByABox = QApplication::activeModalWidget() != nullptr;
+        deadline.start(loadTimeout);
+        m_test->prompter.answers = {QMessageBox::Yes};
+        m_window->close();
+    });
+    open(QStringLiteral("forum/botta.html"), QStringLiteral("Botta"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 2 * loadTimeout);
+    QVERIFY(!blockedByABox);
+    QVERIFY(!heldOpen);
+    QCOMPARE(m_boxTitles, QStringList(3, QStringLiteral("127.0.0.1")));
+    QCOMPARE(offeredToStop, (QList<bool>{false, true, true}));
+    QTRY_VERIFY(!pageBox());
+}
+
+void tst_SafeForum::engineSpeaksItalian()
+{
+    // A page that cannot be reached: the engine's own page about it.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QString address = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
+    m_window->WB()->Navigate(address);
+    // Asked again until the page is there; late answers outlive the test.
+    const auto text = std::make_shared<QString>();
+    QTRY_VERIFY_WITH_TIMEOUT((mainView()->page()->toPlainText([text](const QString &t) { *text = t; }),
+                              text->contains(QStringLiteral("ERR_CONNECTION_REFUSED"))),
+                             loadTimeout);
+    QVERIFY2(text->contains(QStringLiteral("Impossibile raggiungere il sito")), qPrintable(*text));
 }
 
 void tst_SafeForum::draftAsksBeforeExit_data()

@@ -2,6 +2,7 @@
 #include "core/downloadname.h"
 #include "core/linkrule.h"
 #include "core/reloadlimiter.h"
+#include "core/userintent.h"
 
 #include <QSet>
 #include <QTest>
@@ -25,6 +26,8 @@ private slots:
     void downloadName_data();
     void downloadName();
     void dialogsInARow();
+    void userIntent_data();
+    void userIntent();
 };
 
 void tst_BrowserRules::forumPage_data()
@@ -174,6 +177,43 @@ void tst_BrowserRules::dialogsInARow()
     flood.stop(page);
     QVERIFY(flood.isStopped(page));
     QVERIFY(!flood.isStopped(other));
+}
+
+void tst_BrowserRules::userIntent_data()
+{
+    // Each step: an input at t (true) or a launch asked at t (false).
+    using Step = std::pair<bool, qint64>;
+    QTest::addColumn<QList<Step>>("steps");
+    QTest::addColumn<QList<bool>>("launched");
+    const qint64 late = UserIntent::windowMs + 1;
+    QTest::newRow("no input") << QList<Step>{{false, 0}} << QList<bool>{false};
+    QTest::newRow("one launch per input")
+        << QList<Step>{{true, 0}, {false, 10}, {false, 20}, {false, 30}} << QList<bool>{true, false, false};
+    QTest::newRow("a new input, a new launch")
+        << QList<Step>{{true, 0}, {false, 10}, {true, 20}, {false, 30}} << QList<bool>{true, true};
+    QTest::newRow("input too long ago") << QList<Step>{{true, 0}, {false, late}} << QList<bool>{false};
+    QTest::newRow("just in time")
+        << QList<Step>{{true, 0}, {false, UserIntent::windowMs}} << QList<bool>{true};
+    QTest::newRow("a clock set back") << QList<Step>{{true, 1000}, {false, 0}} << QList<bool>{false};
+}
+
+void tst_BrowserRules::userIntent()
+{
+    using Step = std::pair<bool, qint64>;
+    QFETCH(QList<Step>, steps);
+    QFETCH(QList<bool>, launched);
+    UserIntent intent;
+    QList<bool> actual;
+    for (const auto &[input, at] : steps) {
+        if (input) {
+            intent.input(at);
+            continue;
+        }
+        const bool wasFresh = intent.fresh(at);
+        actual.append(intent.consume(at));
+        QCOMPARE(wasFresh, actual.last());
+    }
+    QCOMPARE(actual, launched);
 }
 
 QTEST_GUILESS_MAIN(tst_BrowserRules)

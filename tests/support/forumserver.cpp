@@ -72,6 +72,50 @@ ForumServer::ForumServer(QObject *parent)
                            "attachment; filename=\"" + QByteArray(296, 'n') + ".zip\"");
         return response;
     });
+    // Pages that try to act without the member.
+    m_server.route(QStringLiteral("/forum/rimanda.html"), [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("/forum/rimanda.html"));
+        const QString other = QStringLiteral("http://localhost:%1/forum/seconda.html").arg(request.url().port());
+        return html(QStringLiteral("Rimanda"),
+                    links({QStringLiteral("<a id=\"vai\" href=\"#\" onclick=\"away(); return false\">Vai</a>")})
+                        + QStringLiteral("<script>let runs = 0; function away() { for (let i = 0; i < 5; ++i)"
+                                         " setTimeout(() => location.href = '%1?' + i, 100 * i);"
+                                         " setTimeout(() => document.title = 'Rimandata ' + ++runs, 600); }"
+                                         "away();</script>")
+                              .arg(other));
+    });
+    m_server.route(QStringLiteral("/forum/allegati.html"), [this] {
+        requests.append(QStringLiteral("/forum/allegati.html"));
+        QString frames;
+        for (int i = 1; i <= 4; ++i)
+            frames += QStringLiteral("<iframe style=\"display:none\" src=\"allegato.zip?n=%1\"></iframe>").arg(i);
+        return html(QStringLiteral("Allegati"),
+                    links({QStringLiteral("<a id=\"scarica\" href=\"allegato.zip\">Scarica</a>"),
+                           QStringLiteral("<a id=\"avanti\" href=\"scarica.html\">Avanti</a>")})
+                        + frames);
+    });
+    m_server.route(QStringLiteral("/forum/scarica.html"), [this] {
+        requests.append(QStringLiteral("/forum/scarica.html"));
+        return html(QStringLiteral("Scarica"),
+                    QStringLiteral("<script>onload = () => setTimeout(() => location.href = 'allegato.zip?n=5', 100);"
+                                   "</script>"));
+    });
+    m_server.route(QStringLiteral("/forum/botta.html"), [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("/forum/botta.html"));
+        // Each box here answers one of the frame's, for ever.
+        return html(QStringLiteral("Botta"),
+                    QStringLiteral("<iframe src=\"http://localhost:%1/estero/risposta.html\"></iframe>"
+                                   "<script>let n = 0; addEventListener('message', () => { alert('botta ' + ++n);"
+                                   " frames[0].postMessage('tocca a te', '*'); });</script>")
+                        .arg(request.url().port()));
+    });
+    m_server.route(QStringLiteral("/estero/risposta.html"), [this] {
+        requests.append(QStringLiteral("/estero/risposta.html"));
+        return html(QStringLiteral("Risposta"),
+                    QStringLiteral("<script>addEventListener('message', () => { alert('risposta');"
+                                   " parent.postMessage('tocca a te', '*'); });"
+                                   "parent.postMessage('comincia', '*');</script>"));
+    });
     m_server.route(QStringLiteral("/forum/accedi"), [this] {
         requests.append(QStringLiteral("/forum/accedi"));
         // A session cookie: no expiry, so a browser forgets it when it ends.

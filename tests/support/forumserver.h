@@ -28,6 +28,13 @@
 //   /forum/finestra.html        opens a window as it loads, without a click
 //   /forum/allegato.zip         an attachment, saved as "nome.zip"
 //   /forum/allegato-lungo.zip   the same, named with 296 letters and ".zip"
+//   /forum/rimanda.html         sends itself to another host five times as it
+//                               loads, and again when "vai" is clicked
+//   /forum/allegati.html        four hidden frames answering with attachments;
+//                               a link "scarica" to one, a link "avanti" to
+//   /forum/scarica.html         a page whose script fetches one once loaded
+//   /forum/botta.html           alert()s taking turns with its frame from
+//                               another host (/estero/risposta.html)
 //   /forum/accedi, chi.html     a login by session cookie; chi.html is titled
 //                               "Utente" when logged in, "Ospite" when not
 //   /forum/bozza.html           an editor whose page asks before it is left
