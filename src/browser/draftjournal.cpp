@@ -49,6 +49,11 @@ QString DraftJournal::offeredText()
     return u"Questa pagina ha una bozza non inviata: Ctrl+Maiusc+B la inserisce dove scrivi"_s;
 }
 
+QString DraftJournal::cutText()
+{
+    return u"La bozza supera 1 MiB: ne è salvato solo il primo MiB."_s;
+}
+
 void DraftJournal::watch(QObject *widget)
 {
     widget->removeEventFilter(this);
@@ -124,16 +129,18 @@ void DraftJournal::collect(const std::function<void()> &then)
                               // may already show the next one.
                               const QVariantMap answer = result.toMap();
                               const QUrl page(answer.value(u"page"_s).toString());
-                              if (self && store && self->isForum(page))
-                                  keep(*store, page.adjusted(QUrl::RemoveFragment).toString(), title,
-                                       answer.value(u"fields"_s).toList());
+                              if (self && store && self->isForum(page)
+                                  && keep(*store, page.adjusted(QUrl::RemoveFragment).toString(), title,
+                                          answer.value(u"fields"_s).toList()))
+                                  emit self->status(cutText());
                               if (auto step = std::exchange(*once, {}))
                                   step();
                           });
 }
 
-void DraftJournal::keep(DraftStore &store, const QString &page, const QString &title, const QVariantList &fields)
+bool DraftJournal::keep(DraftStore &store, const QString &page, const QString &title, const QVariantList &fields)
 {
+    bool cut = false;
     for (const QVariant &value : fields) {
         const QVariantMap field = value.toMap();
         const QString key = field.value(u"field"_s).toString();
@@ -143,10 +150,12 @@ void DraftJournal::keep(DraftStore &store, const QString &page, const QString &t
             if (store.contains(page, key))
                 store.remove(page, key);
         } else if (store.draft(page, key).text != text) {
-            store.save(Draft{.page = page, .field = key, .title = title, .text = text,
-                             .savedAt = QDateTime::currentDateTimeUtc(), .cut = false});
+            cut |= store.save(Draft{.page = page, .field = key, .title = title, .text = text,
+                                    .savedAt = QDateTime::currentDateTimeUtc(), .cut = false})
+                       .cut;
         }
     }
+    return cut;
 }
 
 void DraftJournal::formSubmitted()

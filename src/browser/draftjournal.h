@@ -42,6 +42,7 @@ public:
 
     static QString restoredText(const QDateTime &savedAt);
     static QString offeredText();
+    static QString cutText();
 
 signals:
     void status(const QString &text);
@@ -52,7 +53,9 @@ protected:
 private:
     void watch(QObject *widget);
     void collect(const std::function<void()> &then = {});
-    static void keep(DraftStore &store, const QString &page, const QString &title, const QVariantList &fields);
+    // True when a text was longer than a draft may be, and only its
+    // beginning was kept.
+    static bool keep(DraftStore &store, const QString &page, const QString &title, const QVariantList &fields);
     void onLoadFinished(bool ok);
     void restore(const QString &page);
     void checkAnswer(const QString &page);
