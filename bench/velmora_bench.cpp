@@ -226,7 +226,7 @@ int personal(int runs, const QString &folder)
     QStringList urls;
     makePersonalSet(names, urls);
     const PersonalSet set = PersonalSet::fromLists(names, urls);
-    if (GestioneFiles::ScriviSetPersonale(path, set) != GestioneFiles::WriteResult::Ok) {
+    if (!GestioneFiles::ScriviSetPersonale(path, set).ok()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return 1;
     }
@@ -246,7 +246,7 @@ int personal(int runs, const QString &folder)
         clock.start();
         const auto written = GestioneFiles::ScriviSetPersonale(path, read.set);
         writes.push_back(msSince(clock));
-        if (written != GestioneFiles::WriteResult::Ok) {
+        if (!written.ok()) {
             std::fprintf(stderr, "rewrite failed\n");
             return 1;
         }
