@@ -38,6 +38,15 @@ const OptionText &noSandboxOption()
     return option;
 }
 
+const OptionText &screenReaderOption()
+{
+    static const OptionText option{
+        {u"screen-reader"_s},
+        u"on: rende le pagine del forum leggibili dai lettori di schermo (Orca); off: no. Senza "
+        u"l'opzione, le pagine sono leggibili se all'avvio un lettore di schermo è attivo."_s};
+    return option;
+}
+
 // The options every Qt program takes (-platform, -style, ...), which
 // QApplication reads itself: accepted here so they keep working, and not
 // listed in the help.
@@ -80,7 +89,7 @@ QString asTyped(const QString &name, const QStringList &arguments)
 
 QString helpText(const QString &program)
 {
-    const OptionText *listed[] = {&helpOption(), &versionOption(), &noSandboxOption()};
+    const OptionText *listed[] = {&helpOption(), &versionOption(), &noSandboxOption(), &screenReaderOption()};
     qsizetype width = 0;
     for (const OptionText *option : listed)
         width = std::max(width, spelled(option->names).size());
@@ -103,7 +112,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption help(helpOption().names, helpOption().description);
     const QCommandLineOption version(versionOption().names, versionOption().description);
     const QCommandLineOption noSandbox(noSandboxOption().names, noSandboxOption().description);
-    parser.addOptions({help, version, noSandbox});
+    const QCommandLineOption screenReader(screenReaderOption().names, screenReaderOption().description,
+                                          u"on|off"_s);
+    parser.addOptions({help, version, noSandbox, screenReader});
     parser.addOptions(qtOptions());
 
     CommandLine result;
@@ -135,5 +146,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.m_text = u"Velmora "_s + QStringLiteral(VELMORA_VERSION) + u'\n';
     }
     result.m_noSandbox = parser.isSet(noSandbox);
+    if (parser.isSet(screenReader)) {
+        const QString value = parser.value(screenReader);
+        if (value != u"on"_s && value != u"off"_s)
+            return refuse(u"il valore di --screen-reader è on oppure off, non \""_s + value + u"\"."_s);
+        result.m_screenReader = value == u"on"_s;
+    }
     return result;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What the user asked for on the command line. Qt Core only: it is read
 // before the application object exists, so that --help, --version and
 // mistakes are answered without a display and before the engine starts.
@@ -24,6 +26,9 @@ public:
     QString text() const { return m_text; }
     // --no-sandbox: Chromium runs without its sandbox for this run.
     bool noSandbox() const { return m_noSandbox; }
+    // --screen-reader=on|off: the forum's pages exposed to screen readers or
+    // not, whatever is running; nothing when the program is to find out.
+    std::optional<bool> screenReader() const { return m_screenReader; }
 
     static constexpr int refusedStatus = 2;
 
@@ -31,4 +36,5 @@ private:
     Action m_action = Action::Run;
     QString m_text;
     bool m_noSandbox = false;
+    std::optional<bool> m_screenReader;
 };

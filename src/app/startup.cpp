@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/commandline.h"
+#include "app/screenreader.h"
 #include "gui/prompter.h"
 
 #include <QApplication>
@@ -26,6 +27,10 @@ namespace Startup {
 namespace {
 
 constexpr auto chromiumFlags = "QTWEBENGINE_CHROMIUM_FLAGS";
+constexpr auto pageAccessibility = "QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY";
+
+// --screen-reader=on|off, until the application object exists.
+std::optional<bool> screenReaderAsked;
 
 void print(std::FILE *stream, const QString &text)
 {
@@ -118,6 +123,7 @@ std::optional<int> beforeApplication(int &argc, char **argv)
     case CommandLine::Action::Run:
         break;
     }
+    screenReaderAsked = commandLine.screenReader();
     if (commandLine.noSandbox())
         switchSandboxOff();
     else if (runsAsRoot() && !sandboxAlreadyOff())
@@ -127,6 +133,16 @@ std::optional<int> beforeApplication(int &argc, char **argv)
 
 void afterApplication()
 {
+    // The engine exposes the pages' content to screen readers only if this
+    // is set when it starts; it costs processor time on big pages, so only
+    // when a screen reader runs, or the member asked.
+    const bool readable = screenReaderAsked ? *screenReaderAsked
+                                            : qEnvironmentVariableIsSet(pageAccessibility) || ScreenReader::running();
+    if (readable)
+        qputenv(pageAccessibility, "1");
+    else
+        qunsetenv(pageAccessibility);
+
     // The engine takes its language from the default locale as it starts:
     // its own pages (a page that cannot be reached) and the language it asks
     // sites for are Italian whatever the system's language.

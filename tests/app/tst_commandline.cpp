@@ -62,6 +62,9 @@ private slots:
         QTest::newRow("stray argument") << QStringList{u"forum"_s} << 2 << QString() << u"\"forum\""_s;
         QTest::newRow("Qt option without value") << QStringList{u"-platform"_s} << 2 << QString()
                                                  << u"manca il valore dell'opzione -platform."_s;
+        QTest::newRow("screen reader value") << QStringList{u"--screen-reader=sì"_s} << 2 << QString()
+                                             << u"il valore di --screen-reader è on oppure off, non \"sì\"."_s;
+        QTest::newRow("screen reader listed") << QStringList{u"--help"_s} << 0 << u"--screen-reader"_s << QString();
         QTest::newRow("value where none goes") << QStringList{u"--help=1"_s} << 2 << QString()
                                                << u"l'opzione --help non prevede un valore."_s;
     }
