@@ -51,7 +51,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     connect(m_WB, &WebView::StatusTextChange, this, &frmVelmora::WB_StatusTextChange);
 
     m_navigationBar = new NavigationBar(this);
-    connect(m_navigationBar, &NavigationBar::imgNavy_Click, this, &frmVelmora::imgNavy_Click);
+    connect(m_navigationBar, &NavigationBar::buttonClicked, this, &frmVelmora::imgNavy_Click);
 
     new LineControl(this, QStringLiteral("Line5"), {0, 1110}, {6480, 1110}, Controls::blue(), 2);
     new LineControl(this, QStringLiteral("Line6"), {5280, 0}, {5280, 1110}, Controls::blue(), 2);

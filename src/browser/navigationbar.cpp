@@ -65,7 +65,7 @@ NavigationBar::NavigationBar(QWidget *window)
         button->setToolTip(tooltip(i));
         Controls::place(button, buttonLefts[i], buttonTop, buttonSize, buttonSize);
         button->setPixmap(m_imgOff.at(i)->pixmap());
-        connect(button, &PictureButton::clicked, this, [this, i] { emit imgNavy_Click(i); });
+        connect(button, &PictureButton::clicked, this, [this, i] { emit buttonClicked(i); });
         connect(button, &PictureButton::pointerMoved, this, [this, i] { imgNavy_MouseMove(i); });
         connect(button, &PictureButton::pointerLeft, this, [this, i] {
             m_imgNavy.at(i)->setPixmap(m_imgOff.at(i)->pixmap());

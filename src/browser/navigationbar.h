@@ -29,7 +29,7 @@ public:
     void restAll();
 
 signals:
-    void imgNavy_Click(int Index);
+    void buttonClicked(int Index);
 
 private:
     QList<PictureButton *> m_imgNavy;
