@@ -18,6 +18,8 @@ PictureButton::PictureButton(QWidget *parent)
     // Tab only: a click leaves the focus where the member was writing.
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
+    // Redrawn as the pointer comes and goes, however fast it left.
+    setAttribute(Qt::WA_Hover);
 }
 
 void PictureButton::setAlignment(Qt::Alignment alignment)
@@ -66,19 +68,6 @@ void PictureButton::mouseDoubleClickEvent(QMouseEvent *event)
     // one page must not go back two.
     setDown(false);
     event->accept();
-}
-
-void PictureButton::enterEvent(QEnterEvent *event)
-{
-    QAbstractButton::enterEvent(event);
-    update();
-}
-
-void PictureButton::leaveEvent(QEvent *event)
-{
-    // However fast the pointer left, Qt tells: the lit picture goes out.
-    QAbstractButton::leaveEvent(event);
-    update();
 }
 
 void PictureButton::focusInEvent(QFocusEvent *event)
