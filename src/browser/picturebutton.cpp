@@ -22,12 +22,6 @@ PictureButton::PictureButton(QWidget *parent)
     setAttribute(Qt::WA_Hover);
 }
 
-void PictureButton::setAlignment(Qt::Alignment alignment)
-{
-    m_alignment = alignment;
-    update();
-}
-
 QIcon::Mode PictureButton::pictureMode() const
 {
     if (!isEnabled())
@@ -41,7 +35,8 @@ void PictureButton::paintEvent(QPaintEvent *)
     if (!icon().isNull())
         painter.drawPixmap(rect(), icon().pixmap(size(), devicePixelRatioF(), pictureMode()));
     if (!text().isEmpty())
-        style()->drawItemText(&painter, rect(), int(m_alignment), palette(), isEnabled(), text(), foregroundRole());
+        style()->drawItemText(&painter, rect(), Qt::AlignHCenter | Qt::AlignTop, palette(), isEnabled(), text(),
+                              foregroundRole());
     if (showsFocusFrame()) {
         painter.setPen(QPen(Controls::blue(), focusFrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         const qreal inset = focusFrameWidth / 2.0;

@@ -3,11 +3,12 @@
 #include <QAbstractButton>
 #include <QIcon>
 
-// A button drawn as a picture stretched to its size, or as a bare caption on
-// its parent's background. Its icon's modes are its states: Normal at rest,
-// Active under the pointer or while pressed, Disabled when it cannot be
-// pressed. Being a button, it takes the focus by Tab, is pressed by Space,
-// Enter or Return, and tells screen readers it is a button.
+// A button drawn as a picture stretched to its size, or as a bare caption
+// centred at its top on its parent's background. Its icon's modes are its
+// states: Normal at rest, Active under the pointer or while pressed,
+// Disabled when it cannot be pressed. Being a button, it takes the focus by
+// Tab, is pressed by Space, Enter or Return, and tells screen readers it is
+// a button.
 class PictureButton final : public QAbstractButton
 {
     Q_OBJECT
@@ -15,9 +16,6 @@ class PictureButton final : public QAbstractButton
 
 public:
     explicit PictureButton(QWidget *parent = nullptr);
-
-    // Where the caption sits; centred at the top unless told.
-    void setAlignment(Qt::Alignment alignment);
 
     // The state whose picture is shown now.
     QIcon::Mode pictureMode() const;
@@ -33,6 +31,5 @@ private:
     // programmatic focus would only distract.
     bool showsFocusFrame() const { return hasFocus() && m_keyboardFocus; }
 
-    Qt::Alignment m_alignment = Qt::AlignHCenter | Qt::AlignTop;
     bool m_keyboardFocus = false;
 };
