@@ -42,7 +42,6 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/velmora.svg")));
     setAutoFillBackground(true);
     Controls::setColours(this, Qt::black, Controls::orange());
-    setMouseTracking(true);
     resize(Twips::toPixels(11880), Twips::toPixels(8490));
 
     m_WB = m_context.makeWebView(WebView::Role::Forum, this);
@@ -51,7 +50,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     connect(m_WB, &WebView::StatusTextChange, this, &frmVelmora::WB_StatusTextChange);
 
     m_navigationBar = new NavigationBar(this);
-    connect(m_navigationBar, &NavigationBar::imgNavy_Click, this, &frmVelmora::imgNavy_Click);
+    connect(m_navigationBar, &NavigationBar::buttonClicked, this, &frmVelmora::imgNavy_Click);
 
     new LineControl(this, QStringLiteral("Line5"), {0, 1110}, {6480, 1110}, Controls::blue(), 2);
     new LineControl(this, QStringLiteral("Line6"), {5280, 0}, {5280, 1110}, Controls::blue(), 2);
@@ -168,6 +167,8 @@ void frmVelmora::placeFindBar()
 void frmVelmora::Form_Load()
 {
     m_WB->Navigate(m_context.forumHomeUrl);
+    // The page takes the keys at start, not the bar's first button.
+    m_WB->setFocus(Qt::OtherFocusReason);
     m_state.WBLeft = MainWindowState::leftWithPickerClosed;
     placeAtStartUp();
 }
@@ -256,15 +257,6 @@ void frmVelmora::imgNavy_Click(int Index)
     default:
         break;
     }
-}
-
-void frmVelmora::mouseMoveEvent(QMouseEvent *event)
-{
-    // Only over the bare window (drawn lines included) do the buttons rest;
-    // moves over labels, the panel or the view reach here too, passed up.
-    if (!childAt(event->position().toPoint()))
-        m_navigationBar->restAll();
-    QWidget::mouseMoveEvent(event);
 }
 
 void frmVelmora::tmrBusy_Timer()

@@ -47,6 +47,8 @@ QWebEngineView *EngineWebView::engine()
     if (m_view)
         return m_view;
     m_view = new QWebEngineView(this);
+    // The focus given to this view goes on to the page.
+    setFocusProxy(m_view);
     QWebEngineProfile *profile = profileFor(m_role);
     if (m_role == Role::Forum && m_site.downloads)
         m_site.downloads->attach(profile);

@@ -4,7 +4,7 @@
 #include "gui/controls.h"
 #include "gui/twips.h"
 
-#include <QLabel>
+#include <QIcon>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -39,49 +39,23 @@ QPixmap picture(const QString &resource, const QWidget *on)
     return pixmap;
 }
 
-QLabel *hiddenPicture(QWidget *window, const QString &name, const QPixmap &pixmap)
-{
-    auto *label = new QLabel(window);
-    label->setObjectName(name);
-    label->setPixmap(pixmap);
-    label->hide();
-    return label;
-}
-
 } // namespace
 
 NavigationBar::NavigationBar(QWidget *window)
     : QObject(window)
 {
     for (int i = 0; i < buttonCount; ++i) {
-        const QString number = QString::number(i);
-        m_imgOn.append(hiddenPicture(window, QStringLiteral("imgOn") + number,
-                                     picture(QStringLiteral(":/nav/%1_on.svg").arg(i), window)));
-        m_imgOff.append(hiddenPicture(window, QStringLiteral("imgOff") + number,
-                                      picture(QStringLiteral(":/nav/%1_off.svg").arg(i), window)));
+        QIcon pictures;
+        pictures.addPixmap(picture(QStringLiteral(":/nav/%1_off.svg").arg(i), window), QIcon::Normal);
+        pictures.addPixmap(picture(QStringLiteral(":/nav/%1_on.svg").arg(i), window), QIcon::Active);
 
         auto *button = new PictureButton(window);
-        button->setObjectName(QStringLiteral("imgNavy") + number);
+        button->setObjectName(QStringLiteral("imgNavy%1").arg(i));
         button->setToolTip(tooltip(i));
+        button->setAccessibleName(tooltip(i));
+        button->setIcon(pictures);
         Controls::place(button, buttonLefts[i], buttonTop, buttonSize, buttonSize);
-        button->setPixmap(m_imgOff.at(i)->pixmap());
-        connect(button, &PictureButton::clicked, this, [this, i] { emit imgNavy_Click(i); });
-        connect(button, &PictureButton::pointerMoved, this, [this, i] { imgNavy_MouseMove(i); });
-        connect(button, &PictureButton::pointerLeft, this, [this, i] {
-            m_imgNavy.at(i)->setPixmap(m_imgOff.at(i)->pixmap());
-        });
+        connect(button, &PictureButton::clicked, this, [this, i] { emit buttonClicked(i); });
         m_imgNavy.append(button);
     }
-}
-
-void NavigationBar::imgNavy_MouseMove(int Index)
-{
-    for (int i = 0; i < buttonCount; ++i)
-        m_imgNavy.at(i)->setPixmap((i == Index ? m_imgOn : m_imgOff).at(i)->pixmap());
-}
-
-void NavigationBar::restAll()
-{
-    for (int i = 0; i < buttonCount; ++i)
-        m_imgNavy.at(i)->setPixmap(m_imgOff.at(i)->pixmap());
 }

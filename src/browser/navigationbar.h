@@ -4,12 +4,10 @@
 #include <QObject>
 
 class PictureButton;
-class QLabel;
 class QWidget;
 
-// The six picture buttons over the forum view. Each has a resting and a lit
-// picture, kept in hidden pictures beside it; the button under the pointer
-// is lit and the others rest.
+// The six picture buttons over the forum view. Each rests, and lights up
+// while the pointer is over it or it is pressed.
 class NavigationBar final : public QObject
 {
     Q_OBJECT
@@ -18,21 +16,14 @@ class NavigationBar final : public QObject
 public:
     static constexpr int buttonCount = 6;
 
-    // Creates the buttons and their hidden pictures on window.
+    // Creates the buttons on window.
     explicit NavigationBar(QWidget *window);
 
     PictureButton *button(int index) const { return m_imgNavy.at(index); }
 
-    // Lights button Index and rests the others.
-    void imgNavy_MouseMove(int Index);
-    // Rests every button: the pointer is over the bare window.
-    void restAll();
-
 signals:
-    void imgNavy_Click(int Index);
+    void buttonClicked(int Index);
 
 private:
     QList<PictureButton *> m_imgNavy;
-    QList<QLabel *> m_imgOn;
-    QList<QLabel *> m_imgOff;
 };

@@ -1,48 +1,75 @@
 #include "browser/picturebutton.h"
 
-#include <QMouseEvent>
+#include "gui/controls.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+
+constexpr int focusFrameWidth = 2;
+
+} // namespace
 
 PictureButton::PictureButton(QWidget *parent)
-    : QLabel(parent)
+    : QAbstractButton(parent)
 {
-    setScaledContents(true);
-    setMouseTracking(true);
+    // Tab only: a click leaves the focus where the member was writing.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
+    // Redrawn as the pointer comes and goes, however fast it left.
+    setAttribute(Qt::WA_Hover);
 }
 
-void PictureButton::mousePressEvent(QMouseEvent *event)
+QIcon::Mode PictureButton::pictureMode() const
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    if (!isEnabled())
+        return QIcon::Disabled;
+    return isDown() || underMouse() ? QIcon::Active : QIcon::Normal;
 }
 
-void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+void PictureButton::paintEvent(QPaintEvent *)
 {
-    // A click is a press and a release on the same picture.
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-        && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click)
-        emit clicked();
+    QPainter painter(this);
+    if (!icon().isNull())
+        painter.drawPixmap(rect(), icon().pixmap(size(), devicePixelRatioF(), pictureMode()));
+    if (!text().isEmpty())
+        style()->drawItemText(&painter, rect(), Qt::AlignHCenter | Qt::AlignTop, palette(), isEnabled(), text(),
+                              foregroundRole());
+    if (showsFocusFrame()) {
+        painter.setPen(QPen(Controls::blue(), focusFrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        const qreal inset = focusFrameWidth / 2.0;
+        painter.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+    }
+}
+
+void PictureButton::keyPressEvent(QKeyEvent *event)
+{
+    // Space is the button's own; Enter and Return press it as they press a
+    // dialog's button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void PictureButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The second press of a double-click is no second click: going back
     // one page must not go back two.
-    m_pressed = false;
+    setDown(false);
     event->accept();
 }
 
-void PictureButton::mouseMoveEvent(QMouseEvent *event)
+void PictureButton::focusInEvent(QFocusEvent *event)
 {
-    // Taken here: passed on, the window would take it for its bare
-    // background and rest every button.
-    event->accept();
-    emit pointerMoved();
-}
-
-void PictureButton::leaveEvent(QEvent *event)
-{
-    QLabel::leaveEvent(event);
-    emit pointerLeft();
+    // Coming back with its window, the focus keeps the frame it had.
+    if (event->reason() != Qt::ActiveWindowFocusReason)
+        m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason
+            || event->reason() == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
 }

@@ -1,10 +1,15 @@
 #pragma once
 
-#include <QLabel>
+#include <QAbstractButton>
+#include <QIcon>
 
-// A picture used as a button: it reports clicks and the pointer moving over
-// it, and shows whatever picture it is given, stretched to its size.
-class PictureButton final : public QLabel
+// A button drawn as a picture stretched to its size, or as a bare caption
+// centred at its top on its parent's background. Its icon's modes are its
+// states: Normal at rest, Active under the pointer or while pressed,
+// Disabled when it cannot be pressed. Being a button, it takes the focus by
+// Tab, is pressed by Space, Enter or Return, and tells screen readers it is
+// a button.
+class PictureButton final : public QAbstractButton
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PictureButton)
@@ -12,20 +17,19 @@ class PictureButton final : public QLabel
 public:
     explicit PictureButton(QWidget *parent = nullptr);
 
-signals:
-    void clicked();
-    void pointerMoved();
-    // The pointer left the picture, however fast: no move over the window's
-    // background need follow.
-    void pointerLeft();
+    // The state whose picture is shown now.
+    QIcon::Mode pictureMode() const;
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
-    bool m_pressed = false;
+    // Only focus that came by keyboard is framed: a frame after every
+    // programmatic focus would only distract.
+    bool showsFocusFrame() const { return hasFocus() && m_keyboardFocus; }
+
+    bool m_keyboardFocus = false;
 };

@@ -170,10 +170,8 @@ void fraIconario::buildControls()
 
     auto *lblChiudiIC = new PictureButton(this);
     lblChiudiIC->setObjectName(QStringLiteral("lblChiudiIC"));
-    lblChiudiIC->setScaledContents(false);
     lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
     lblChiudiIC->setFont(text);
-    lblChiudiIC->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Controls::setColours(lblChiudiIC, Controls::darkBlue());
     Controls::place(lblChiudiIC, 570, 6030, 2055, 225);
     connect(lblChiudiIC, &PictureButton::clicked, this, &fraIconario::lblChiudiIC_Click);

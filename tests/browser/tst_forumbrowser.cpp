@@ -70,6 +70,9 @@ void tst_ForumBrowser::opensTheForumHome()
     QTRY_COMPARE(lblURL()->text(), m_server.homeUrl());
     QTRY_COMPARE(m_window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(),
                  QStringLiteral("Completato"));
+    // The keys go to the page itself.
+    QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget() != m_window->WB()
+                && m_window->WB()->isAncestorOf(QApplication::focusWidget()));
     // Back with nothing before the first page: nothing happens, no message.
     clickButton(0);
     clickButton(1);
