@@ -7,6 +7,8 @@
 #     bench/run.sh --diagnose [--runs N]   looks for the causes of misses
 #     bench/run.sh --diagnose --preview-only   where the time goes with an
 #                                          animated emoticon previewed
+#     bench/run.sh --wakeups [--runs N]    the GUI thread's idle wakeups
+#                                          alone; about 2 minutes
 #
 # Installs what is missing (apt-get, through sudo when not root), builds
 # Release into build-bench/, measures on a virtual screen, and leaves the
@@ -22,8 +24,9 @@ while [[ $# -gt 0 ]]; do
     case "$1" in
         --runs) runs=$2; shift 2 ;;
         --diagnose) what=diagnose; shift ;;
+        --wakeups) what=wakeups; shift ;;
         --preview-only) extra+=(--preview-only); shift ;;
-        *) echo "usage: $0 [--diagnose [--preview-only]] [--runs N]" >&2; exit 2 ;;
+        *) echo "usage: $0 [--diagnose [--preview-only] | --wakeups] [--runs N]" >&2; exit 2 ;;
     esac
 done
 

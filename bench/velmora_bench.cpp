@@ -13,7 +13,8 @@
 // Prints one JSON object per line: {"name", "unit", "median", "runs", ...}.
 //
 // Two more modes look for causes rather than give figures:
-//     velmora_bench idle [--open]   what the event loop does over 10 s idle
+//     velmora_bench idle [--open]   what the event loop does over 10 s idle,
+//                                   and how often the GUI thread woke
 //     velmora_bench startup VARIANT the program, or a bare view with one of
 //                                   its choices added, left running for a
 //                                   driver to time (see measure.py diagnose)
@@ -50,6 +51,8 @@
 #include <ctime>
 #include <functional>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -373,6 +376,21 @@ void printCounts(const char *name, const QHash<QString, int> &counts)
     std::printf("}");
 }
 
+// How many times this thread has gone to sleep and been woken since it
+// started: each wait for an event that a timer, a socket or another
+// thread ends counts one.
+long voluntarySwitches()
+{
+    QFile status(QStringLiteral("/proc/self/task/%1/status").arg(gettid()));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(line.indexOf(':') + 1).trimmed().toLong();
+    }
+    return -1;
+}
+
 // Microseconds a call of a timer's handler takes, paints it causes aside.
 double handlerUs(const std::function<void()> &handler)
 {
@@ -461,12 +479,18 @@ int idle(bool open)
         picker->findChild<ListBox *>(QStringLiteral("lstEmo"))->setCurrentRow(0);
         waitMs(3000);
     }
+    // Past the window's first seconds, while it looks for its frame.
+    waitMs(3000);
     EventCount count;
     QCoreApplication::instance()->installEventFilter(&count);
+    const long switchesBefore = voluntarySwitches();
     waitMs(10000);
+    // One of them is the wait's own end.
+    const long wakeups = voluntarySwitches() - switchesBefore;
     QCoreApplication::instance()->removeEventFilter(&count);
-    std::printf("{\"name\": \"idle_events\", \"picker_open\": %s, \"seconds\": 10, \"update_requests\": %d",
-                open ? "true" : "false", count.updateRequests);
+    std::printf("{\"name\": \"idle_events\", \"picker_open\": %s, \"seconds\": 10, \"update_requests\": %d"
+                ", \"wakeups\": %ld, \"wakeups_per_s\": %.1f",
+                open ? "true" : "false", count.updateRequests, wakeups, double(wakeups) / 10);
     printCounts("paints", count.paints);
     printCounts("timers", count.timers);
     frmVelmora *window = program.window;

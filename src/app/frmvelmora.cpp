@@ -88,21 +88,27 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_zoom = new ZoomControl(m_WB, this);
     addKeys();
 
-    m_tmrBusy = Controls::intervalTimer(this, QStringLiteral("tmrBusy"), 100);
+    // Each rule runs once after what it follows has changed: the title, the
+    // address and the busy mark after the view's signals, the layout after
+    // the window's size or state, or the picker's place, has changed.
+    m_tmrBusy = Controls::changeTimer(this, QStringLiteral("tmrBusy"), 100);
     connect(m_tmrBusy, &QTimer::timeout, this, &frmVelmora::tmrBusy_Timer);
-    m_tmrWBSizer = Controls::intervalTimer(this, QStringLiteral("tmrWBSizer"), 100);
+    const auto viewChanged = [this] { Controls::runSoon(m_tmrBusy); };
+    connect(m_WB, &WebView::loadingChanged, this, viewChanged);
+    connect(m_WB, &WebView::titleChanged, this, viewChanged);
+    connect(m_WB, &WebView::addressChanged, this, viewChanged);
+    m_tmrWBSizer = Controls::changeTimer(this, QStringLiteral("tmrWBSizer"), 100);
     connect(m_tmrWBSizer, &QTimer::timeout, this, &frmVelmora::tmrWBSizer_Timer);
+    connect(m_fraIconario, &fraIconario::stateChanged, this, &frmVelmora::layOutSoon);
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &frmVelmora::onCommitDataRequest);
 
     Form_Load();
 
-    // The first ticks come once the load step has returned: as soon as the
+    // The rules first run once the load step has returned: as soon as the
     // event loop runs, so the view is laid out before the window is drawn
-    // at its old size; then every 100 ms.
-    m_tmrBusy->start();
-    m_tmrWBSizer->start();
+    // at its old size.
     QTimer::singleShot(0, this, [this] {
         tmrBusy_Timer();
         tmrWBSizer_Timer();
@@ -180,16 +186,41 @@ void frmVelmora::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     // A window manager frames the window within moments of its first
-    // showing, if at all.
+    // showing, if at all; the layout looks for the frame meanwhile.
     m_awaitingFrame = true;
     QTimer::singleShot(3000, this, [this] { m_awaitingFrame = false; });
+    layOutSoon();
+}
+
+void frmVelmora::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOutSoon();
+}
+
+void frmVelmora::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // Only the frame's coming matters to the layout, which moves the window.
+    if (m_awaitingFrame)
+        layOutSoon();
 }
 
 void frmVelmora::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::WindowStateChange && windowState() != Qt::WindowNoState)
-        m_stateChangedByUser = true;
+    if (event->type() == QEvent::WindowStateChange) {
+        if (windowState() != Qt::WindowNoState)
+            m_stateChangedByUser = true;
+        // A window restored from the task bar may keep its size.
+        layOutSoon();
+    }
     QWidget::changeEvent(event);
+}
+
+void frmVelmora::layOutSoon()
+{
+    if (!m_resuming)
+        Controls::runSoon(m_tmrWBSizer);
 }
 
 bool frmVelmora::userHasPlaced() const
@@ -284,6 +315,10 @@ void frmVelmora::tmrWBSizer_Timer()
         if (!userHasPlaced())
             placeAtStartUp();
     }
+    // Nothing tells when a window manager puts its frame round the window:
+    // until it has, or the time for it is over, the rule looks again.
+    if (m_awaitingFrame)
+        layOutSoon();
 
     const QRectF outer = outerGeometryTwips();
     const BrowserLayout layout = BrowserLayout::forWindow(outer.width(), outer.height(), m_state.WBLeft);
@@ -300,9 +335,10 @@ void frmVelmora::tmrWBSizer_Timer()
         return;
     }
 
-    // Ticks falling due while the message is open must neither lay out nor
-    // ask again.
+    // Changes made while the message is open (the window resized under it)
+    // must neither lay out nor ask again.
     m_tmrWBSizer->stop();
+    m_resuming = true;
     m_context.prompter->tell(this, QMessageBox::Warning,
                              QStringLiteral("Norvale Browser Error - Resuming..."),
                              QStringLiteral("Il Browser è stato ridotto eccessivamente e non può essere "
@@ -310,6 +346,9 @@ void frmVelmora::tmrWBSizer_Timer()
     if (isMaximized() || isFullScreen())
         showNormal();
     placeAtStartUp();
+    m_resuming = false;
+    // The rule runs again on the size restored, whether or not the window
+    // system reports it as a change.
     m_tmrWBSizer->start();
 }
 

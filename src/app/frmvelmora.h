@@ -56,6 +56,8 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -64,6 +66,8 @@ private:
     void addKeys();
     void addToPersonalSet(const QUrl &image);
     void placeFindBar();
+    // Starts tmrWBSizer, unless the rule is restoring a window made too small.
+    void layOutSoon();
     // True when the user answered Yes to the exit question.
     bool confirmExit();
     // True when no download runs, or the user leaves it unfinished.
@@ -95,6 +99,8 @@ private:
     // placed the window already.
     bool m_shown = false;
     bool m_awaitingFrame = false;
+    // The too-small message is open, or the start-up place being restored.
+    bool m_resuming = false;
     bool m_stateChangedByUser = false;
     QRect m_placedGeometry;
     bool userHasPlaced() const;

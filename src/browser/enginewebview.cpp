@@ -73,6 +73,9 @@ QWebEngineView *EngineWebView::engine()
             emit StatusTextChange(why);
     });
     connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &WebView::titleChanged);
+    connect(m_page, &QWebEnginePage::urlChanged, this,
+            [this](const QUrl &url) { emit addressChanged(url.toString()); });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &EngineWebView::onRendererGone);
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, &WebView::closeAccepted);
     connect(m_page, &WebPage::leaveRefused, this, &WebView::closeRefused);
@@ -184,7 +187,7 @@ void EngineWebView::Unload()
     // when no other page needs it and makes a new one at the next load.
     if (!m_page || isVisible())
         return;
-    m_loading = false;
+    setLoading(false);
     m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
 }
 
@@ -276,9 +279,15 @@ qint64 EngineWebView::rendererProcessId() const
     return m_page ? m_page->renderProcessPid() : 0;
 }
 
+void EngineWebView::setLoading(bool loading)
+{
+    if (std::exchange(m_loading, loading) != loading)
+        emit loadingChanged(loading);
+}
+
 void EngineWebView::onLoadStarted()
 {
-    m_loading = true;
+    setLoading(true);
     emit StatusTextChange(QStringLiteral("Apertura pagina %1...").arg(m_page->requestedUrl().toString()));
 }
 
@@ -290,7 +299,7 @@ void EngineWebView::onLoadProgress(int percent)
 
 void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
 {
-    m_loading = false;
+    setLoading(false);
     // A preview has no back or forward; without this its history would grow
     // by an entry at every emoticon shown, for as long as the program runs.
     if (m_role == Role::Preview)
@@ -322,7 +331,7 @@ void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
 
 void EngineWebView::onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status)
 {
-    m_loading = false;
+    setLoading(false);
     // Only a crash or a kill is worth one more try, and not in a loop; the
     // answer to a posted form is not loaded again, or the form would be
     // posted twice.

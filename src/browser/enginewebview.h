@@ -55,6 +55,7 @@ private:
     // Runs a step that takes the page away once the journal has its words.
     void beforeLeaving(const std::function<void()> &step);
     QWebEngineView *engine();
+    void setLoading(bool loading);
     void onLoadStarted();
     void onLoadProgress(int percent);
     void onLoadFinished(const QWebEngineLoadingInfo &info);

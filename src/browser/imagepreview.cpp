@@ -108,11 +108,14 @@ void ImagePreview::Navigate(const QString &address)
         m_address = QStringLiteral("about:blank");
         clear();
         showOnly(m_picture);
+        tellChanges();
         return;
     }
     m_address = address;
-    if (const QByteArray *known = recentPictures().object(address); known && showPicture(*known))
+    if (const QByteArray *known = recentPictures().object(address); known && showPicture(*known)) {
+        tellChanges();
         return;
+    }
 
     // What was shown stays until the answer comes, as in a browser; "Attesa..."
     // tells the user meanwhile.
@@ -129,6 +132,7 @@ void ImagePreview::Navigate(const QString &address)
             return;
         abandonReply();
         showInWebView(m_address);
+        tellChanges();
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received) {
         // No emoticon is this big: the web view shows it without holding it all.
@@ -139,8 +143,13 @@ void ImagePreview::Navigate(const QString &address)
             return;
         abandonReply();
         showInWebView(m_address);
+        tellChanges();
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { onReplyFinished(reply); });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        onReplyFinished(reply);
+        tellChanges();
+    });
+    tellChanges();
 }
 
 void ImagePreview::onReplyFinished(QNetworkReply *reply)
@@ -215,7 +224,11 @@ void ImagePreview::showInWebView(const QString &address)
         connect(m_web, &WebView::StatusTextChange, this, [this](const QString &text) {
             m_handingOver = false; // the page has started loading: the view's busy state holds
             emit StatusTextChange(text);
+            tellChanges();
         });
+        connect(m_web, &WebView::loadingChanged, this, &ImagePreview::tellChanges);
+        connect(m_web, &WebView::titleChanged, this, &ImagePreview::tellChanges);
+        connect(m_web, &WebView::addressChanged, this, &ImagePreview::tellChanges);
         layout()->addWidget(m_web);
     }
     showOnly(m_web);
@@ -229,6 +242,23 @@ void ImagePreview::giveUp()
     clear();
     m_picture->setText(unavailableText());
     showOnly(m_picture);
+    tellChanges();
+}
+
+void ImagePreview::tellChanges()
+{
+    if (const bool busy = Busy(); busy != m_toldBusy) {
+        m_toldBusy = busy;
+        emit loadingChanged(busy);
+    }
+    if (const QString name = LocationName(); name != m_toldName) {
+        m_toldName = name;
+        emit titleChanged(name);
+    }
+    if (const QString url = LocationURL(); url != m_toldUrl) {
+        m_toldUrl = url;
+        emit addressChanged(url);
+    }
 }
 
 void ImagePreview::showOnly(QWidget *shown)
@@ -259,6 +289,7 @@ void ImagePreview::Unload()
     m_unloaded = true;
     if (m_web)
         m_web->Unload();
+    tellChanges();
 }
 
 void ImagePreview::showEvent(QShowEvent *event)
@@ -304,6 +335,7 @@ void ImagePreview::Stop()
     m_handingOver = false;
     if (m_inWeb)
         m_web->Stop();
+    tellChanges();
 }
 
 bool ImagePreview::Busy() const

@@ -65,6 +65,9 @@ private:
     bool showPicture(const QByteArray &bytes);
     void showInWebView(const QString &address);
     void giveUp();
+    // Signals what Busy(), LocationName() and LocationURL() answer now,
+    // where that is not what they answered last time.
+    void tellChanges();
 
     QLabel *m_picture = nullptr;
     EngineWebView *m_web = nullptr;
@@ -80,4 +83,8 @@ private:
     // Between giving the web view an address and its load starting.
     bool m_handingOver = false;
     bool m_unloaded = false;
+    // What the signals said last.
+    bool m_toldBusy = false;
+    QString m_toldName;
+    QString m_toldUrl;
 };

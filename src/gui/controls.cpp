@@ -89,6 +89,21 @@ QTimer *intervalTimer(QObject *parent, const QString &objectName, int millisecon
     return timer;
 }
 
+QTimer *changeTimer(QObject *parent, const QString &objectName, int milliseconds)
+{
+    QTimer *timer = intervalTimer(parent, objectName, milliseconds);
+    timer->setSingleShot(true);
+    return timer;
+}
+
+void runSoon(QTimer *timer)
+{
+    // Restarting would put the rule off for as long as changes keep coming
+    // (a window dragged to a new size).
+    if (!timer->isActive())
+        timer->start();
+}
+
 } // namespace Controls
 
 LineControl::LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips,

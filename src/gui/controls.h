@@ -51,6 +51,12 @@ QLabel *label(QWidget *parent, const QString &objectName, const QString &text,
 // An interval timer, stopped, named for tests to find.
 QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds);
 
+// A rule that runs after changes: a single-shot timer, stopped, named for
+// tests to find. runSoon starts it unless it is due already, so the changes
+// of one moment run the rule once, and nothing runs it while nothing changes.
+QTimer *changeTimer(QObject *parent, const QString &objectName, int milliseconds);
+void runSoon(QTimer *timer);
+
 } // namespace Controls
 
 // A straight line drawn on its parent's background. Mouse events pass

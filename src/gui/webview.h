@@ -7,7 +7,8 @@
 
 // The program's only view of a web browser: the few operations the windows
 // use, with its place kept in twips. EngineWebView is the real one; tests use
-// a double.
+// a double. What the getters answer changes only with a signal, so windows
+// follow the view without asking it on a timer.
 class WebView : public QWidget
 {
     Q_OBJECT
@@ -65,6 +66,11 @@ public:
 
 signals:
     void StatusTextChange(const QString &text);
+    // Busy() turned to busy.
+    void loadingChanged(bool busy);
+    // LocationName() and LocationURL() now answer these.
+    void titleChanged(const QString &title);
+    void addressChanged(const QString &address);
     void textInserted(bool inserted);
     // Match active of total (0 of 0: none).
     void findResult(int active, int total);

@@ -139,8 +139,13 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     connect(m_cmdRimuovi, &QPushButton::clicked, this, &frmGestionePersonali::cmdRimuovi_Click);
     connect(m_cmdEsci, &QPushButton::clicked, this, &frmGestionePersonali::cmdEsci_Click);
 
-    m_Timer1 = Controls::intervalTimer(this, QStringLiteral("Timer1"), 100);
+    // The busy mark and the buttons follow the preview and the two boxes.
+    m_Timer1 = Controls::changeTimer(this, QStringLiteral("Timer1"), 100);
     connect(m_Timer1, &QTimer::timeout, this, &frmGestionePersonali::Timer1_Timer);
+    const auto changed = [this] { Controls::runSoon(m_Timer1); };
+    connect(m_WBPers, &WebView::loadingChanged, this, changed);
+    connect(m_txtNome, &QLineEdit::textChanged, this, changed);
+    connect(m_txtURL, &QPlainTextEdit::textChanged, this, changed);
 
     Form_Load();
     m_Timer1->start();

@@ -54,8 +54,10 @@ fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWid
     m_tmrMoveFrame = Controls::intervalTimer(this, QStringLiteral("tmrMoveFrame"), 2);
     m_tmrMoveFrame->setTimerType(Qt::PreciseTimer);
     connect(m_tmrMoveFrame, &QTimer::timeout, this, &fraIconario::slideTimerFired);
-    m_tmrEmoBusy = Controls::intervalTimer(this, QStringLiteral("tmrEmoBusy"), 100);
+    // "Attesa..." follows the preview's loading; a first run hides it.
+    m_tmrEmoBusy = Controls::changeTimer(this, QStringLiteral("tmrEmoBusy"), 100);
     connect(m_tmrEmoBusy, &QTimer::timeout, this, &fraIconario::tmrEmoBusy_Timer);
+    connect(m_WBIC, &WebView::loadingChanged, this, [this] { Controls::runSoon(m_tmrEmoBusy); });
     m_tmrEmoBusy->start();
     m_tmrDone = Controls::intervalTimer(this, QStringLiteral("tmrDone"), 1000);
     connect(m_tmrDone, &QTimer::timeout, this, &fraIconario::tmrDone_Timer);
@@ -194,6 +196,7 @@ void fraIconario::openSequence()
         return;
     m_state.IconarioAperto = true;
     m_state.WBLeft = MainWindowState::leftWithPickerOpen;
+    emit stateChanged();
     // An emoticon still chosen from the last time shows again with its OK.
     if (m_cmdEmoOK->isEnabled())
         lstEmo_Click();
@@ -225,6 +228,7 @@ void fraIconario::tmrMoveFrame_Timer()
     if (m_heightTwips >= openHeight) {
         m_tmrMoveFrame->stop();
         m_state.WBLeft = MainWindowState::leftWithPickerOpen;
+        emit stateChanged();
     }
 }
 
@@ -235,6 +239,7 @@ void fraIconario::lblChiudiIC_Click()
     m_tmrMoveFrame->stop();
     m_state.IconarioAperto = false;
     m_state.WBLeft = MainWindowState::leftWithPickerClosed;
+    emit stateChanged();
     // Qt would hand the focus on along the window's chain, into the page.
     if (isAncestorOf(QApplication::focusWidget()))
         QApplication::focusWidget()->clearFocus();

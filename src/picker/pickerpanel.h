@@ -47,6 +47,9 @@ signals:
     // OK copied tag to the clipboard; the window may also type it where the
     // user was writing.
     void tagCopied(const QString &tag);
+    // The panel wrote the window's state (it opened, reached its full
+    // height or closed): the window lays itself out again.
+    void stateChanged();
 
 public:
     qint16 SetScelto() const { return m_SetScelto; }

@@ -1,12 +1,16 @@
 #include "app/frmvelmora.h"
 #include "browser/picturebutton.h"
 #include "gui/twips.h"
+#include "picker/pickerpanel.h"
 #include "testcontext.h"
 
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 class tst_frmVelmora : public QObject
 {
@@ -28,6 +32,7 @@ private slots:
     void hoverLightsOneButton();
     void statusTickFollowsTheView();
     void statusTextShownUnchanged();
+    void eachChangeRunsItsRuleOnce();
     void layoutFollowsTheWindow();
     void tooSmallRestoresStartUpPlacement_data();
     void tooSmallRestoresStartUpPlacement();
@@ -36,6 +41,7 @@ private slots:
 private:
     FakeWebView *view() const { return static_cast<FakeWebView *>(m_window->WB()); }
     QLabel *label(const char *name) const { return m_window->findChild<QLabel *>(QLatin1String(name)); }
+    QTimer *timer(const char *name) const { return m_window->findChild<QTimer *>(QLatin1String(name)); }
 
     std::unique_ptr<TestContext> m_test;
     std::unique_ptr<frmVelmora> m_window;
@@ -241,21 +247,21 @@ void tst_frmVelmora::hoverLightsOneButton()
 void tst_frmVelmora::statusTickFollowsTheView()
 {
     QLabel *lblURL = label("lblURL");
-    view()->name = QStringLiteral("Indice del forum");
-    view()->url = QStringLiteral("http://forum.test/forum/index.php");
-    view()->busy = true;
+    view()->setName(QStringLiteral("Indice del forum"));
+    view()->setUrl(QStringLiteral("http://forum.test/forum/index.php"));
+    view()->setBusy(true);
     QTRY_COMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - Indice del forum"));
-    QCOMPARE(lblURL->text(), view()->url);
+    QCOMPARE(lblURL->text(), view()->LocationURL());
     QTRY_VERIFY(lblURL->autoFillBackground());
     QCOMPARE(lblURL->palette().color(QPalette::Window), QColor(192, 0, 0));
 
     // Shown as the page gives it, "[*]" included.
     m_window->winId();
-    view()->name = QStringLiteral("Bozza [*] salvata");
+    view()->setName(QStringLiteral("Bozza [*] salvata"));
     QTRY_COMPARE(m_window->windowHandle()->title(), QStringLiteral("NORVALE system - Bozza [*] salvata"));
 
-    view()->busy = false;
-    view()->name.clear();
+    view()->setBusy(false);
+    view()->setName(QString());
     QTRY_VERIFY(!lblURL->autoFillBackground());
     QTRY_COMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - "));
 }
@@ -267,6 +273,52 @@ void tst_frmVelmora::statusTextShownUnchanged()
     QCOMPARE(lblStatus->text(), QStringLiteral("  http://forum.test/forum/topic?id=1&x=è  "));
     view()->reportStatus(QString());
     QCOMPARE(lblStatus->text(), QString());
+}
+
+void tst_frmVelmora::eachChangeRunsItsRuleOnce()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->imgNavy_Click(5);
+    QTimer *busy = timer("tmrBusy");
+    QTimer *sizer = timer("tmrWBSizer");
+    const auto quiet = [&] { return !busy->isActive() && !sizer->isActive(); };
+    // The window looks for a frame in its first seconds; none comes here.
+    QTRY_VERIFY_WITH_TIMEOUT(quiet(), 5000);
+
+    struct Change
+    {
+        const char *what;
+        std::function<void()> make;
+        int busyRuns;
+        int sizerRuns;
+    };
+    const Change changes[] = {
+        {"title", [this] { view()->setName(QStringLiteral("Indice")); }, 1, 0},
+        {"address", [this] { view()->setUrl(QStringLiteral("http://forum.test/forum/")); }, 1, 0},
+        {"loading", [this] { view()->setBusy(true); }, 1, 0},
+        {"all three at once",
+         [this] {
+             view()->setName(QStringLiteral("Discussione"));
+             view()->setUrl(QStringLiteral("http://forum.test/forum/viewtopic.php?id=1"));
+             view()->setBusy(false);
+         },
+         1, 0},
+        {"window resized", [this] { m_window->resize(900, 600); }, 0, 1},
+        {"picker closed", [this] { m_window->picker()->lblChiudiIC_Click(); }, 0, 1},
+    };
+    for (const Change &change : changes) {
+        QSignalSpy busyRuns(busy, &QTimer::timeout);
+        QSignalSpy sizerRuns(sizer, &QTimer::timeout);
+        change.make();
+        QTRY_VERIFY2(quiet(), change.what);
+        QVERIFY2(busyRuns.size() == change.busyRuns && sizerRuns.size() == change.sizerRuns, change.what);
+    }
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - Discussione"));
+    QCOMPARE(label("lblURL")->text(), QStringLiteral("http://forum.test/forum/viewtopic.php?id=1"));
+    QCOMPARE(view()->leftTwips(), 50.0);
+    // 900 px are 13500 twips; the view keeps 230 of them for its margins.
+    QCOMPARE(view()->widthTwips(), 13270.0);
 }
 
 void tst_frmVelmora::layoutFollowsTheWindow()

@@ -20,6 +20,7 @@ private slots:
 
     void opensTheForumHome();
     void addressLineRedWhileLoading();
+    void titleAndAddressFollowThePageAfterItsLoad();
     void backAndForward();
     void homeButton();
     void rendererCrashReloads();
@@ -92,6 +93,16 @@ void tst_ForumBrowser::addressLineRedWhileLoading()
     QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Pagina Lenta"), loadTimeout);
     QTRY_VERIFY(!lblURL()->autoFillBackground());
     QCOMPARE(lblURL()->text(), m_server.url(QStringLiteral("forum/lenta.html")));
+}
+
+void tst_ForumBrowser::titleAndAddressFollowThePageAfterItsLoad()
+{
+    m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/dopo.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Prima"), loadTimeout);
+    // The new title comes long after any load has ended: the view tells of it.
+    QTRY_COMPARE_WITH_TIMEOUT(lblURL()->text(), m_server.url(QStringLiteral("forum/dopo.html#sotto")), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - (1) Dopo"), loadTimeout);
+    QVERIFY(!lblURL()->autoFillBackground());
 }
 
 void tst_ForumBrowser::backAndForward()

@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -123,13 +122,15 @@ QByteArray tst_frmGestionePersonali::fileBytes() const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : missing;
 }
 
-// Fills the two boxes and lets Timer1 tick once over them.
+// Fills the two boxes and lets Timer1's rule run over what they hold.
 void tst_frmGestionePersonali::typeAndWait(const QString &name, const QString &url)
 {
+    // First the run the opening asked for, so the typing alone starts the next.
+    QTimer *rule = child<QTimer>(u"Timer1"_s);
+    QTRY_VERIFY(!rule->isActive());
     child<QLineEdit>(u"txtNome"_s)->setText(name);
     child<QPlainTextEdit>(u"txtURL"_s)->setPlainText(url);
-    QSignalSpy tick(child<QTimer>(u"Timer1"_s), &QTimer::timeout);
-    QVERIFY(tick.wait(1000));
+    QTRY_VERIFY(!rule->isActive());
 }
 
 void tst_frmGestionePersonali::opening_data()
@@ -197,7 +198,9 @@ void tst_frmGestionePersonali::enabling()
     QFETCH(bool, verify);
     QFETCH(bool, add);
     open();
+    // Run after each change, never on its own.
     QCOMPARE(child<QTimer>(u"Timer1"_s)->interval(), 100);
+    QVERIFY(child<QTimer>(u"Timer1"_s)->isSingleShot());
     typeAndWait(name, url);
     QCOMPARE(child<QPushButton>(u"cmdVerifica"_s)->isEnabled(), verify);
     QCOMPARE(child<QPushButton>(u"cmdAggiungi"_s)->isEnabled(), add);
@@ -207,9 +210,9 @@ void tst_frmGestionePersonali::busyLabelFollowsPreview()
 {
     open();
     auto *busy = child<QLabel>(u"lblBusy"_s);
-    m_preview->busy = true;
+    m_preview->setBusy(true);
     QTRY_VERIFY(busy->isVisible());
-    m_preview->busy = false;
+    m_preview->setBusy(false);
     QTRY_VERIFY(!busy->isVisible());
 }
 
@@ -264,10 +267,8 @@ void tst_frmGestionePersonali::addition()
         QCOMPARE(m_window->personalSet().urls(), QStringList(url));
         QVERIFY(child<QLineEdit>(u"txtNome"_s)->text().isEmpty());
         QVERIFY(child<QPlainTextEdit>(u"txtURL"_s)->toPlainText().isEmpty());
-        QSignalSpy tick(child<QTimer>(u"Timer1"_s), &QTimer::timeout);
-        QVERIFY(tick.wait(1000));
-        QVERIFY(!child<QPushButton>(u"cmdAggiungi"_s)->isEnabled());
-        QVERIFY(!child<QPushButton>(u"cmdVerifica"_s)->isEnabled());
+        QTRY_VERIFY(!child<QPushButton>(u"cmdAggiungi"_s)->isEnabled());
+        QTRY_VERIFY(!child<QPushButton>(u"cmdVerifica"_s)->isEnabled());
     } else {
         QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(box.title, u"Norvale - Verificare URL"_s);

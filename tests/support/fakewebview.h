@@ -20,16 +20,22 @@ public:
     void Stop() override { calls.append(QStringLiteral("Stop")); }
     void Unload() override { calls.append(QStringLiteral("Unload")); }
 
-    bool Busy() const override { return busy; }
-    QString LocationName() const override { return name; }
-    QString LocationURL() const override { return url; }
+    bool Busy() const override { return m_busy; }
+    QString LocationName() const override { return m_name; }
+    QString LocationURL() const override { return m_url; }
 
+    // As a page would: each change signalled.
     void reportStatus(const QString &text) { emit StatusTextChange(text); }
+    void setBusy(bool busy);
+    void setName(const QString &name);
+    void setUrl(const QString &url);
 
     Role role;
-    bool busy = false;
-    QString name;
-    QString url;
     QStringList navigations;
     QStringList calls;
+
+private:
+    bool m_busy = false;
+    QString m_name;
+    QString m_url;
 };

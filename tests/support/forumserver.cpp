@@ -231,6 +231,15 @@ ForumServer::ForumServer(QObject *parent)
         return html(QStringLiteral("Senza script"),
                     QStringLiteral("<script>document.title = 'Con script';</script>"));
     });
+    m_server.route(QStringLiteral("/forum/dopo.html"), [this] {
+        requests.append(QStringLiteral("/forum/dopo.html"));
+        // As a forum's scripts do once the page is shown: the page moves to
+        // an anchor of its own, and later counts what is new in its title.
+        return html(QStringLiteral("Prima"),
+                    QStringLiteral("<p id=\"sotto\">Sotto</p><script>addEventListener('load', () => {"
+                                   " setTimeout(() => location.hash = 'sotto', 300);"
+                                   " setTimeout(() => document.title = '(1) Dopo', 900); });</script>"));
+    });
     m_server.route(QStringLiteral("/forum/rispondi.html"), [this] {
         requests.append(QStringLiteral("/forum/rispondi.html"));
         // A reply page as forum software makes it: the text area takes the

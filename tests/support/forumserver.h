@@ -12,6 +12,8 @@
 //   /forum/seconda.html         a second page, titled "Seconda Pagina"
 //   /forum/lenta.html           a page held back until releaseHeld()
 //   /forum/script.html          a page whose script retitles it "Con script"
+//   /forum/dopo.html            "Prima", which once loaded goes to its anchor
+//                               #sotto and later retitles itself "(1) Dopo"
 //   /forum/rispondi.html        a reply page: text area (focused), text box,
 //                               editable area, a frame from another host
 //   /estero/campo.html          that frame: a text box, served as localhost
