@@ -1,5 +1,4 @@
 #include "app/frmvelmora.h"
-#include "app/programcontext.h"
 #include "browser/enginewebview.h"
 #include "browser/imagepreview.h"
 #include "forumserver.h"
@@ -67,9 +66,7 @@ void tst_PickerPreview::initTestCase()
 void tst_PickerPreview::init()
 {
     m_test = std::make_unique<TestContext>();
-    m_test->context.forumHomeUrl = m_server.homeUrl();
-    m_test->context.emoticonBaseUrl = m_server.emoticonBase();
-    m_test->context.makeWebView = programContext().makeWebView;
+    m_test->useEngine(m_server);
     m_window = std::make_unique<frmVelmora>(m_test->context);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "browser/enginewebview.h"
-#include "browser/forumsite.h"
-#include "browser/imagepreview.h"
+#include "browser/downloads.h"
+#include "browser/webviewfactory.h"
 #include "fakewebview.h"
 #include "forumserver.h"
 #include "gui/appcontext.h"
@@ -42,12 +41,7 @@ struct TestContext
         context.emoticonBaseUrl = server.emoticonBase();
         context.downloads = downloads;
         context.drafts = drafts;
-        const ForumSite site{QUrl(server.homeUrl()), &prompter, downloads, drafts};
-        context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
-            if (role == WebView::Role::Preview)
-                return new ImagePreview(parent);
-            return new EngineWebView(role, parent, site);
-        };
+        context.makeWebView = webViewFactory({QUrl(server.homeUrl()), &prompter, downloads, drafts});
     }
     Q_DISABLE_COPY_MOVE(TestContext)
 };
