@@ -232,6 +232,17 @@ void tst_SafeForum::newWindowLinks()
     popup->page()->runJavaScript(QStringLiteral("window.close()"));
     QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), loadTimeout);
 
+    // The window's status line speaks as the main window's; its close box
+    // lets the page have its say, then the page closes it.
+    activate();
+    click(mainView(), QStringLiteral("nuova"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->findChildren<ForumPopup *>().size(), 1, loadTimeout);
+    popup = m_window->findChildren<ForumPopup *>().first();
+    QTRY_COMPARE_WITH_TIMEOUT(popup->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(),
+                              QStringLiteral("Completato"), loadTimeout);
+    QVERIFY(!popup->close());
+    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), loadTimeout);
+
     // Another site's page: the system's browser.
     click(mainView(), QStringLiteral("fuorinuova"));
     QTRY_COMPARE_WITH_TIMEOUT(m_opener.opened.size(), 1, loadTimeout);
