@@ -1,8 +1,6 @@
 #include "app/frmvelmora.h"
 
 #include "app/zoomcontrol.h"
-#include "browser/downloads.h"
-#include "browser/downloadsbutton.h"
 #include "browser/findbar.h"
 #include "browser/frmbozze.h"
 #include "browser/navigationbar.h"
@@ -73,7 +71,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
                                   {3105, 8175, 7185, 255}, small);
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
     if (m_context.downloads)
-        new DownloadsButton(m_context.downloads, m_lblStatus);
+        m_context.downloads->showOn(m_lblStatus);
     connect(m_WB, &WebView::closeAccepted, this, &frmVelmora::WB_CloseAccepted);
     connect(m_WB, &WebView::closeRefused, this, [this] { m_closeRequested = false; });
 

@@ -1,5 +1,7 @@
 #include "browser/downloads.h"
 
+#include "browser/downloadsbutton.h"
+
 #include "browser/webpage.h"
 #include "core/downloadname.h"
 
@@ -180,4 +182,9 @@ QString Downloads::stateText(const QWebEngineDownloadRequest *download) const
         return QStringLiteral("Non riuscito: %1").arg(reasonText(download));
     }
     return {};
+}
+
+void Downloads::showOn(QWidget *statusLine)
+{
+    new DownloadsButton(this, statusLine);
 }

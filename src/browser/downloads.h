@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/downloadstatus.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -17,7 +19,7 @@ class WebPage;
 // user's download folder under the server's name made unique, without
 // asking, as a browser does, when the member asked for it. The downloads
 // window shows the list.
-class Downloads final : public QObject
+class Downloads final : public QObject, public DownloadStatus
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Downloads)
@@ -34,7 +36,8 @@ public:
 
     // Oldest first; a request the engine has let go is left out.
     QList<QWebEngineDownloadRequest *> entries() const;
-    bool running() const;
+    bool running() const override;
+    void showOn(QWidget *statusLine) override;
     // Requested or in progress: what "Download: N in corso" counts.
     static bool isRunning(const QWebEngineDownloadRequest *download);
 

@@ -40,6 +40,19 @@ EngineWebView::EngineWebView(Role role, QWidget *parent, const ForumSite &site)
     layout->setContentsMargins(0, 0, 0, 0);
 }
 
+EngineWebView *EngineWebView::forPopup(const ForumSite &site, QWidget *parent)
+{
+    auto *view = new EngineWebView(Role::Forum, parent, site);
+    view->m_popup = true;
+    return view;
+}
+
+WebPage *EngineWebView::page()
+{
+    engine();
+    return m_page;
+}
+
 QWebEngineView *EngineWebView::engine()
 {
     // The engine's view and page are made at the first navigation: a preview
@@ -52,8 +65,10 @@ QWebEngineView *EngineWebView::engine()
     QWebEngineProfile *profile = profileFor(m_role);
     if (m_role == Role::Forum && m_site.downloads)
         m_site.downloads->attach(profile);
-    m_page = new WebPage(profile, m_role == Role::Preview ? WebPage::Kind::Preview : WebPage::Kind::Forum,
-                         m_site, m_view);
+    const WebPage::Kind kind = m_role == Role::Preview ? WebPage::Kind::Preview
+        : m_popup                                      ? WebPage::Kind::Popup
+                                                       : WebPage::Kind::Forum;
+    m_page = new WebPage(profile, kind, m_site, m_view);
     m_view->setPage(m_page);
     m_page->watchInput(m_view);
     m_view->setZoomFactor(m_zoom);
@@ -113,8 +128,9 @@ QWebEngineView *EngineWebView::engine()
         ForumMenu::translate(m_page);
         m_view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+            const auto addImage = [this](const QUrl &image) { emit addImageRequested(image); };
             QMenu *menu = ForumMenu::build(
-                m_view, [this](const QUrl &image) { emit addImageRequested(image); },
+                m_view, m_popup ? std::function<void(const QUrl &)>() : addImage,
                 m_site.drafts ? std::function<void()>([this] { showDrafts(); }) : std::function<void()>());
             menu->setAttribute(Qt::WA_DeleteOnClose);
             menu->popup(m_view->mapToGlobal(at));

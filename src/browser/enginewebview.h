@@ -22,6 +22,10 @@ public:
     // site: what a forum view needs of the program; a preview needs none.
     explicit EngineWebView(Role role, QWidget *parent = nullptr, const ForumSite &site = {});
     ~EngineWebView() override;
+    // A view for a forum page the engine opens in a window of its own
+    // (request.openIn(page())): the forum's policy for such pages, and no
+    // personal set to add images to.
+    static EngineWebView *forPopup(const ForumSite &site, QWidget *parent);
 
     void Navigate(const QString &address) override;
     void Unload() override;
@@ -41,6 +45,9 @@ public:
 
     // Opens the window of the drafts not yet sent.
     void showDrafts();
+
+    // The page, made now if it was not yet.
+    WebPage *page();
 
     // The renderer process, for tests that check recovery from its crash.
     qint64 rendererProcessId() const;
@@ -66,6 +73,7 @@ private:
     // What the member writes in the forum's pages; none in a preview.
     DraftJournal *m_journal = nullptr;
     Role m_role;
+    bool m_popup = false;
     ForumSite m_site;
     ReloadLimiter m_reloads;
     // A navigation that became a download ends as a failed load; the page

@@ -99,7 +99,7 @@ QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addI
             clipboard->clear();
             clipboard->setText(Catalogue::imageTag(image.toString(QUrl::FullyEncoded)));
         });
-        if (image.toEncoded().size() <= PersonalSet::longestUrl) {
+        if (addImage && image.toEncoded().size() <= PersonalSet::longestUrl) {
             QAction *add = menu->addAction(QStringLiteral("Aggiungi al Set Personale…"));
             QObject::connect(add, &QAction::triggered, view, [addImage, image] { addImage(image); });
         }

@@ -16,9 +16,9 @@ namespace ForumMenu {
 // Gives the page's actions, which the engine's menu shows, Italian names.
 void translate(QWebEnginePage *page);
 
-// The menu for the last right-click on view; addImage asks for the image to
-// be added to the personal set, showDrafts (where given) for the drafts'
-// window. The caller shows and frees the menu.
+// The menu for the last right-click on view; addImage (where given) asks for
+// the image to be added to the personal set, showDrafts (where given) for the
+// drafts' window. The caller shows and frees the menu.
 QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addImage,
              const std::function<void()> &showDrafts = {});
 

@@ -1,14 +1,14 @@
 #include "browser/forumpopup.h"
 
+#include "browser/enginewebview.h"
+#include "browser/webpage.h"
 #include "gui/controls.h"
 #include "gui/twips.h"
-#include "browser/webpage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr double margin = 50;
 
 } // namespace
 
-ForumPopup::ForumPopup(QWebEngineProfile *profile, const ForumSite &site, QWidget *parent)
+ForumPopup::ForumPopup(const ForumSite &site, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmFinestraForum"));
@@ -34,10 +34,8 @@ ForumPopup::ForumPopup(QWebEngineProfile *profile, const ForumSite &site, QWidge
     layout->setContentsMargins(edge, edge, edge, edge);
     layout->setSpacing(edge);
 
-    m_view = new QWebEngineView(this);
-    m_page = new WebPage(profile, WebPage::Kind::Popup, site, m_view);
-    m_view->setPage(m_page);
-    m_page->watchInput(m_view);
+    m_view = EngineWebView::forPopup(site, this);
+    m_page = m_view->page();
     layout->addWidget(m_view, 1);
 
     // The same status line as the main window's, for where a link leads.
@@ -50,16 +48,9 @@ ForumPopup::ForumPopup(QWebEngineProfile *profile, const ForumSite &site, QWidge
     layout->addWidget(m_lblStatus);
 
     connect(m_page, &QWebEnginePage::titleChanged, this, &QWidget::setWindowTitle);
-    connect(m_page, &QWebEnginePage::linkHovered, m_lblStatus, &QLabel::setText);
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        m_lblStatus->setText(ok ? QStringLiteral("Completato") : QStringLiteral("Impossibile aprire la pagina"));
-    });
-    connect(m_page, &WebPage::navigationDeclined, this, [this](const QUrl &, const QString &why) {
-        if (!why.isEmpty())
-            m_lblStatus->setText(why);
-    });
-    connect(m_page, &WebPage::leaveRefused, this, [this] { m_closeAsked = false; });
-    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
+    connect(m_view, &WebView::StatusTextChange, m_lblStatus, &QLabel::setText);
+    connect(m_view, &WebView::closeRefused, this, [this] { m_closeAsked = false; });
+    connect(m_view, &WebView::closeAccepted, this, [this] {
         m_pageAgreed = true;
         close();
     });
@@ -75,12 +66,10 @@ void ForumPopup::closeEvent(QCloseEvent *event)
     // The close box first lets the page ask about unsent text; the page then
     // asks to be closed. A page that does not answer is closed at the
     // second try.
-    if (m_pageAgreed || m_closeAsked || !m_page->renderProcessPid()) {
+    if (m_pageAgreed || m_closeAsked || m_view->requestClose()) {
         event->accept();
         return;
     }
     m_closeAsked = true;
     event->ignore();
-    m_page->closing();
-    m_page->triggerAction(QWebEnginePage::RequestClose);
 }

@@ -4,9 +4,8 @@
 
 #include <QWidget>
 
+class EngineWebView;
 class QLabel;
-class QWebEngineProfile;
-class QWebEngineView;
 class WebPage;
 
 // A forum page opened in a new window (a link with a target, a script's
@@ -20,15 +19,16 @@ class ForumPopup final : public QWidget
 
 public:
     // parent: the window it was opened from; it goes with it.
-    ForumPopup(QWebEngineProfile *profile, const ForumSite &site, QWidget *parent);
+    ForumPopup(const ForumSite &site, QWidget *parent);
 
+    // Where the engine opens the new window's page.
     WebPage *page() const { return m_page; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QWebEngineView *m_view = nullptr;
+    EngineWebView *m_view = nullptr;
     WebPage *m_page = nullptr;
     QLabel *m_lblStatus = nullptr;
     // The page has had its say ("leave this page?") and agreed to close.

@@ -262,7 +262,7 @@ void WebPage::onNewWindow(QWebEngineNewWindowRequest &request)
     }
     // The forum's page in a window of its own: the page being written in,
     // and its history, stay as they are.
-    auto *popup = new ForumPopup(profile(), m_site, ownerWindow());
+    auto *popup = new ForumPopup(m_site, ownerWindow());
     request.openIn(popup->page());
     popup->show();
 }

@@ -1,6 +1,5 @@
 #include "core/gestionefiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -206,14 +205,9 @@ private:
 
 } // namespace
 
-QString personalSetPath(const QString &programFolder)
+QString personalSetPath(const QString &folder)
 {
-    return programFolder + u"/Personali.ic2"_s;
-}
-
-QString personalSetPath()
-{
-    return personalSetPath(QCoreApplication::applicationDirPath());
+    return folder + u"/Personali.ic2"_s;
 }
 
 bool EsisteFile(const QString &path)
@@ -315,7 +309,7 @@ PersonalSetRead LeggiSetPersonale(const QString &path)
     return parsePersonalSet(*bytes);
 }
 
-bool keepCopy(const QString &path, QString *reason, const QString &copyPath)
+bool keepCopy(const QString &path, QString *reason, const QString &copyPath, Trust trust)
 {
     const auto failed = [reason](const QString &why) {
         if (reason)
@@ -324,8 +318,10 @@ bool keepCopy(const QString &path, QString *reason, const QString &copyPath)
     };
     QFile original;
     QString why;
-    if (!openRegular(path, original, Trust::AnyRegularFile, &why))
+    if (!openRegular(path, original, trust, &why))
         return failed(italianReason(why));
+    if (trust == Trust::OwnFileNoLinks && original.size() > maxFileSize)
+        return failed(tooLarge(original.size()));
     const QString target = copyPath.isEmpty() ? path + u".bak"_s : copyPath;
     if (!QDir().mkpath(QFileInfo(target).path()))
         return failed(u"impossibile creare la cartella "_s + QDir::toNativeSeparators(QFileInfo(target).path()));

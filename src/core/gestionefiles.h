@@ -14,10 +14,9 @@
 // opens, reads or writes the file completely and closes it again.
 namespace GestioneFiles {
 
-// programFolder + "/Personali.ic2", joined as they stand (C:\Forum/Personali.ic2).
-QString personalSetPath(const QString &programFolder);
-// The same for QCoreApplication::applicationDirPath().
-QString personalSetPath();
+// The file's name in folder, joined as they stand (C:\Forum/Personali.ic2).
+// Which folder is PersonalSetLocation's to decide.
+QString personalSetPath(const QString &folder);
 
 // True for an existing regular file that is not hidden (nor, on Windows, a
 // system file); false for folders and for an empty path.
@@ -72,10 +71,13 @@ enum class Trust { AnyRegularFile, OwnFileNoLinks };
 std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *reason);
 
 // Copies the file to copyPath (path + ".bak" when empty), readable by the
-// user alone, replacing an older copy, so that bytes the reader could not
-// make sense of survive the rewrite that follows. False, with the reason in
-// Italian, when the copy could not be made whole.
-[[nodiscard]] bool keepCopy(const QString &path, QString *reason = nullptr, const QString &copyPath = {});
+// user alone, replacing an older copy: bytes the reader could not make sense
+// of survive the rewrite that follows, and a set found elsewhere starts the
+// user's own. The file is taken as trust says; one taken with
+// OwnFileNoLinks is also no larger than maxFileSize. False, with the reason
+// in Italian, when the copy could not be made whole.
+[[nodiscard]] bool keepCopy(const QString &path, QString *reason = nullptr, const QString &copyPath = {},
+                            Trust trust = Trust::AnyRegularFile);
 
 // Replaces the file with the set; an entry without address is written with
 // an empty one. Where the folder refuses new files but the file may be

@@ -3,10 +3,8 @@
 #include "core/gestionefiles.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -51,21 +49,6 @@ Entry entryAt(const QString &path)
 }
 #endif
 
-bool copyFile(const QString &from, const QString &to)
-{
-    const std::optional<QByteArray> bytes = GestioneFiles::readFile(from, GestioneFiles::Trust::OwnFileNoLinks, nullptr);
-    if (!bytes || !QDir().mkpath(QFileInfo(to).path()))
-        return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    if (target.write(*bytes) != bytes->size() || !target.flush()) {
-        target.cancelWriting();
-        return false;
-    }
-    return target.commit();
-}
-
 } // namespace
 
 bool canWrite(const QString &path)
@@ -87,7 +70,8 @@ QString choose(const QString &programFolder, const QString &dataFolder, const Ca
     const QString inData = GestioneFiles::personalSetPath(dataFolder);
     const QFileInfo kept(inData);
     if (!kept.exists() && !kept.isSymLink())
-        copyFile(besideProgram, inData); // nothing to copy, or refused: an empty set
+        // Nothing to copy, or refused: an empty set.
+        (void)GestioneFiles::keepCopy(besideProgram, nullptr, inData, GestioneFiles::Trust::OwnFileNoLinks);
     return inData;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "gui/downloadstatus.h"
 #include "gui/webview.h"
 
 #include <QString>
 
 #include <functional>
 
-class Downloads;
 class DraftStore;
 class Prompter;
 
@@ -25,7 +25,7 @@ struct AppContext
     Prompter *prompter = nullptr;
     std::function<void()> beep;
     // The forum's downloads; none where no real engine runs.
-    Downloads *downloads = nullptr;
+    DownloadStatus *downloads = nullptr;
     // What the member writes in the forum, kept until the forum takes it.
     DraftStore *drafts = nullptr;
 };

@@ -36,6 +36,28 @@ void ListBox::setItems(const QStringList &items)
     scrollToTop();
 }
 
+void ListBox::appendItem(const QString &text)
+{
+    m_items.append(text);
+    const int row = m_model->rowCount();
+    m_model->insertRows(row, 1);
+    m_model->setData(m_model->index(row, 0), text);
+}
+
+void ListBox::removeItem(int row)
+{
+    if (row < 0 || row >= m_items.size())
+        return;
+    m_items.removeAt(row);
+    m_model->removeRows(row, 1);
+}
+
+int ListBox::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
 int ListBox::currentRow() const
 {
     const QModelIndex current = currentIndex();

@@ -21,10 +21,15 @@ public:
 
     void setItems(const QStringList &items);
     void clear() { setItems({}); }
+    // One line more at the end, or one less; the selection stays on its line.
+    void appendItem(const QString &text);
+    void removeItem(int row);
     const QStringList &items() const { return m_items; }
     int count() const { return int(m_items.size()); }
     QString text(int row) const { return m_items.value(row); }
 
+    // The line the user chose, or -1.
+    int selectedRow() const;
     int currentRow() const;
     void setCurrentRow(int row);
 

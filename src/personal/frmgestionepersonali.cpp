@@ -3,6 +3,7 @@
 #include "core/gestionefiles.h"
 #include "gui/boundedtextedit.h"
 #include "gui/controls.h"
+#include "gui/listbox.h"
 #include "gui/prompter.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -53,9 +53,8 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     setWindowIcon(QIcon(QStringLiteral(":/personal/gestione.svg")));
     setFont(Controls::arial(9.75));
 
-    m_lstEmo = new QListWidget(this);
+    m_lstEmo = new ListBox(this);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
-    m_lstEmo->setSelectionMode(QAbstractItemView::SingleSelection);
     Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
     Controls::place(m_lstEmo, {105, 105, 3345, 2460});
 
@@ -133,7 +132,7 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
 
     // Selection, not the current row: focus arriving by Tab makes a row
     // current without the user choosing it.
-    connect(m_lstEmo, &QListWidget::itemSelectionChanged, this, &frmGestionePersonali::lstEmo_Click);
+    connect(m_lstEmo, &ListBox::rowSelected, this, &frmGestionePersonali::lstEmo_Click);
     connect(m_cmdVerifica, &QPushButton::clicked, this, &frmGestionePersonali::cmdVerifica_Click);
     connect(m_cmdAggiungi, &QPushButton::clicked, this, &frmGestionePersonali::cmdAggiungi_Click);
     connect(m_cmdRimuovi, &QPushButton::clicked, this, &frmGestionePersonali::cmdRimuovi_Click);
@@ -153,8 +152,7 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
 
 int frmGestionePersonali::selectedRow() const
 {
-    const QList<QListWidgetItem *> selected = m_lstEmo->selectedItems();
-    return selected.isEmpty() ? -1 : m_lstEmo->row(selected.first());
+    return m_lstEmo->selectedRow();
 }
 
 void frmGestionePersonali::Form_Load()
@@ -171,7 +169,7 @@ void frmGestionePersonali::Form_Load()
     GestioneFiles::PersonalSetRead read = GestioneFiles::LeggiSetPersonale(path);
     // What was read before a failure is shown all the same.
     m_set = std::move(read.set);
-    m_lstEmo->addItems(m_set.names());
+    m_lstEmo->setItems(m_set.names());
     m_keepOldBytes = read.result != GestioneFiles::ReadResult::Ok;
     if (read.result == GestioneFiles::ReadResult::Failed) {
         m_context.prompter->tell(
@@ -251,7 +249,7 @@ void frmGestionePersonali::cmdAggiungi_Click()
     if (!saveSet(changed))
         return;
     m_set = changed;
-    m_lstEmo->addItem(name);
+    m_lstEmo->appendItem(name);
 
     m_context.prompter->tell(this, QMessageBox::Information,
                              QStringLiteral("Norvale - Aggiunta Completa"),
@@ -282,9 +280,9 @@ void frmGestionePersonali::cmdRimuovi_Click()
     {
         // Taking the row out must not count as the user choosing another entry.
         const QSignalBlocker blocker(m_lstEmo);
-        delete m_lstEmo->takeItem(row);
+        m_lstEmo->removeItem(row);
         m_lstEmo->clearSelection();
-        m_lstEmo->setCurrentItem(nullptr);
+        m_lstEmo->setCurrentIndex({});
     }
 
     m_WBPers->Navigate(QStringLiteral("ciao"));

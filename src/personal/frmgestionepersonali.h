@@ -7,7 +7,7 @@
 class LineControl;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class ListBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -54,7 +54,7 @@ private:
     // The file failed to read: its bytes go to a copy before it is rewritten.
     bool m_keepOldBytes = false;
 
-    QListWidget *m_lstEmo = nullptr;
+    ListBox *m_lstEmo = nullptr;
     WebView *m_WBPers = nullptr;
     QPushButton *m_cmdRimuovi = nullptr;
     QLabel *m_lblBusy = nullptr;

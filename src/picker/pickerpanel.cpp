@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -330,9 +331,15 @@ void fraIconario::CaricaSetPersonale()
         return;
 
     unchooseSets(Catalogue::personalSet);
+    QString text = QStringLiteral("Il File PERSONALI.IC2 non si trova nella stessa cartella "
+                                  "dell'Applicazione o non è stato creato o è stato corrotto");
+    // A file that is there but cannot be read says why, as in the manager;
+    // a missing one is what the text already says.
+    const QFileInfo file(m_context.personalSetPath);
+    if (!read.reason.isEmpty() && (file.exists() || file.isSymLink()))
+        text += QStringLiteral("\n\nMotivo: ") + read.reason;
     m_context.prompter->tell(this, QMessageBox::Critical, QStringLiteral("IMPOSSIBILE ACCEDERE AL FILE PERSONALI"),
-                             QStringLiteral("Il File PERSONALI.IC2 non si trova nella stessa cartella "
-                                            "dell'Applicazione o non è stato creato o è stato corrotto"));
+                             text);
 }
 
 void fraIconario::unchooseSets(int index)
@@ -378,7 +385,7 @@ void fraIconario::lstEmo_Click()
         return;
     }
     if (!url.isNull()) {
-        m_TagsEmo = Catalogue::imageTag(url);
+        m_TagsEmo = tagFor(i);
         m_WBIC->Navigate(url);
     }
     m_cmdEmoOK->setEnabled(true);

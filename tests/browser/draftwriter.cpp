@@ -5,8 +5,7 @@
 //     draftwriter FORUM_HOME PAGE DRAFTS_FOLDER TEXT
 
 #include "app/frmvelmora.h"
-#include "browser/enginewebview.h"
-#include "browser/forumsite.h"
+#include "browser/webviewfactory.h"
 #include "core/draftstore.h"
 #include "scriptedprompter.h"
 
@@ -39,10 +38,7 @@ int main(int argc, char *argv[])
     context.prompter = &prompter;
     context.beep = [] {};
     context.drafts = &drafts;
-    const ForumSite site{QUrl(home), &prompter, nullptr, &drafts};
-    context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
-        return new EngineWebView(role, parent, site);
-    };
+    context.makeWebView = webViewFactory({QUrl(home), &prompter, nullptr, &drafts});
     frmVelmora window(context);
     window.show();
     window.activateWindow();

@@ -144,7 +144,7 @@ void tst_Drafts::backAfter()
             start();
         } else {
             m_view->Navigate(m_server.homeUrl());
-            QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Velmora Home"_s, loadTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), ForumServer::homeTitle(), loadTimeout);
         }
         m_view->Navigate(replyPage());
     }
@@ -227,7 +227,7 @@ void tst_Drafts::onlyTheMembersTextAreas()
     type(u"mie"_s);
     QTRY_COMPARE(message(), u"mie"_s);
     m_view->Navigate(m_server.homeUrl());
-    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Velmora Home"_s, loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), ForumServer::homeTitle(), loadTimeout);
     m_store->flush();
     QCOMPARE(m_store->drafts().size(), 1);
     QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, u"mie"_s);

@@ -45,11 +45,9 @@ void tst_ForumBrowser::initTestCase()
 void tst_ForumBrowser::init()
 {
     m_test = std::make_unique<TestContext>();
-    m_test->useEngine(m_server);
-    m_window = std::make_unique<frmVelmora>(m_test->context);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Velmora Home"), loadTimeout);
+    m_window = m_test->openForum(m_server);
+    QVERIFY(m_window);
+    QTRY_COMPARE(title(), QStringLiteral("NORVALE system - ") + ForumServer::homeTitle());
     QTRY_VERIFY(!m_window->WB()->Busy());
 }
 
@@ -78,7 +76,7 @@ void tst_ForumBrowser::opensTheForumHome()
     clickButton(0);
     clickButton(1);
     QTRY_COMPARE(lblURL()->text(), m_server.homeUrl());
-    QCOMPARE(title(), QStringLiteral("NORVALE system - Velmora Home"));
+    QCOMPARE(title(), QStringLiteral("NORVALE system - ") + ForumServer::homeTitle());
     QVERIFY(m_test->prompter.shown.isEmpty());
 }
 
@@ -111,7 +109,7 @@ void tst_ForumBrowser::backAndForward()
     QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Seconda Pagina"), loadTimeout);
 
     clickButton(0);
-    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Velmora Home"), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - ") + ForumServer::homeTitle(), loadTimeout);
     QTRY_COMPARE(lblURL()->text(), m_server.homeUrl());
 
     clickButton(1);
@@ -127,7 +125,7 @@ void tst_ForumBrowser::homeButton()
     QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Seconda Pagina"), loadTimeout);
     const int homeRequests = int(m_server.requests.count(QStringLiteral("/forum/")));
     clickButton(4);
-    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Velmora Home"), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - ") + ForumServer::homeTitle(), loadTimeout);
     QCOMPARE(m_server.requests.count(QStringLiteral("/forum/")), homeRequests + 1);
 }
 
@@ -139,7 +137,7 @@ void tst_ForumBrowser::rendererCrashReloads()
     const int homeRequests = int(m_server.requests.count(QStringLiteral("/forum/")));
     QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/")) > homeRequests, loadTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - Velmora Home"), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("NORVALE system - ") + ForumServer::homeTitle(), loadTimeout);
     QVERIFY(view->rendererProcessId() != pid);
 }
 

@@ -1,7 +1,7 @@
 #include "app/frmvelmora.h"
-#include "app/programcontext.h"
 #include "browser/enginewebview.h"
 #include "browser/imagepreview.h"
+#include "browser/webviewfactory.h"
 #include "forumserver.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QWebEngineView>
 
-// The program's preview, as programContext() makes it, against loopback.
+// The program's preview, as its web-view factory makes it, against loopback.
 class tst_ImagePreview : public QObject
 {
     Q_OBJECT
@@ -47,7 +47,7 @@ void tst_ImagePreview::init()
 {
     m_window = std::make_unique<QWidget>();
     m_window->resize(300, 300);
-    m_preview = programContext().makeWebView(WebView::Role::Preview, m_window.get());
+    m_preview = webViewFactory({})(WebView::Role::Preview, m_window.get());
     m_preview->setRectTwips(105, 3870, 2025, 1905);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -110,7 +110,7 @@ void tst_ImagePreview::animationRepaintsOnlyThePicture()
     TestContext test;
     test.context.forumHomeUrl = m_server.homeUrl();
     test.context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return role == WebView::Role::Preview ? programContext().makeWebView(role, parent)
+        return role == WebView::Role::Preview ? webViewFactory({})(role, parent)
                                               : new FakeWebView(role, parent);
     };
     frmVelmora window(test.context);

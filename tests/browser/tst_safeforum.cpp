@@ -123,11 +123,8 @@ void tst_SafeForum::init()
     m_test = std::make_unique<TestContext>();
     m_downloads = std::make_unique<Downloads>();
     m_downloads->setFolder(m_downloadFolder.path());
-    m_test->useEngine(m_server, m_downloads.get());
-    m_window = std::make_unique<frmVelmora>(m_test->context);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->windowTitle(), QStringLiteral("NORVALE system - Velmora Home"), loadTimeout);
+    m_window = m_test->openForum(m_server, m_downloads.get());
+    QVERIFY(m_window);
 }
 
 void tst_SafeForum::cleanup()
@@ -230,6 +227,17 @@ void tst_SafeForum::newWindowLinks()
     QCOMPARE(mainView()->history()->count(), history);
     // Its page may close it.
     popup->page()->runJavaScript(QStringLiteral("window.close()"));
+    QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), loadTimeout);
+
+    // The window's status line speaks as the main window's; its close box
+    // lets the page have its say, then the page closes it.
+    activate();
+    click(mainView(), QStringLiteral("nuova"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->findChildren<ForumPopup *>().size(), 1, loadTimeout);
+    popup = m_window->findChildren<ForumPopup *>().first();
+    QTRY_COMPARE_WITH_TIMEOUT(popup->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(),
+                              QStringLiteral("Completato"), loadTimeout);
+    QVERIFY(!popup->close());
     QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), loadTimeout);
 
     // Another site's page: the system's browser.
@@ -374,7 +382,7 @@ void tst_SafeForum::attachmentIsSaved()
     QCOMPARE(saved.readAll(), ForumServer::attachment());
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArrayLiteral("di prima"));
-    QCOMPARE(m_window->WB()->LocationName(), QStringLiteral("Velmora Home"));
+    QCOMPARE(m_window->WB()->LocationName(), ForumServer::homeTitle());
     QTRY_COMPARE(status(), QStringLiteral("Download di nome (1).zip"));
 
     // The status line leads to the list.

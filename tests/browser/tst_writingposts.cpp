@@ -68,9 +68,8 @@ void tst_WritingPosts::initTestCase()
 void tst_WritingPosts::init()
 {
     m_test = std::make_unique<TestContext>();
-    m_test->useEngine(m_server);
-    m_window = std::make_unique<frmVelmora>(m_test->context);
-    m_window->show();
+    m_window = m_test->openForum(m_server);
+    QVERIFY(m_window);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
 

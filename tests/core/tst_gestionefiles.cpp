@@ -90,7 +90,6 @@ void tst_GestioneFiles::paths()
 {
     QCOMPARE(personalSetPath(u"C:\\Forum"_s), u"C:\\Forum/Personali.ic2"_s);
     QCOMPARE(personalSetPath(u"/opt/velmora"_s), u"/opt/velmora/Personali.ic2"_s);
-    QCOMPARE(personalSetPath(), QCoreApplication::applicationDirPath() + u"/Personali.ic2"_s);
 }
 
 void tst_GestioneFiles::serialize_data()

@@ -1,4 +1,5 @@
 #include "personal/frmgestionepersonali.h"
+#include "gui/listbox.h"
 #include "testcontext.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -30,12 +30,9 @@ QByteArray setFile(const QStringList &fields)
     return bytes;
 }
 
-QStringList items(const QListWidget *list)
+QStringList items(const ListBox *list)
 {
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
+    return list->items();
 }
 
 const QByteArray missing("<missing>");
@@ -87,7 +84,7 @@ private:
 
     std::unique_ptr<TestContext> m_test;
     std::unique_ptr<frmGestionePersonali> m_window;
-    QListWidget *m_names = nullptr;
+    ListBox *m_names = nullptr;
     FakeWebView *m_preview = nullptr;
 };
 
@@ -110,7 +107,7 @@ void tst_frmGestionePersonali::open(const QByteArray &content)
         file.write(content);
     }
     m_window = std::make_unique<frmGestionePersonali>(m_test->context);
-    m_names = child<QListWidget>(u"lstEmo"_s);
+    m_names = child<ListBox>(u"lstEmo"_s);
     m_preview = child<FakeWebView>(u"WBPers"_s);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -223,7 +220,7 @@ void tst_frmGestionePersonali::previewOfEntryAndOfTypedAddress()
     auto *typedLine = child<QWidget>(u"lneVerifica"_s);
 
     QTest::mouseClick(m_names->viewport(), Qt::LeftButton, {},
-                      m_names->visualItemRect(m_names->item(0)).center());
+                      m_names->visualRect(m_names->model()->index(0, 0)).center());
     QCOMPARE(m_preview->navigations, QStringList(u"http://x/a.gif"_s));
     QVERIFY(entryLine->isVisible() && !typedLine->isVisible());
     QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
@@ -311,7 +308,7 @@ void tst_frmGestionePersonali::removalOfSelectedAmongEqualNames()
     QCOMPARE(fileBytes(), setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
     QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     QCOMPARE(m_preview->navigations, QStringList({u"u3"_s, u"ciao"_s}));
-    QVERIFY(m_names->selectedItems().isEmpty());
+    QCOMPARE(m_names->selectedRow(), -1);
     QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
 }
 
@@ -425,7 +422,7 @@ void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
     QCOMPARE(items(m_names), QStringList({u"x"_s, u"y"_s}));
     QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     if (removal) {
-        QCOMPARE(m_names->selectedItems().value(0), m_names->item(1));
+        QCOMPARE(m_names->selectedRow(), 1);
         QVERIFY(!m_preview->navigations.contains(u"ciao"_s));
     } else {
         QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), u"z"_s);

@@ -1,5 +1,4 @@
 #include "app/frmvelmora.h"
-#include "app/programcontext.h"
 #include "browser/enginewebview.h"
 #include "browser/imagepreview.h"
 #include "forumserver.h"
@@ -67,12 +66,8 @@ void tst_PickerPreview::initTestCase()
 void tst_PickerPreview::init()
 {
     m_test = std::make_unique<TestContext>();
-    m_test->context.forumHomeUrl = m_server.homeUrl();
-    m_test->context.emoticonBaseUrl = m_server.emoticonBase();
-    m_test->context.makeWebView = programContext().makeWebView;
-    m_window = std::make_unique<frmVelmora>(m_test->context);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window = m_test->openForum(m_server);
+    QVERIFY(m_window);
     m_window->imgNavy_Click(5);
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/forum/images/logo_velmora.gif")), loadTimeout);
 }
@@ -96,7 +91,7 @@ void tst_PickerPreview::previewLoadsTheImage()
     // A preview keeps no history, however many pages it has shown.
     EngineWebView *web = previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina"));
     QVERIFY(web);
-    QCOMPARE(previewShowingAPage(QStringLiteral("forum/"), QStringLiteral("Velmora Home")), web);
+    QCOMPARE(previewShowingAPage(QStringLiteral("forum/"), ForumServer::homeTitle()), web);
     QCOMPARE(web->findChild<QWebEngineView *>()->history()->count(), 1);
 }
 

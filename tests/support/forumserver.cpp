@@ -213,7 +213,7 @@ ForumServer::ForumServer(QObject *parent)
 
     m_server.route(QStringLiteral("/forum/"), [this] {
         requests.append(QStringLiteral("/forum/"));
-        return html(QStringLiteral("Velmora Home"),
+        return html(homeTitle(),
                     QStringLiteral("<h1>Velmora</h1><a id=\"next\" href=\"seconda.html\">Seconda</a>"));
     });
     m_server.route(QStringLiteral("/forum/seconda.html"), [this] {

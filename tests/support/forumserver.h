@@ -66,6 +66,7 @@ public:
     QString url(const QString &path) const;
     QString homeUrl() const { return url(QStringLiteral("forum/")); }
     QString emoticonBase() const { return url(QStringLiteral("iconario/")); }
+    static QString homeTitle() { return QStringLiteral("Velmora Home"); }
     // A download that never finishes, from another port, until dropped.
     QString slowDownloadUrl() const;
     void dropSlowDownloads();

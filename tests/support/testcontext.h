@@ -1,15 +1,19 @@
 #pragma once
 
-#include "browser/enginewebview.h"
-#include "browser/forumsite.h"
-#include "browser/imagepreview.h"
+#include "app/frmvelmora.h"
+#include "browser/downloads.h"
+#include "browser/webviewfactory.h"
 #include "fakewebview.h"
 #include "forumserver.h"
 #include "gui/appcontext.h"
 #include "scriptedprompter.h"
 
 #include <QTemporaryDir>
+#include <QTest>
+#include <QDeadlineTimer>
 #include <QUrl>
+
+#include <memory>
 
 // A context for window tests: fake web views (or the real engine, see
 // useEngine), scripted message boxes, beeps counted, and the personal-set
@@ -42,12 +46,25 @@ struct TestContext
         context.emoticonBaseUrl = server.emoticonBase();
         context.downloads = downloads;
         context.drafts = drafts;
-        const ForumSite site{QUrl(server.homeUrl()), &prompter, downloads, drafts};
-        context.makeWebView = [site](WebView::Role role, QWidget *parent) -> WebView * {
-            if (role == WebView::Role::Preview)
-                return new ImagePreview(parent);
-            return new EngineWebView(role, parent, site);
-        };
+        context.makeWebView = webViewFactory({QUrl(server.homeUrl()), &prompter, downloads, drafts});
+    }
+
+    // The main window on the real engine against the loopback forum (see
+    // useEngine), shown, with the forum's home titled; null when it is not.
+    std::unique_ptr<frmVelmora> openForum(const ForumServer &server, Downloads *downloads = nullptr)
+    {
+        useEngine(server, downloads);
+        auto window = std::make_unique<frmVelmora>(context);
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            return nullptr;
+        // qWait, not qWaitFor: it sleeps in the event loop, where the
+        // engine's many messages are answered as they come rather than at
+        // every sleep's end.
+        const QDeadlineTimer deadline(30000);
+        while (window->WB()->LocationName() != ForumServer::homeTitle() && !deadline.hasExpired())
+            QTest::qWait(20);
+        return window->WB()->LocationName() == ForumServer::homeTitle() ? std::move(window) : nullptr;
     }
     Q_DISABLE_COPY_MOVE(TestContext)
 };
