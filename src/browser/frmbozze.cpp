@@ -11,7 +11,6 @@
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -29,16 +28,7 @@ frmBozze::frmBozze(DraftStore *store, OpenPage openPage, QWidget *parent)
     auto *outer = new QVBoxLayout(this);
     const int edge = Twips::toPixels(120);
     outer->setContentsMargins(edge, edge, edge, edge);
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto *list = new QWidget(scroll);
-    list->setObjectName(u"lstBozze"_s);
-    Controls::setColours(list, Qt::black, Controls::orange());
-    m_rows = new QVBoxLayout(list);
-    m_rows->setContentsMargins(0, 0, 0, 0);
-    scroll->setWidget(list);
-    outer->addWidget(scroll, 1);
+    m_rows = Controls::scrollingRows(this, outer, u"lstBozze"_s);
     fill();
 }
 

@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
@@ -34,17 +33,8 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     folderLabel->setWordWrap(true);
     outer->addWidget(folderLabel);
 
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto *list = new QWidget(scroll);
-    list->setObjectName(QStringLiteral("lstDownload"));
-    Controls::setColours(list, Qt::black, Controls::orange());
-    m_rows = new QVBoxLayout(list);
-    m_rows->setContentsMargins(0, 0, 0, 0);
+    m_rows = Controls::scrollingRows(this, outer, QStringLiteral("lstDownload"));
     m_rows->addStretch(1);
-    scroll->setWidget(list);
-    outer->addWidget(scroll, 1);
 
     const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();
     for (QWebEngineDownloadRequest *download : entries)

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace Controls {
 
@@ -79,6 +81,21 @@ QLabel *label(QWidget *parent, const QString &objectName, const QString &text, c
     l->setTextFormat(Qt::PlainText);
     place(l, twips);
     return l;
+}
+
+QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &objectName)
+{
+    auto *scroll = new QScrollArea(window);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *list = new QWidget(scroll);
+    list->setObjectName(objectName);
+    setColours(list, Qt::black, orange());
+    auto *rows = new QVBoxLayout(list);
+    rows->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(list);
+    outer->addWidget(scroll, 1);
+    return rows;
 }
 
 QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds)

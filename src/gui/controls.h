@@ -8,9 +8,11 @@
 
 #include <optional>
 
+class QBoxLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QVBoxLayout;
 
 // Small helpers shared by every window: colours, fonts and placing controls
 // at their twips positions.
@@ -49,6 +51,10 @@ QLabel *label(QWidget *parent, const QString &objectName, const QString &text,
               bool wrap = false);
 
 // An interval timer, stopped, named for tests to find.
+// A list of rows that scrolls, on the windows' orange, at the bottom of
+// outer: the rows go in the layout it returns.
+QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &objectName);
+
 QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds);
 
 // A rule that runs after changes: a single-shot timer, stopped, named for
