@@ -66,7 +66,10 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-double msSince(const QElapsedTimer &clock) { return double(clock.nsecsElapsed()) / 1e6; }
+double msSince(const QElapsedTimer &clock)
+{
+    return double(clock.nsecsElapsed()) / 1e6;
+}
 
 void report(const char *name, const std::vector<double> &runs, const char *extra = "")
 {
@@ -200,8 +203,8 @@ int slide(int runs)
         waitMs(700);
     }
     char extra[160];
-    std::snprintf(extra, sizeof extra, ", \"steps\": %d, \"cold\": %.3f, \"worst_gap_median\": %.3f",
-                  slideTicks, cold, median(worstGaps));
+    std::snprintf(extra, sizeof extra, ", \"steps\": %d, \"cold\": %.3f, \"worst_gap_median\": %.3f", slideTicks, cold,
+                  median(worstGaps));
     report("slide", totals, extra);
     return 0;
 }
@@ -214,10 +217,9 @@ void makePersonalSet(QStringList &names, QStringList &urls)
                                     QStringLiteral("così"),    QStringLiteral("\"urlo\""),
                                     QStringLiteral("caffè"),   QStringLiteral("ciao a tutti")};
     for (int i = 0; i < personalEntries; ++i) {
-        names.append(QStringLiteral("%1 %2 n. %3").arg(words[i % 6], words[(i / 6) % 6]).arg(i + 1, 5, 10, QLatin1Char('0')));
-        urls.append(QStringLiteral("http://www.velmora.it/iconario/personali/%1/emo_%2.gif")
-                        .arg(i % 97)
-                        .arg(i + 1));
+        names.append(
+            QStringLiteral("%1 %2 n. %3").arg(words[i % 6], words[(i / 6) % 6]).arg(i + 1, 5, 10, QLatin1Char('0')));
+        urls.append(QStringLiteral("http://www.velmora.it/iconario/personali/%1/emo_%2.gif").arg(i % 97).arg(i + 1));
     }
 }
 
@@ -412,7 +414,8 @@ int typing(int runs)
     Program program(QDir::tempPath() + QStringLiteral("/velmora-bench-none.ic2"));
     WebView *forum = program.window->WB();
     forum->Navigate(program.context.forumHomeUrl + QStringLiteral("rispondi.html"));
-    if (!waitUntil([&] { return forum->LocationName().contains(QStringLiteral("Rispondi")) && !forum->Busy(); }, 30000)) {
+    if (!waitUntil([&] { return forum->LocationName().contains(QStringLiteral("Rispondi")) && !forum->Busy(); },
+                   30000)) {
         std::fprintf(stderr, "no reply page\n");
         return 1;
     }
@@ -495,8 +498,7 @@ int idle(bool open)
     printCounts("timers", count.timers);
     frmVelmora *window = program.window;
     std::printf(", \"handler_us\": {\"tmrBusy\": %.1f, \"tmrWBSizer\": %.1f, \"tmrEmoBusy\": %.1f}}\n",
-                handlerUs([window] { window->tmrBusy_Timer(); }),
-                handlerUs([window] { window->tmrWBSizer_Timer(); }),
+                handlerUs([window] { window->tmrBusy_Timer(); }), handlerUs([window] { window->tmrWBSizer_Timer(); }),
                 handlerUs([picker] { picker->tmrEmoBusy_Timer(); }));
     std::fflush(stdout);
     return 0;
@@ -596,8 +598,8 @@ qint64 monotonicMs()
 
 void printPhases(qint64 built, qint64 shown)
 {
-    std::printf("{\"name\": \"phases\", \"application\": %lld, \"built\": %lld, \"shown\": %lld}\n",
-                applicationMade, built, shown);
+    std::printf("{\"name\": \"phases\", \"application\": %lld, \"built\": %lld, \"shown\": %lld}\n", applicationMade,
+                built, shown);
     std::fflush(stdout);
 }
 
@@ -646,8 +648,11 @@ int drafts(int runs, const QString &dir)
             QElapsedTimer clock;
             clock.start();
             store.save(Draft{.page = QStringLiteral("http://www.velmora.it/forum/post.php?tid=1"),
-                             .field = QStringLiteral("req_message"), .title = QStringLiteral("Rispondi"),
-                             .text = text, .savedAt = {}, .cut = false});
+                             .field = QStringLiteral("req_message"),
+                             .title = QStringLiteral("Rispondi"),
+                             .text = text,
+                             .savedAt = {},
+                             .cut = false});
             asked.push_back(msSince(clock));
             store.flush();
             written.push_back(msSince(clock));
@@ -689,8 +694,9 @@ int main(int argc, char *argv[])
         return personal(runs, dir);
     if (mode == QStringLiteral("drafts") && !dir.isEmpty())
         return drafts(runs, dir);
-    std::fprintf(stderr, "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
-                         " | typing [--runs N] | preview [--runs N] | drafts [--runs N] --dir FOLDER | idle [--open]"
-                         " | startup program|bare[+persistent][+preview]\n");
+    std::fprintf(stderr,
+                 "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
+                 " | typing [--runs N] | preview [--runs N] | drafts [--runs N] --dir FOLDER | idle [--open]"
+                 " | startup program|bare[+persistent][+preview]\n");
     return 2;
 }

@@ -53,9 +53,8 @@ const OptionText &screenReaderOption()
 QList<QCommandLineOption> qtOptions()
 {
     QList<QCommandLineOption> options;
-    for (const auto *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
-                             "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon", "style",
-                             "stylesheet", "session"}) {
+    for (const auto *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
+                             "qwindowgeometry", "qwindowtitle", "qwindowicon", "style", "stylesheet", "session"}) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), u"valore"_s);
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         options.append(option);
@@ -112,8 +111,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption help(helpOption().names, helpOption().description);
     const QCommandLineOption version(versionOption().names, versionOption().description);
     const QCommandLineOption noSandbox(noSandboxOption().names, noSandboxOption().description);
-    const QCommandLineOption screenReader(screenReaderOption().names, screenReaderOption().description,
-                                          u"on|off"_s);
+    const QCommandLineOption screenReader(screenReaderOption().names, screenReaderOption().description, u"on|off"_s);
     parser.addOptions({help, version, noSandbox, screenReader});
     parser.addOptions(qtOptions());
 
@@ -133,7 +131,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         const QString error = parser.errorText();
         const QString option = error.section(u'\'', 1, 1);
         return refuse(error.startsWith(u"Missing"_s) ? u"manca il valore dell'opzione "_s + option + u'.'
-                                                      : u"l'opzione "_s + option + u" non prevede un valore."_s);
+                                                     : u"l'opzione "_s + option + u" non prevede un valore."_s);
     }
     if (!parser.positionalArguments().isEmpty())
         return refuse(u"argomento non previsto \""_s + parser.positionalArguments().first() + u"\"."_s);

@@ -57,18 +57,18 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     auto *imgTendina = new QLabel(this);
     imgTendina->setObjectName(QStringLiteral("imgTendina"));
     imgTendina->setScaledContents(true);
-    imgTendina->setPixmap(QIcon(QStringLiteral(":/tendina.svg"))
-                              .pixmap(Twips::rect(0, 0, 3105, 1050).size(), devicePixelRatioF()));
+    imgTendina->setPixmap(
+        QIcon(QStringLiteral(":/tendina.svg")).pixmap(Twips::rect(0, 0, 3105, 1050).size(), devicePixelRatioF()));
     Controls::place(imgTendina, 6720, 60, 3105, 1050);
 
     const QFont small = Controls::arial(8.25, true);
-    m_lblURL = Controls::label(this, QStringLiteral("lblURL"), QStringLiteral("Label1"),
-                               {135, 1170, 12435, 225}, small);
+    m_lblURL = Controls::label(this, QStringLiteral("lblURL"), QStringLiteral("Label1"), {135, 1170, 12435, 225},
+                               small);
     Controls::setColours(m_lblURL, QColor(64, 64, 64), QColor(192, 0, 0));
     Controls::setOpaque(m_lblURL, false);
 
-    m_lblStatus = Controls::label(this, QStringLiteral("lblStatus"), QStringLiteral("Label1"),
-                                  {3105, 8175, 7185, 255}, small);
+    m_lblStatus = Controls::label(this, QStringLiteral("lblStatus"), QStringLiteral("Label1"), {3105, 8175, 7185, 255},
+                                  small);
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
     if (m_context.downloads)
         m_context.downloads->showOn(m_lblStatus);
@@ -77,9 +77,8 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
 
     m_fraIconario = new fraIconario(m_context, m_state, this);
     // The tag OK copies is also typed where the user was writing a post.
-    connect(m_fraIconario, &fraIconario::tagCopied, this, [this](const QString &tag) {
-        m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host());
-    });
+    connect(m_fraIconario, &fraIconario::tagCopied, this,
+            [this](const QString &tag) { m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host()); });
 
     connect(m_WB, &WebView::addImageRequested, this, &frmVelmora::addToPersonalSet);
     m_findBar = new FindBar(m_WB, this);
@@ -143,7 +142,8 @@ void frmVelmora::addKeys()
     key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->reset(); });
     if (m_context.drafts) {
         key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), [this] {
-            frmBozze::showFor(m_context.drafts, [this](const QString &page) { m_WB->Navigate(page); }, this);
+            frmBozze::showFor(
+                m_context.drafts, [this](const QString &page) { m_WB->Navigate(page); }, this);
         });
     }
 }
@@ -235,16 +235,16 @@ QRectF frmVelmora::outerGeometryTwips() const
     const QRect frame = frameGeometry();
     if (frame == Twips::rect(m_outerTwips))
         return m_outerTwips;
-    return {Twips::fromPixels(frame.x()), Twips::fromPixels(frame.y()),
-            Twips::fromPixels(frame.width()), Twips::fromPixels(frame.height())};
+    return {Twips::fromPixels(frame.x()), Twips::fromPixels(frame.y()), Twips::fromPixels(frame.width()),
+            Twips::fromPixels(frame.height())};
 }
 
 void frmVelmora::setOuterGeometryTwips(const QRectF &twips)
 {
     const QRect frame = frameGeometry();
     const QRect inner = geometry();
-    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                           frame.bottom() - inner.bottom());
     const QRect outer = Twips::rect(twips);
     m_outerTwips = twips;
     m_placedGeometry = outer.marginsRemoved(margins);
@@ -255,8 +255,8 @@ void frmVelmora::placeAtStartUp()
 {
     const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
     const QSize size = s->geometry().size();
-    setOuterGeometryTwips({0, 0, Twips::fromPixels(size.width()),
-                           Twips::fromPixels(size.height()) - startUpBottomAllowance});
+    setOuterGeometryTwips(
+        {0, 0, Twips::fromPixels(size.width()), Twips::fromPixels(size.height()) - startUpBottomAllowance});
 }
 
 void frmVelmora::imgNavy_Click(int Index)
@@ -337,8 +337,7 @@ void frmVelmora::tmrWBSizer_Timer()
     // must neither lay out nor ask again.
     m_tmrWBSizer->stop();
     m_resuming = true;
-    m_context.prompter->tell(this, QMessageBox::Warning,
-                             QStringLiteral("Norvale Browser Error - Resuming..."),
+    m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale Browser Error - Resuming..."),
                              QStringLiteral("Il Browser è stato ridotto eccessivamente e non può essere "
                                             "visualizzato. Verrà ora ripristinato alle dimensioni iniziali."));
     if (isMaximized() || isFullScreen())
@@ -352,10 +351,8 @@ void frmVelmora::tmrWBSizer_Timer()
 
 bool frmVelmora::confirmExit()
 {
-    return m_context.prompter->ask(this, QMessageBox::Question,
-                                   QStringLiteral("Norvale - Fine Sessione"),
-                                   QStringLiteral("Uscire da Velmora Forum ?"),
-                                   QMessageBox::Yes | QMessageBox::No)
+    return m_context.prompter->ask(this, QMessageBox::Question, QStringLiteral("Norvale - Fine Sessione"),
+                                   QStringLiteral("Uscire da Velmora Forum ?"), QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }
 

@@ -21,9 +21,9 @@ AppContext programContext()
     context.personalSetPath = PersonalSetLocation::forProgram();
     auto *downloads = new Downloads(QCoreApplication::instance());
     context.downloads = downloads;
-    context.drafts = new DraftStore(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/bozze"),
-        QCoreApplication::instance());
+    context.drafts = new DraftStore(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                                        + QStringLiteral("/bozze"),
+                                    QCoreApplication::instance());
     context.drafts->load();
     context.makeWebView = webViewFactory({QUrl(context.forumHomeUrl), &prompter, downloads, context.drafts});
     context.prompter = &prompter;

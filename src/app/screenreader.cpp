@@ -20,8 +20,8 @@ bool running()
     // counts as no screen reader.
     status.setTimeout(500);
     for (const auto *flag : {"ScreenReaderEnabled", "IsEnabled"}) {
-        const QDBusReply<QDBusVariant> reply =
-            status.call(QStringLiteral("Get"), QStringLiteral("org.a11y.Status"), QString::fromLatin1(flag));
+        const QDBusReply<QDBusVariant> reply = status.call(QStringLiteral("Get"), QStringLiteral("org.a11y.Status"),
+                                                           QString::fromLatin1(flag));
         if (reply.isValid() && reply.value().variant().toBool())
             return true;
     }

@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr std::array levels = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
-                               1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0, 5.0};
+constexpr std::array levels = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
+                               1.25, 1.5,  1.75, 2.0,  2.5,  3.0, 4.0, 5.0};
 const QString settingKey = QStringLiteral("forum/zoom");
 
 } // namespace

@@ -30,9 +30,8 @@ void DownloadsButton::refresh()
 {
     const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();
     // By state: the engine tells a download's end before it marks it finished.
-    const auto running = std::count_if(entries.begin(), entries.end(), [](const QWebEngineDownloadRequest *d) {
-        return Downloads::isRunning(d);
-    });
+    const auto running = std::count_if(entries.begin(), entries.end(),
+                                       [](const QWebEngineDownloadRequest *d) { return Downloads::isRunning(d); });
     setText(running ? QStringLiteral("Download: %1 in corso").arg(running)
                     : QStringLiteral("Download (%1)").arg(entries.size()));
     setVisible(!entries.isEmpty());

@@ -150,8 +150,13 @@ bool DraftJournal::keep(DraftStore &store, const QString &page, const QString &t
             if (store.contains(page, key))
                 store.remove(page, key);
         } else if (store.draft(page, key).text != text) {
-            cut |= store.save(Draft{.page = page, .field = key, .title = title, .text = text,
-                                    .savedAt = QDateTime::currentDateTimeUtc(), .cut = false})
+            cut |= store
+                       .save(Draft{.page = page,
+                                   .field = key,
+                                   .title = title,
+                                   .text = text,
+                                   .savedAt = QDateTime::currentDateTimeUtc(),
+                                   .cut = false})
                        .cut;
         }
     }

@@ -34,8 +34,7 @@ QString call(const QString &body, const QJsonArray &arguments)
 {
     // The values travel as JSON, so no text can break out of its string.
     return u"(function (host, data) {\n"_s + fields + u"if (location.hostname !== host) return null;\n"_s + body
-        + u"\n}).apply(null, "_s + QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact))
-        + u")"_s;
+        + u"\n}).apply(null, "_s + QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact)) + u")"_s;
 }
 
 } // namespace
@@ -55,7 +54,9 @@ QWebEngineScript watcher()
     // Only input the engine itself reports (typing, pasting, dropping, the
     // editor's commands) counts; a page's script cannot fake it. Text boxes
     // (<input>) are never marked: no password or search reaches the disk.
-    script.setSourceCode(u"const velmoraInput = "_s + QString::fromUtf8(QJsonDocument(QJsonArray{inputMarker()}).toJson(QJsonDocument::Compact)) + u"[0];"_s + uR"JS(
+    script.setSourceCode(u"const velmoraInput = "_s
+                         + QString::fromUtf8(QJsonDocument(QJsonArray{inputMarker()}).toJson(QJsonDocument::Compact))
+                         + u"[0];"_s + uR"JS(
 document.addEventListener('input', e => {
     if (!e.isTrusted) return;
     let field = e.target;
@@ -83,7 +84,8 @@ velmoraFields(document, host, '', (e, key) => {
     if (e.velmoraWritten) out.push({field: key, text: velmoraText(e)});
 });
 return {page: location.href, fields: out};
-)JS"_s, {host});
+)JS"_s,
+                {host});
 }
 
 QString restore(const QString &host, const QVariantMap &drafts)
@@ -101,7 +103,8 @@ velmoraFields(document, host, '', (e, key) => {
     if (e.ownerDocument.execCommand('insertText', false, data[key])) result.restored.push(key);
 });
 return result;
-)JS"_s, {host, QJsonObject::fromVariantMap(drafts)});
+)JS"_s,
+                {host, QJsonObject::fromVariantMap(drafts)});
 }
 
 QString insertHere(const QString &host, const QString &text)
@@ -117,7 +120,8 @@ while (field && (field.tagName === 'IFRAME' || field.tagName === 'FRAME')) {
 if (!field || !(field.tagName === 'TEXTAREA' || field.isContentEditable) || field.readOnly || field.disabled)
     return false;
 return field.ownerDocument.execCommand('insertText', false, data);
-)JS"_s, {host, text});
+)JS"_s,
+                {host, text});
 }
 
 QString answer(const QString &host)
@@ -126,7 +130,8 @@ QString answer(const QString &host)
 const fields = {};
 velmoraFields(document, host, '', (e, key) => { fields[key] = velmoraText(e); });
 return {text: document.body ? document.body.innerText : '', fields: fields};
-)JS"_s, {host});
+)JS"_s,
+                {host});
 }
 
 } // namespace DraftScripts

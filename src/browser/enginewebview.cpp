@@ -129,9 +129,9 @@ QWebEngineView *EngineWebView::engine()
         m_view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
             const auto addImage = [this](const QUrl &image) { emit addImageRequested(image); };
-            QMenu *menu = ForumMenu::build(
-                m_view, m_popup ? std::function<void(const QUrl &)>() : addImage,
-                m_site.drafts ? std::function<void()>([this] { showDrafts(); }) : std::function<void()>());
+            QMenu *menu = ForumMenu::build(m_view, m_popup ? std::function<void(const QUrl &)>() : addImage,
+                                           m_site.drafts ? std::function<void()>([this] { showDrafts(); })
+                                                         : std::function<void()>());
             menu->setAttribute(Qt::WA_DeleteOnClose);
             menu->popup(m_view->mapToGlobal(at));
         });
@@ -174,12 +174,11 @@ QWebEngineProfile *EngineWebView::profileFor(Role role)
         asInAPost.setWorldId(QWebEngineScript::ApplicationWorld);
         asInAPost.setInjectionPoint(QWebEngineScript::DocumentReady);
         asInAPost.setRunsOnSubFrames(false);
-        asInAPost.setSourceCode(QStringLiteral(
-            "if (document.contentType.startsWith('image/') && document.body) {"
-            "  document.body.style.cssText = 'margin: 0; background: #fff';"
-            "  const image = document.body.querySelector('img');"
-            "  if (image) image.style.cssText = 'display: block; margin: 0';"
-            "}"));
+        asInAPost.setSourceCode(QStringLiteral("if (document.contentType.startsWith('image/') && document.body) {"
+                                               "  document.body.style.cssText = 'margin: 0; background: #fff';"
+                                               "  const image = document.body.querySelector('img');"
+                                               "  if (image) image.style.cssText = 'display: block; margin: 0';"
+                                               "}"));
         preview->scripts()->insert(asInAPost);
     }
     return preview;
@@ -191,8 +190,8 @@ void EngineWebView::Navigate(const QString &address)
     // still leaves what was shown, for an empty page; so does anything but
     // http and https in a preview, which shows only images from the web.
     const QUrl url(address);
-    const bool refused
-        = !url.isValid() || url.isRelative() || (m_role == Role::Preview && !LinkRule::isPreviewable(url));
+    const bool refused = !url.isValid() || url.isRelative()
+        || (m_role == Role::Preview && !LinkRule::isPreviewable(url));
     engine();
     beforeLeaving([this, url = refused ? QUrl(QStringLiteral("about:blank")) : url] { m_view->setUrl(url); });
 }
@@ -223,7 +222,8 @@ void EngineWebView::beforeLeaving(const std::function<void()> &step)
 void EngineWebView::showDrafts()
 {
     if (m_site.drafts)
-        frmBozze::showFor(m_site.drafts, [this](const QString &page) { Navigate(page); }, window());
+        frmBozze::showFor(
+            m_site.drafts, [this](const QString &page) { Navigate(page); }, window());
 }
 
 bool EngineWebView::requestClose()
@@ -244,8 +244,8 @@ bool EngineWebView::eventFilter(QObject *watched, QEvent *event)
 {
     // A file or link dropped on the view would open in it: addresses are
     // refused, while dropped text still reaches the forum's editor.
-    if (watched == m_view && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove
-                              || event->type() == QEvent::Drop)) {
+    if (watched == m_view
+        && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop)) {
         auto *drop = static_cast<QDropEvent *>(event);
         if (drop->mimeData()->hasUrls()) {
             drop->setDropAction(Qt::IgnoreAction);

@@ -15,8 +15,7 @@ QWebEngineProfile *create(const QString &storageName, QObject *parent)
     profile->setHttpAcceptLanguage(QStringLiteral("it-IT,it"));
     // The login lives here: made before the engine writes into it, and
     // closed to other users if it was made before with looser rights.
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-        | QFileDevice::ExeOwner;
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     for (const QString &folder : {profile->persistentStoragePath(), profile->cachePath()}) {
         QDir().mkpath(folder);
         QFile::setPermissions(folder, ownerOnly);

@@ -69,8 +69,8 @@ void frmBozze::fill()
         name->setToolTip(draft.page);
         const QString when = italian.toString(draft.savedAt.toLocalTime(), u"d MMMM yyyy, HH:mm"_s);
         const QString words = draft.text.simplified().left(80);
-        auto *about = new QLabel(u"Salvata il %1%2\n%3"_s.arg(when, draft.cut ? u" (solo il primo MiB)"_s : QString(), words),
-                                 row);
+        auto *about = new QLabel(
+            u"Salvata il %1%2\n%3"_s.arg(when, draft.cut ? u" (solo il primo MiB)"_s : QString(), words), row);
         about->setObjectName(u"lblTesto"_s);
         about->setFont(Controls::arial(8.25));
         about->setTextFormat(Qt::PlainText);
@@ -87,9 +87,8 @@ void frmBozze::fill()
             connect(b, &QPushButton::clicked, this, action);
         };
         button(u"cmdApriPagina"_s, u"Apri la pagina"_s, [this, page = draft.page] { m_openPage(page); });
-        button(u"cmdCopiaTesto"_s, u"Copia il testo"_s, [text = draft.text] {
-            QApplication::clipboard()->setText(text);
-        });
+        button(u"cmdCopiaTesto"_s, u"Copia il testo"_s,
+               [text = draft.text] { QApplication::clipboard()->setText(text); });
         button(u"cmdElimina"_s, u"Elimina"_s, [this, page = draft.page, field = draft.field] {
             m_store->remove(page, field);
             // After the click has been delivered: the button goes with its row.

@@ -84,9 +84,8 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
         if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
             state->setText(QStringLiteral("Nessun programma apre questo file"));
     });
-    connect(folder, &QPushButton::clicked, this, [path] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
-    });
+    connect(folder, &QPushButton::clicked, this,
+            [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())); });
 
     const auto refresh = [this, download, state, cancel, open] {
         state->setText(m_downloads->stateText(download));

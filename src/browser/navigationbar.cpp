@@ -17,8 +17,8 @@ constexpr double buttonSize = 975;
 QString tooltip(int index)
 {
     static const QString tips[NavigationBar::buttonCount] = {
-        QStringLiteral("Indietro"), QStringLiteral("Avanti"), QStringLiteral("Aggiorna"),
-        QStringLiteral("Termina"), QStringLiteral("Home Page Forum"), QStringLiteral("Attiva Iconario"),
+        QStringLiteral("Indietro"), QStringLiteral("Avanti"),          QStringLiteral("Aggiorna"),
+        QStringLiteral("Termina"),  QStringLiteral("Home Page Forum"), QStringLiteral("Attiva Iconario"),
     };
     return tips[index];
 }

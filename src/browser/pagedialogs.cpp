@@ -36,8 +36,8 @@ bool PageDialogs::confirm(QWidget *parent, const QUrl &page, const QString &mess
     return show(Kind::Confirm, parent, page, message, {}, nullptr);
 }
 
-bool PageDialogs::prompt(QWidget *parent, const QUrl &page, const QString &message,
-                         const QString &defaultValue, QString *result)
+bool PageDialogs::prompt(QWidget *parent, const QUrl &page, const QString &message, const QString &defaultValue,
+                         QString *result)
 {
     return show(Kind::Prompt, parent, page, message, defaultValue, result);
 }
@@ -87,9 +87,8 @@ bool PageDialogs::show(Kind kind, QWidget *parent, const QUrl &page, const QStri
         stop->setObjectName(QStringLiteral("chkBasta"));
         layout->addWidget(stop);
     }
-    auto *buttons = new QDialogButtonBox(kind == Kind::Alert ? QDialogButtonBox::Ok
-                                                             : QDialogButtonBox::Ok | QDialogButtonBox::Cancel,
-                                         &box);
+    auto *buttons = new QDialogButtonBox(
+        kind == Kind::Alert ? QDialogButtonBox::Ok : QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
     if (QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel))
         cancel->setText(QStringLiteral("Annulla"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);

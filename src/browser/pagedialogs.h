@@ -26,12 +26,15 @@ public:
     void refuseFromNow();
     void allowAgain() { m_refused = false; }
 
-    static QString stopText() { return QStringLiteral("Non permettere a questa pagina di aprire altre finestre di messaggio"); }
+    static QString stopText()
+    {
+        return QStringLiteral("Non permettere a questa pagina di aprire altre finestre di messaggio");
+    }
 
 private:
     enum class Kind { Alert, Confirm, Prompt };
-    bool show(Kind kind, QWidget *parent, const QUrl &page, const QString &message,
-              const QString &defaultValue, QString *result);
+    bool show(Kind kind, QWidget *parent, const QUrl &page, const QString &message, const QString &defaultValue,
+              QString *result);
 
     DialogFlood m_flood;
     QPointer<QDialog> m_open;

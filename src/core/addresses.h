@@ -6,8 +6,14 @@
 // them from their creator (see AppContext), so tests can point them elsewhere.
 namespace Addresses {
 
-inline QString forumHome() { return QStringLiteral("http://www.velmora.it/forum/"); }
-inline QString emoticonBase() { return QStringLiteral("http://www.velmora.it/iconario/"); }
+inline QString forumHome()
+{
+    return QStringLiteral("http://www.velmora.it/forum/");
+}
+inline QString emoticonBase()
+{
+    return QStringLiteral("http://www.velmora.it/iconario/");
+}
 
 // The forum's logo, shown by the picker's preview when nothing is chosen.
 inline QString forumLogo(const QString &forumHomeUrl)

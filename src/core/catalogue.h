@@ -27,7 +27,10 @@ const EmoticonSet &set(int index);
 // position is the image number.
 const QStringList &names(int index);
 
-inline bool isBuiltIn(int index) { return index >= 0 && index < personalSet; }
+inline bool isBuiltIn(int index)
+{
+    return index >= 0 && index < personalSet;
+}
 
 // base + folder + decimal(listIndex + 1) + ".gif": list index 0 is image 1.gif.
 QString imageUrl(const QString &emoticonBase, const QString &folder, int listIndex);

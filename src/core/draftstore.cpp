@@ -221,9 +221,8 @@ Draft DraftStore::save(Draft draft)
         draft.savedAt = QDateTime::currentDateTimeUtc();
     const QString key = draft.key();
     if (!m_drafts.contains(key) && m_drafts.size() >= maxDrafts) {
-        const auto oldest = std::min_element(m_drafts.cbegin(), m_drafts.cend(), [](const Draft &a, const Draft &b) {
-            return a.savedAt < b.savedAt;
-        });
+        const auto oldest = std::min_element(m_drafts.cbegin(), m_drafts.cend(),
+                                             [](const Draft &a, const Draft &b) { return a.savedAt < b.savedAt; });
         const QString oldKey = oldest.key();
         m_drafts.remove(oldKey);
         enqueueRemoval(oldKey);
@@ -244,9 +243,8 @@ void DraftStore::enqueueWrite(const Draft &draft)
 {
     const QString path = QDir(m_folder).filePath(fileNameFor(draft.key()));
     // Serialized on the writer's thread: the caller pays for a shared copy only.
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer, draft, path] {
-        writer->write(draft.key(), path, serialize(draft));
-    });
+    QMetaObject::invokeMethod(m_writer,
+                              [writer = m_writer, draft, path] { writer->write(draft.key(), path, serialize(draft)); });
 }
 
 void DraftStore::enqueueRemoval(const QString &key)
@@ -258,7 +256,8 @@ void DraftStore::enqueueRemoval(const QString &key)
 void DraftStore::flush()
 {
     // Queued after every write so far, so it returns once they are done.
-    QMetaObject::invokeMethod(m_writer, [] {}, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_writer, [] {}, Qt::BlockingQueuedConnection);
     // Their answers are queued to this thread: take them now.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }

@@ -51,11 +51,23 @@ namespace {
 
 constexpr auto codecName = "windows-1252";
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-bool endsField(QChar c) { return c == u',' || isLineEnd(c); }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+bool endsField(QChar c)
+{
+    return c == u',' || isLineEnd(c);
+}
 
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 QString tooLarge(qint64 size)
 {
@@ -75,7 +87,8 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes, QString *reason)
     const int error = errno;
     *reason = italianReason(file.error() != QFileDevice::NoError && file.errorString() != u"Unknown error"
                                 ? file.errorString()
-                                : error != 0 ? systemReason(error) : u"scrittura interrotta dal sistema"_s);
+                                : error != 0 ? systemReason(error)
+                                             : u"scrittura interrotta dal sistema"_s);
     return false;
 }
 
@@ -134,7 +147,10 @@ bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
 class FieldReader
 {
 public:
-    explicit FieldReader(QStringView text) : m_text(text) {}
+    explicit FieldReader(QStringView text)
+        : m_text(text)
+    {
+    }
 
     bool atEnd()
     {
@@ -482,8 +498,8 @@ WriteResult ScriviSetPersonale(const QString &path, const PersonalSet &set, cons
         return failed(italianReason(file.errorString()));
     if (!writeAll(file, *bytes, &why)) {
         file.cancelWriting();
-        return failed(u"scrittura incompleta (%1); i dati precedenti sono in %2"_s.arg(
-            why, QDir::toNativeSeparators(spare)));
+        return failed(
+            u"scrittura incompleta (%1); i dati precedenti sono in %2"_s.arg(why, QDir::toNativeSeparators(spare)));
     }
     return file.commit() ? WriteResult{} : failed(italianReason(file.errorString()));
 }

@@ -25,7 +25,10 @@ public:
     static constexpr qsizetype longestUrl = 2048;
 
     PersonalSet() = default;
-    explicit PersonalSet(QList<PersonalEntry> entries) : m_entries(std::move(entries)) {}
+    explicit PersonalSet(QList<PersonalEntry> entries)
+        : m_entries(std::move(entries))
+    {
+    }
 
     // Pairs the two lists over the names; a name beyond the addresses gets an
     // empty one.

@@ -25,8 +25,8 @@ enum class Entry { Missing, OwnFile, Other };
 bool isOwnFolder(const QString &folder)
 {
     struct stat info = {};
-    return stat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
-        && info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    return stat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()
+        && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 // Looked at in a folder only the user may change, so it stays what it is.
@@ -38,7 +38,10 @@ Entry entryAt(const QString &path)
     return S_ISREG(info.st_mode) && info.st_uid == geteuid() ? Entry::OwnFile : Entry::Other;
 }
 #else
-bool isOwnFolder(const QString &) { return true; }
+bool isOwnFolder(const QString &)
+{
+    return true;
+}
 
 Entry entryAt(const QString &path)
 {

@@ -22,8 +22,7 @@ bool canWrite(const QString &path);
 // The file to use; may create dataFolder and copy the program folder's file
 // into it. A file beside the program that is not the user's own is never
 // used nor copied: the set then starts empty in the data folder.
-QString choose(const QString &programFolder, const QString &dataFolder,
-               const CanWrite &writable = &canWrite);
+QString choose(const QString &programFolder, const QString &dataFolder, const CanWrite &writable = &canWrite);
 
 // The same for the running program and the user's AppDataLocation.
 QString forProgram();

@@ -10,8 +10,8 @@ BoundedTextEdit::BoundedTextEdit(qsizetype longest, QWidget *parent)
 
 void BoundedTextEdit::insertFromMimeData(const QMimeData *source)
 {
-    const qsizetype length
-        = document()->characterCount() - 1 - textCursor().selectedText().size() + source->text().size();
+    const qsizetype length = document()->characterCount() - 1 - textCursor().selectedText().size()
+        + source->text().size();
     if (length > m_longest) {
         emit refused(length);
         return;

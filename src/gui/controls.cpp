@@ -37,8 +37,7 @@ QPushButton *button(QWidget *parent, const QString &objectName, const QString &t
     return setUpButton(new QPushButton(text, parent), objectName, twips, toolTip);
 }
 
-QPushButton *setUpButton(QPushButton *button, const QString &objectName, const QRectF &twips,
-                         const QString &toolTip)
+QPushButton *setUpButton(QPushButton *button, const QString &objectName, const QRectF &twips, const QString &toolTip)
 {
     button->setObjectName(objectName);
     if (!toolTip.isEmpty())
@@ -70,8 +69,8 @@ void setOpaque(QWidget *w, bool opaque)
     }
 }
 
-QLabel *label(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips,
-              const QFont &font, Qt::Alignment alignment, bool wrap)
+QLabel *label(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips, const QFont &font,
+              Qt::Alignment alignment, bool wrap)
 {
     auto *l = new QLabel(text, parent);
     l->setObjectName(objectName);
@@ -123,8 +122,8 @@ void runSoon(QTimer *timer)
 
 } // namespace Controls
 
-LineControl::LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips,
-                         QPointF toTwips, const QColor &colour, int widthPixels)
+LineControl::LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips, QPointF toTwips,
+                         const QColor &colour, int widthPixels)
     : QWidget(parent)
     , m_colour(colour)
     , m_width(widthPixels)
@@ -149,9 +148,8 @@ void LineControl::paintEvent(QPaintEvent *)
     painter.drawLine(m_from, m_to);
 }
 
-ShapeControl::ShapeControl(QWidget *parent, const QString &objectName, Kind kind,
-                           const QRectF &twips, const QColor &border, int borderPixels,
-                           const std::optional<QColor> &fill)
+ShapeControl::ShapeControl(QWidget *parent, const QString &objectName, Kind kind, const QRectF &twips,
+                           const QColor &border, int borderPixels, const std::optional<QColor> &fill)
     : QWidget(parent)
     , m_kind(kind)
     , m_border(border)

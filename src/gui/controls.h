@@ -19,11 +19,26 @@ class QVBoxLayout;
 namespace Controls {
 
 // The colours the windows share, each defined here once.
-inline QColor orange() { return {255, 128, 0}; }   // every window's background
-inline QColor blue() { return {0, 0, 255}; }       // frames and headings
-inline QColor darkBlue() { return {0, 0, 192}; }   // captions and step marks
-inline QColor red() { return {255, 0, 0}; }        // titles and "Attesa..."
-inline QColor yellow() { return {255, 255, 0}; }   // marks that must stand out
+inline QColor orange()
+{
+    return {255, 128, 0};
+} // every window's background
+inline QColor blue()
+{
+    return {0, 0, 255};
+} // frames and headings
+inline QColor darkBlue()
+{
+    return {0, 0, 192};
+} // captions and step marks
+inline QColor red()
+{
+    return {255, 0, 0};
+} // titles and "Attesa..."
+inline QColor yellow()
+{
+    return {255, 255, 0};
+} // marks that must stand out
 
 // Arial at a point size given with decimals (8.25, 9.75 ...).
 QFont arial(double points, bool bold = false);
@@ -46,9 +61,8 @@ void setColours(QWidget *w, const QColor &text, const std::optional<QColor> &bac
 void setOpaque(QWidget *w, bool opaque);
 
 // A plain label: transparent background, no word wrap unless asked.
-QLabel *label(QWidget *parent, const QString &objectName, const QString &text,
-              const QRectF &twips, const QFont &font, Qt::Alignment alignment = Qt::AlignLeft,
-              bool wrap = false);
+QLabel *label(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips, const QFont &font,
+              Qt::Alignment alignment = Qt::AlignLeft, bool wrap = false);
 
 // An interval timer, stopped, named for tests to find.
 // A list of rows that scrolls, on the windows' orange, at the bottom of
@@ -73,8 +87,8 @@ class LineControl final : public QWidget
     Q_DISABLE_COPY_MOVE(LineControl)
 
 public:
-    LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips, QPointF toTwips,
-                const QColor &colour, int widthPixels);
+    LineControl(QWidget *parent, const QString &objectName, QPointF fromTwips, QPointF toTwips, const QColor &colour,
+                int widthPixels);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -96,8 +110,8 @@ class ShapeControl final : public QWidget
 public:
     enum class Kind { Rectangle, Oval };
 
-    ShapeControl(QWidget *parent, const QString &objectName, Kind kind, const QRectF &twips,
-                 const QColor &border, int borderPixels, const std::optional<QColor> &fill);
+    ShapeControl(QWidget *parent, const QString &objectName, Kind kind, const QRectF &twips, const QColor &border,
+                 int borderPixels, const std::optional<QColor> &fill);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -2,9 +2,8 @@
 
 #include <QAbstractButton>
 
-QMessageBox::StandardButton MessageBoxPrompter::ask(QWidget *parent, QMessageBox::Icon icon,
-                                                    const QString &title, const QString &text,
-                                                    QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton MessageBoxPrompter::ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                                    const QString &text, QMessageBox::StandardButtons buttons)
 {
     return askDefault(parent, icon, title, text, buttons,
                       buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::NoButton);

@@ -11,15 +11,13 @@ class Prompter
 {
 public:
     virtual ~Prompter() = default;
-    virtual QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon,
-                                            const QString &title, const QString &text,
-                                            QMessageBox::StandardButtons buttons) = 0;
+    virtual QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                            const QString &text, QMessageBox::StandardButtons buttons) = 0;
 
     // A question whose safe answer is not Yes: defaultButton is the one
     // Enter presses.
-    virtual QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon,
-                                                   const QString &title, const QString &text,
-                                                   QMessageBox::StandardButtons buttons,
+    virtual QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                                   const QString &text, QMessageBox::StandardButtons buttons,
                                                    QMessageBox::StandardButton defaultButton) = 0;
 
     // The common one-button notice.
@@ -33,8 +31,7 @@ public:
 class MessageBoxPrompter final : public Prompter
 {
 public:
-    QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon,
-                                    const QString &title, const QString &text,
+    QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
                                     QMessageBox::StandardButtons buttons) override;
     QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                                            const QString &text, QMessageBox::StandardButtons buttons,

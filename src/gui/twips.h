@@ -12,14 +12,26 @@ namespace Twips {
 
 inline constexpr double perPixel = 15.0;
 
-inline int toPixels(double twips) { return qRound(twips / perPixel); }
-inline double fromPixels(int pixels) { return pixels * perPixel; }
+inline int toPixels(double twips)
+{
+    return qRound(twips / perPixel);
+}
+inline double fromPixels(int pixels)
+{
+    return pixels * perPixel;
+}
 
-inline QPoint point(double x, double y) { return {toPixels(x), toPixels(y)}; }
+inline QPoint point(double x, double y)
+{
+    return {toPixels(x), toPixels(y)};
+}
 inline QRect rect(double left, double top, double width, double height)
 {
     return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
 }
-inline QRect rect(const QRectF &twips) { return rect(twips.x(), twips.y(), twips.width(), twips.height()); }
+inline QRect rect(const QRectF &twips)
+{
+    return rect(twips.x(), twips.y(), twips.width(), twips.height());
+}
 
 } // namespace Twips

@@ -57,6 +57,4 @@ void WebView::Find(const QString &, bool)
     emit findResult(0, 0);
 }
 
-void WebView::setZoomFactor(double)
-{
-}
+void WebView::setZoomFactor(double) { }

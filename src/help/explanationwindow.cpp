@@ -7,15 +7,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips,
-                                     QRectF outlineTwips, QRectF closeButtonTwips,
-                                     QWidget *parent)
+ExplanationWindow::ExplanationWindow(const QString &title, QSizeF clientTwips, QRectF outlineTwips,
+                                     QRectF closeButtonTwips, QWidget *parent)
     : FixedDialog(Frame::None, clientTwips, parent)
 {
     setWindowTitle(title);
 
-    new ShapeControl(this, QStringLiteral("Shape1"), ShapeControl::Kind::Rectangle, outlineTwips,
-                     Controls::blue(), 3, std::nullopt);
+    new ShapeControl(this, QStringLiteral("Shape1"), ShapeControl::Kind::Rectangle, outlineTwips, Controls::blue(), 3,
+                     std::nullopt);
 
     m_Command1 = Controls::button(this, QStringLiteral("Command1"), QStringLiteral("Chiudi Questa Finestra"),
                                   closeButtonTwips);

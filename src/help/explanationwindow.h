@@ -17,8 +17,8 @@ public:
 
 protected:
     // Client size, outline and close button in twips.
-    ExplanationWindow(const QString &title, QSizeF clientTwips, QRectF outlineTwips,
-                      QRectF closeButtonTwips, QWidget *parent);
+    ExplanationWindow(const QString &title, QSizeF clientTwips, QRectF outlineTwips, QRectF closeButtonTwips,
+                      QWidget *parent);
 
     void keyPressEvent(QKeyEvent *event) override;
 

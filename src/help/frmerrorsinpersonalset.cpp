@@ -7,8 +7,7 @@
 #include <QPushButton>
 
 frmErrorsInPersonalSet::frmErrorsInPersonalSet(QWidget *parent)
-    : ExplanationWindow(QString(), {6390, 6435}, {45, 45, 6300, 6315}, {795, 5940, 4965, 315},
-                        parent)
+    : ExplanationWindow(QString(), {6390, 6435}, {45, 45, 6300, 6315}, {795, 5940, 4965, 315}, parent)
 {
     setObjectName(QStringLiteral("frmErrorsInPersonalSet"));
     setFont(Controls::arial(8.25));
@@ -29,30 +28,29 @@ frmErrorsInPersonalSet::frmErrorsInPersonalSet(QWidget *parent)
 QString frmErrorsInPersonalSet::explanation()
 {
     // The line breaks fall where the text was first laid out; kept as they are.
-    return QStringLiteral(
-        "L'Iconario accede al Vostro Set Personale di Immagini - Gif - \r\n"
-        "Emoticons \r\n"
-        "attraverso i riferimenti memorizzati nel file \"PERSONALI.IC2\"\r\n"
-        "Questo file viene cercato dal programma nella stessa cartella \r\n"
-        "dove risiede il \r\n"
-        "programma stesso. Se per qualche ragione il file viene spostato \r\n"
-        "o rimosso, il \r\n"
-        "software non sarà in grado di accedervi e segnalerà \r\n"
-        "l'inconveniente con un \r\n"
-        "messaggio d'errore.\r\n"
-        "I riferimenti di cui si parla sono dati sequenziali letti uno dopo \r\n"
-        "l'altro fino a che il \r\n"
-        "file non termina, e sono :\r\n"
-        "- NOME ASSOCIATO ALL'IMMAGINE\r\n"
-        "- INDIRIZZO URL DELL'IMMAGINE\r\n"
-        "Se la sequenza viene alterata dalla cancellazione o modifica di \r\n"
-        "questi dati, viene, per così dire, \"smarrito\" il filo logico della \r\n"
-        "sequenza e il file risulterà quindi corrotto, incompleto o \r\n"
-        "illeggibile. Questo genera un messaggio d'errore.\r\n"
-        "Immaginate il file Personali.ic2 come una collana di perle, dove il \r\n"
-        "programma si aspetta sia formata in successione da una perla \r\n"
-        "grigia e una nera, una grigia e una nera, e così via.\r\n"
-        "Se dopo aver \"letto\" una \"perla grigia\" non trova subito dopo la sua "
-        "corrispondente \"nera\", cioè ne trova un altra grigia o adirittura di un altro "
-        "colore, il file risulterà corrotto e quindi inutilizzabile.\r\n");
+    return QStringLiteral("L'Iconario accede al Vostro Set Personale di Immagini - Gif - \r\n"
+                          "Emoticons \r\n"
+                          "attraverso i riferimenti memorizzati nel file \"PERSONALI.IC2\"\r\n"
+                          "Questo file viene cercato dal programma nella stessa cartella \r\n"
+                          "dove risiede il \r\n"
+                          "programma stesso. Se per qualche ragione il file viene spostato \r\n"
+                          "o rimosso, il \r\n"
+                          "software non sarà in grado di accedervi e segnalerà \r\n"
+                          "l'inconveniente con un \r\n"
+                          "messaggio d'errore.\r\n"
+                          "I riferimenti di cui si parla sono dati sequenziali letti uno dopo \r\n"
+                          "l'altro fino a che il \r\n"
+                          "file non termina, e sono :\r\n"
+                          "- NOME ASSOCIATO ALL'IMMAGINE\r\n"
+                          "- INDIRIZZO URL DELL'IMMAGINE\r\n"
+                          "Se la sequenza viene alterata dalla cancellazione o modifica di \r\n"
+                          "questi dati, viene, per così dire, \"smarrito\" il filo logico della \r\n"
+                          "sequenza e il file risulterà quindi corrotto, incompleto o \r\n"
+                          "illeggibile. Questo genera un messaggio d'errore.\r\n"
+                          "Immaginate il file Personali.ic2 come una collana di perle, dove il \r\n"
+                          "programma si aspetta sia formata in successione da una perla \r\n"
+                          "grigia e una nera, una grigia e una nera, e così via.\r\n"
+                          "Se dopo aver \"letto\" una \"perla grigia\" non trova subito dopo la sua "
+                          "corrispondente \"nera\", cioè ne trova un altra grigia o adirittura di un altro "
+                          "colore, il file risulterà corrotto e quindi inutilizzabile.\r\n");
 }

@@ -2,7 +2,6 @@
 
 #include "help/explanationwindow.h"
 
-
 // Why choosing the personal set can end in an error message.
 class frmErrorsInPersonalSet final : public ExplanationWindow
 {
@@ -14,5 +13,4 @@ public:
 
     // Text1's text exactly as written: 23 lines, each ended by CR LF.
     static QString explanation();
-
 };

@@ -8,8 +8,8 @@
 #include <QStringList>
 
 frmHowDoesItWork::frmHowDoesItWork(QWidget *parent)
-    : ExplanationWindow(QStringLiteral("Come Funziona"), {5445, 4890}, {45, 30, 5355, 4815},
-                        {225, 4125, 4965, 315}, parent)
+    : ExplanationWindow(QStringLiteral("Come Funziona"), {5445, 4890}, {45, 30, 5355, 4815}, {225, 4125, 4965, 315},
+                        parent)
 {
     setObjectName(QStringLiteral("frmHowDoesItWork"));
     const QFont font = Controls::arial(9.75);

@@ -8,36 +8,34 @@
 
 namespace {
 
-QColor navy() { return {0, 0, 128}; }
+QColor navy()
+{
+    return {0, 0, 128};
+}
 
 } // namespace
 
 frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
-    : ExplanationWindow(QString(), {8115, 8130}, {45, 45, 8025, 8025}, {1605, 7665, 4965, 315},
-                        parent)
+    : ExplanationWindow(QString(), {8115, 8130}, {45, 45, 8025, 8025}, {1605, 7665, 4965, 315}, parent)
 {
     setObjectName(QStringLiteral("frmHowToGetImgInfo"));
     setFont(Controls::arial(8.25));
 
     Controls::label(this, QStringLiteral("Label1"),
-                             QStringLiteral("Come ottenere l'Indirizzo URL di un'immagine/gif ?"),
-                             {1605, 135, 5070, 285}, Controls::arial(9.75, true), Qt::AlignHCenter);
+                    QStringLiteral("Come ottenere l'Indirizzo URL di un'immagine/gif ?"), {1605, 135, 5070, 285},
+                    Controls::arial(9.75, true), Qt::AlignHCenter);
 
-    picture(QStringLiteral("Image1"), QStringLiteral(":/help/proprieta.png"),
-                     {240, 465, 4830, 7125});
+    picture(QStringLiteral("Image1"), QStringLiteral(":/help/proprieta.png"), {240, 465, 4830, 7125});
 
     numberBox(QStringLiteral("Label2"), QStringLiteral("1"), {5145, 840, 270, 225});
-    stepText(QStringLiteral("Label3"),
-             QStringLiteral("Fai click col pulsante destro sull'immagine voluta."),
+    stepText(QStringLiteral("Label3"), QStringLiteral("Fai click col pulsante destro sull'immagine voluta."),
              {5505, 825, 2415, 510});
 
     numberBox(QStringLiteral("Label4"), QStringLiteral("2"), {5160, 1620, 270, 225});
-    stepText(QStringLiteral("Label5"),
-             QStringLiteral("Dal menù che apparirà seleziona l'ultima voce in basso, cioè "),
+    stepText(QStringLiteral("Label5"), QStringLiteral("Dal menù che apparirà seleziona l'ultima voce in basso, cioè "),
              {5520, 1605, 2415, 780});
     // The last word of step 2 stands out on its own, where the sentence ends.
-    QLabel *Label6 =
-        stepText(QStringLiteral("Label6"), QStringLiteral("PROPRIETA'"), {6615, 2070, 1260, 315});
+    QLabel *Label6 = stepText(QStringLiteral("Label6"), QStringLiteral("PROPRIETA'"), {6615, 2070, 1260, 315});
     QFont emphasis = Controls::arial(9.75, true);
     emphasis.setUnderline(true);
     Label6->setFont(emphasis);
@@ -53,8 +51,7 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
              QStringLiteral("Non dovrete far altro che selezionare e copiare con CTRL + C "
                             "l'indirizzo URL che trovate come voce tra le proprietà."),
              {5505, 3465, 2415, 1350});
-    picture(QStringLiteral("Image2"), QStringLiteral(":/help/copia.svg"),
-                     {4620, 3900, 690, 390});
+    picture(QStringLiteral("Image2"), QStringLiteral(":/help/copia.svg"), {4620, 3900, 690, 390});
 
     numberBox(QStringLiteral("Label12"), QStringLiteral("5"), {5130, 4785, 270, 225});
     stepText(QStringLiteral("Label11"),
@@ -65,26 +62,21 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
     m_Command1->setFocus();
 }
 
-QLabel *frmHowToGetImgInfo::numberBox(const QString &name, const QString &number,
-                                      const QRectF &twips)
+QLabel *frmHowToGetImgInfo::numberBox(const QString &name, const QString &number, const QRectF &twips)
 {
-    QLabel *box = Controls::label(this, name, number, twips, Controls::arial(8.25, true),
-                                  Qt::AlignHCenter);
+    QLabel *box = Controls::label(this, name, number, twips, Controls::arial(8.25, true), Qt::AlignHCenter);
     Controls::setColours(box, Qt::black, Controls::yellow());
     return box;
 }
 
-QLabel *frmHowToGetImgInfo::stepText(const QString &name, const QString &text,
-                                     const QRectF &twips)
+QLabel *frmHowToGetImgInfo::stepText(const QString &name, const QString &text, const QRectF &twips)
 {
-    QLabel *step =
-        Controls::label(this, name, text, twips, Controls::arial(9.75), Qt::AlignLeft, true);
+    QLabel *step = Controls::label(this, name, text, twips, Controls::arial(9.75), Qt::AlignLeft, true);
     Controls::setColours(step, navy());
     return step;
 }
 
-QLabel *frmHowToGetImgInfo::picture(const QString &name, const QString &resource,
-                                    const QRectF &twips)
+QLabel *frmHowToGetImgInfo::picture(const QString &name, const QString &resource, const QRectF &twips)
 {
     auto *image = new QLabel(this);
     image->setObjectName(name);

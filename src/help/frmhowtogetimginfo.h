@@ -18,5 +18,4 @@ private:
     QLabel *numberBox(const QString &name, const QString &number, const QRectF &twips);
     QLabel *stepText(const QString &name, const QString &text, const QRectF &twips);
     QLabel *picture(const QString &name, const QString &resource, const QRectF &twips);
-
 };

@@ -19,7 +19,7 @@ namespace {
 // opening starts again from its design. It is modal to the whole program; its
 // opener is its parent only so that window managers stack it above the
 // opener instead of behind it.
-template<typename Window, typename... Args>
+template <typename Window, typename... Args>
 void openModal(QWidget *opener, Args &&...args)
 {
     Window window(std::forward<Args>(args)..., opener);
@@ -67,7 +67,8 @@ frmICHelp::frmICHelp(const AppContext &context, QWidget *parent)
         {u"Come funziona il Set Personale ?", {120, 1320, 3105, 345}, &frmICHelp::Command1_Click},
         {u"Come si ottiene l'indirizzo URL di un'immagine ?", {120, 1785, 3105, 480}, &frmICHelp::Command2_Click},
         {u"Perchè l'Iconario mi risponde con un messaggio d'errore se seleziono il Set Personali ?",
-         {135, 2400, 3090, 660}, &frmICHelp::Command3_Click},
+         {135, 2400, 3090, 660},
+         &frmICHelp::Command3_Click},
         {u"Gestione Set Personali", {3555, 1845, 3105, 345}, &frmICHelp::Command4_Click},
         {u"Chiudi Questa Finestra", {1830, 3300, 3105, 345}, &frmICHelp::Command5_Click},
     };

@@ -4,7 +4,6 @@
 
 #include "gui/fixeddialog.h"
 
-
 // The picker's help menu: three explanations of the personal set and the
 // way into its manager.
 class frmICHelp final : public FixedDialog

@@ -21,7 +21,10 @@
 
 namespace {
 
-QColor indicator() { return {128, 128, 255}; }
+QColor indicator()
+{
+    return {128, 128, 255};
+}
 
 struct ButtonPlace
 {
@@ -40,7 +43,10 @@ struct CaptionPlace
     Qt::Alignment alignment;
 };
 
-QString text(const char16_t *s) { return QString::fromUtf16(s); }
+QString text(const char16_t *s)
+{
+    return QString::fromUtf16(s);
+}
 
 } // namespace
 
@@ -63,7 +69,9 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_WBPers->setRectTwips(3885, 120, 3930, 2430);
 
     static const ButtonPlace buttons[] = {
-        {u"cmdRimuovi", u"Rimuovi Immagine Selezionata", u"L'immagine corrente verrà rimossa dall'elenco",
+        {u"cmdRimuovi",
+         u"Rimuovi Immagine Selezionata",
+         u"L'immagine corrente verrà rimossa dall'elenco",
          {255, 2625, 3075, 345}},
         {u"cmdVerifica", u"Verifica URL", u"Verifica se l'URL è esatto", {2625, 4800, 1965, 285}},
         {u"cmdAggiungi", u"Aggiungi", u"Aggiungi l'immagine specificata", {5370, 4785, 1710, 300}},
@@ -124,8 +132,8 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_txtURL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Controls::place(m_txtURL, {1920, 4080, 5790, 630});
 
-    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers, m_cmdRimuovi, m_txtNome, m_txtURL,
-                                 m_cmdAggiungi, m_cmdEsci, m_cmdVerifica};
+    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers,      m_cmdRimuovi, m_txtNome,
+                                 m_txtURL, m_cmdAggiungi, m_cmdEsci,    m_cmdVerifica};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     m_lstEmo->setFocus();
@@ -172,14 +180,12 @@ void frmGestionePersonali::Form_Load()
     m_lstEmo->setItems(m_set.names());
     m_keepOldBytes = read.result != GestioneFiles::ReadResult::Ok;
     if (read.result == GestioneFiles::ReadResult::Failed) {
-        m_context.prompter->tell(
-            this, QMessageBox::Critical, QStringLiteral("Norvale - File Corrotto"),
-            QStringLiteral("Il file Personali.ic2 risulta corrotto. I dati non sono "
-                           "visualizzabili. Aggiungendo nuove immagini verrà ricreato "
-                           "dall'inizio."));
+        m_context.prompter->tell(this, QMessageBox::Critical, QStringLiteral("Norvale - File Corrotto"),
+                                 QStringLiteral("Il file Personali.ic2 risulta corrotto. I dati non sono "
+                                                "visualizzabili. Aggiungendo nuove immagini verrà ricreato "
+                                                "dall'inizio."));
     } else if (read.result == GestioneFiles::ReadResult::Unreadable) {
-        m_context.prompter->tell(this, QMessageBox::Critical,
-                                 QStringLiteral("Norvale - Errore di Lettura"),
+        m_context.prompter->tell(this, QMessageBox::Critical, QStringLiteral("Norvale - Errore di Lettura"),
                                  QStringLiteral("Impossibile leggere il file Personali.ic2: ") + read.reason);
     }
 }
@@ -229,19 +235,17 @@ void frmGestionePersonali::cmdAggiungi_Click()
 
     if (!url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
         && !url.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)) {
-        m_context.prompter->tell(this, QMessageBox::Warning,
-                                 QStringLiteral("Norvale - Verificare URL"),
+        m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale - Verificare URL"),
                                  QStringLiteral("L'indirizzo URL indicato non sembra valido. "
                                                 "Verificare"));
         return;
     }
     const QStringList unfit = GestioneFiles::charactersNotInFile(name + url);
     if (!unfit.isEmpty()) {
-        m_context.prompter->tell(
-            this, QMessageBox::Warning, QStringLiteral("Norvale - Caratteri Non Ammessi"),
-            QStringLiteral("Il Nome o l'indirizzo URL contiene caratteri che il file "
-                           "Personali.ic2 non può memorizzare. Correggere il testo e riprovare.")
-                + QStringLiteral("\n\nCaratteri non ammessi: ") + unfit.join(QStringLiteral(" ")));
+        m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale - Caratteri Non Ammessi"),
+                                 QStringLiteral("Il Nome o l'indirizzo URL contiene caratteri che il file "
+                                                "Personali.ic2 non può memorizzare. Correggere il testo e riprovare.")
+                                     + QStringLiteral("\n\nCaratteri non ammessi: ") + unfit.join(QStringLiteral(" ")));
         return;
     }
 
@@ -251,8 +255,7 @@ void frmGestionePersonali::cmdAggiungi_Click()
     m_set = changed;
     m_lstEmo->appendItem(name);
 
-    m_context.prompter->tell(this, QMessageBox::Information,
-                             QStringLiteral("Norvale - Aggiunta Completa"),
+    m_context.prompter->tell(this, QMessageBox::Information, QStringLiteral("Norvale - Aggiunta Completa"),
                              QStringLiteral("Immagine Aggiunta"));
     m_txtURL->clear();
     m_txtNome->clear();
@@ -286,8 +289,7 @@ void frmGestionePersonali::cmdRimuovi_Click()
     }
 
     m_WBPers->Navigate(QStringLiteral("ciao"));
-    m_context.prompter->tell(this, QMessageBox::Information,
-                             QStringLiteral("Norvale - Rimozione Completa"),
+    m_context.prompter->tell(this, QMessageBox::Information, QStringLiteral("Norvale - Rimozione Completa"),
                              QStringLiteral("Immagine Rimossa"));
 }
 

@@ -77,8 +77,8 @@ void fraIconario::buildControls()
     circle(QStringLiteral("shpStep1"), 45, 525);
     circle(QStringLiteral("shpStep2"), 105, 1845);
     circle(QStringLiteral("shpStep3"), 75, 3210);
-    new ShapeControl(this, QStringLiteral("shpChiudi"), ShapeControl::Kind::Oval, {60, 5970, 2970, 345},
-                     Qt::black, 2, markFill);
+    new ShapeControl(this, QStringLiteral("shpChiudi"), ShapeControl::Kind::Oval, {60, 5970, 2970, 345}, Qt::black, 2,
+                     markFill);
 
     new LineControl(this, QStringLiteral("Line1"), {30, 480}, {3075, 480}, Controls::blue(), 2);
     new LineControl(this, QStringLiteral("Line2"), {45, 1770}, {3090, 1755}, Controls::blue(), 2);
@@ -87,8 +87,8 @@ void fraIconario::buildControls()
     new LineControl(this, QStringLiteral("Line8"), {2040, 1560}, {2685, 1560}, Qt::black, 2);
 
     // The title in relief: a dark copy 15 twips below and right of the red one.
-    Controls::label(this, QStringLiteral("lblTitoloOmbra"), QStringLiteral("Norvale ICONARIO"),
-                    {315, 210, 2085, 240}, large, centred);
+    Controls::label(this, QStringLiteral("lblTitoloOmbra"), QStringLiteral("Norvale ICONARIO"), {315, 210, 2085, 240},
+                    large, centred);
     QLabel *title = Controls::label(this, QStringLiteral("lblTitolo"), QStringLiteral("Norvale ICONARIO"),
                                     {300, 195, 2085, 240}, large, centred);
     Controls::setColours(title, Controls::red());
@@ -158,8 +158,8 @@ void fraIconario::buildControls()
                                    {2190, 3885, 855, 285}, text, centred);
     Controls::setColours(m_lblEmoBusy, Controls::red());
 
-    m_lblDone = Controls::label(this, QStringLiteral("lblDone"), QStringLiteral("FATTO"),
-                                {2205, 4800, 720, 285}, large, centred);
+    m_lblDone = Controls::label(this, QStringLiteral("lblDone"), QStringLiteral("FATTO"), {2205, 4800, 720, 285}, large,
+                                centred);
     Controls::setColours(m_lblDone, Qt::white);
     m_lblDone->hide();
 

@@ -54,19 +54,18 @@ private slots:
         QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"--no-sandbox"_s << QString();
         QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << u"--version"_s << QString();
         QTest::newRow("version") << QStringList{u"--version"_s} << 0 << version << QString();
-        QTest::newRow("version beats no-sandbox") << QStringList{u"--no-sandbox"_s, u"-v"_s} << 0 << version
-                                                  << QString();
+        QTest::newRow("version beats no-sandbox")
+            << QStringList{u"--no-sandbox"_s, u"-v"_s} << 0 << version << QString();
         QTest::newRow("unknown") << QStringList{u"--bogus"_s} << 2 << QString() << u"opzione sconosciuta --bogus"_s;
-        QTest::newRow("unknown single dash") << QStringList{u"-x=1"_s} << 2 << QString()
-                                             << u"opzione sconosciuta -x"_s;
+        QTest::newRow("unknown single dash") << QStringList{u"-x=1"_s} << 2 << QString() << u"opzione sconosciuta -x"_s;
         QTest::newRow("stray argument") << QStringList{u"forum"_s} << 2 << QString() << u"\"forum\""_s;
-        QTest::newRow("Qt option without value") << QStringList{u"-platform"_s} << 2 << QString()
-                                                 << u"manca il valore dell'opzione -platform."_s;
+        QTest::newRow("Qt option without value")
+            << QStringList{u"-platform"_s} << 2 << QString() << u"manca il valore dell'opzione -platform."_s;
         QTest::newRow("screen reader value") << QStringList{u"--screen-reader=sì"_s} << 2 << QString()
                                              << u"il valore di --screen-reader è on oppure off, non \"sì\"."_s;
         QTest::newRow("screen reader listed") << QStringList{u"--help"_s} << 0 << u"--screen-reader"_s << QString();
-        QTest::newRow("value where none goes") << QStringList{u"--help=1"_s} << 2 << QString()
-                                               << u"l'opzione --help non prevede un valore."_s;
+        QTest::newRow("value where none goes")
+            << QStringList{u"--help=1"_s} << 2 << QString() << u"l'opzione --help non prevede un valore."_s;
     }
 
     void answers()

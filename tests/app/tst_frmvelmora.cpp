@@ -163,11 +163,13 @@ void tst_frmVelmora::browserKeys_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QString>("call");
-    QTest::newRow("Alt+Left") << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::AltModifier) << QStringLiteral("GoBack");
+    QTest::newRow("Alt+Left") << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::AltModifier)
+                              << QStringLiteral("GoBack");
     QTest::newRow("Alt+Right") << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::AltModifier)
                                << QStringLiteral("GoForward");
     QTest::newRow("F5") << int(Qt::Key_F5) << Qt::KeyboardModifiers() << QStringLiteral("Refresh");
-    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << Qt::KeyboardModifiers(Qt::ControlModifier) << QStringLiteral("Refresh");
+    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                            << QStringLiteral("Refresh");
     QTest::newRow("Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << QStringLiteral("Stop");
     QTest::newRow("Alt+Home") << int(Qt::Key_Home) << Qt::KeyboardModifiers(Qt::AltModifier)
                               << QStringLiteral("Navigate");
@@ -200,9 +202,7 @@ void tst_frmVelmora::hoverLightsOneButton()
 {
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    auto button = [this](int i) {
-        return m_window->findChild<PictureButton *>(QStringLiteral("imgNavy%1").arg(i));
-    };
+    auto button = [this](int i) { return m_window->findChild<PictureButton *>(QStringLiteral("imgNavy%1").arg(i)); };
     // Each button in its state, and the screen showing it: the bar as
     // drawn equals the bar drawn afresh.
     auto expectLit = [&](int lit) {
@@ -211,9 +211,8 @@ void tst_frmVelmora::hoverLightsOneButton()
                 return false;
         }
         const QRect bar = Twips::rect(0, 0, 6495, 1110);
-        const QImage shown = m_window->screen()
-                                 ->grabWindow(m_window->winId(), bar.x(), bar.y(), bar.width(), bar.height())
-                                 .toImage();
+        const QImage shown =
+            m_window->screen()->grabWindow(m_window->winId(), bar.x(), bar.y(), bar.width(), bar.height()).toImage();
         return shown.convertToFormat(QImage::Format_RGB32)
             == m_window->grab(bar).toImage().convertToFormat(QImage::Format_RGB32);
     };
@@ -379,8 +378,9 @@ void tst_frmVelmora::tooSmallRestoresStartUpPlacement()
     if (warns) {
         const ScriptedPrompter::Box box = m_test->prompter.shown.first();
         QCOMPARE(box.title, QStringLiteral("Norvale Browser Error - Resuming..."));
-        QCOMPARE(box.text, QStringLiteral("Il Browser è stato ridotto eccessivamente e non può essere "
-                                          "visualizzato. Verrà ora ripristinato alle dimensioni iniziali."));
+        QCOMPARE(box.text,
+                 QStringLiteral("Il Browser è stato ridotto eccessivamente e non può essere "
+                                "visualizzato. Verrà ora ripristinato alle dimensioni iniziali."));
         QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(box.buttons, QMessageBox::Ok);
         QVERIFY(!tickingWhileOpen);

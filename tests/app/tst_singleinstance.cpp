@@ -58,7 +58,8 @@ void tst_SingleInstance::leftoversOfACrashDoNotBlock()
 {
     QFETCH(bool, socketFile);
     QFETCH(bool, lockOfADeadProcess);
-    const QString path = m_folder.filePath(QStringLiteral("crash-%1.sock").arg(QString::fromLatin1(QTest::currentDataTag())));
+    const QString path = m_folder.filePath(
+        QStringLiteral("crash-%1.sock").arg(QString::fromLatin1(QTest::currentDataTag())));
     if (socketFile) {
         QFile leftover(path);
         QVERIFY(leftover.open(QIODevice::WriteOnly));
@@ -89,13 +90,17 @@ void tst_SingleInstance::aSlowOwnerKeepsItsSocket()
         queued.back()->connectToServer(path);
     }
 
-    struct stat before {};
+    struct stat before
+    {
+    };
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
 
     SingleInstance second(path);
     second.claim();
     // The owner still has its socket, not a new one made at its path.
-    struct stat after {};
+    struct stat after
+    {
+    };
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
 }
@@ -104,8 +109,10 @@ void tst_SingleInstance::socketFolder_data()
 {
     QTest::addColumn<QString>("runtime");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("runtime folder") << QStringLiteral("/run/user/1000") << QStringLiteral("/run/user/1000/velmora.sock");
-    QTest::newRow("none: the user's own folder") << QString() << QStringLiteral("/home/u/.local/share/Velmora/velmora.sock");
+    QTest::newRow("runtime folder") << QStringLiteral("/run/user/1000")
+                                    << QStringLiteral("/run/user/1000/velmora.sock");
+    QTest::newRow("none: the user's own folder")
+        << QString() << QStringLiteral("/home/u/.local/share/Velmora/velmora.sock");
 }
 
 void tst_SingleInstance::socketFolder()

@@ -46,9 +46,8 @@ int main(int argc, char *argv[])
         return 3;
     QWebEngineView *engine = window.WB()->findChild<QWebEngineView *>();
     bool loaded = false;
-    QObject::connect(engine, &QWebEngineView::loadFinished, engine, [&](bool ok) {
-        loaded = ok && engine->url() == QUrl(page);
-    });
+    QObject::connect(engine, &QWebEngineView::loadFinished, engine,
+                     [&](bool ok) { loaded = ok && engine->url() == QUrl(page); });
     window.WB()->Navigate(page);
     if (!QTest::qWaitFor([&] { return loaded; }, 30000))
         return 4;

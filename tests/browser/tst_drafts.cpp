@@ -42,10 +42,7 @@ private:
     void openReplyPage();
     void type(const QString &text);
     QVariant run(const QString &code, quint32 world = QWebEngineScript::MainWorld);
-    QString message()
-    {
-        return run(u"document.forms[0] && document.forms[0].req_message.value"_s).toString();
-    }
+    QString message() { return run(u"document.forms[0] && document.forms[0].req_message.value"_s).toString(); }
     QString replyPage() const { return m_server.url(u"forum/post.php"_s); }
 
     ForumServer m_server;
@@ -76,8 +73,8 @@ void tst_Drafts::start()
 {
     m_store = std::make_unique<DraftStore>(m_folder->path());
     m_store->load();
-    m_view = std::make_unique<EngineWebView>(
-        WebView::Role::Forum, nullptr, ForumSite{QUrl(m_server.homeUrl()), &m_prompter, nullptr, m_store.get()});
+    m_view = std::make_unique<EngineWebView>(WebView::Role::Forum, nullptr,
+                                             ForumSite{QUrl(m_server.homeUrl()), &m_prompter, nullptr, m_store.get()});
     m_view->resize(800, 600);
     m_status.clear();
     connect(m_view.get(), &WebView::StatusTextChange, this, [this](const QString &text) { m_status.append(text); });
@@ -96,9 +93,8 @@ QVariant tst_Drafts::run(const QString &code, quint32 world)
 {
     // Shared, so that an answer coming after the wait has nowhere bad to go.
     auto answer = std::make_shared<std::optional<QVariant>>();
-    m_view->findChild<QWebEngineView *>()->page()->runJavaScript(code, world, [answer](const QVariant &v) {
-        *answer = v;
-    });
+    m_view->findChild<QWebEngineView *>()->page()->runJavaScript(code, world,
+                                                                 [answer](const QVariant &v) { *answer = v; });
     if (!QTest::qWaitFor([&] { return answer->has_value(); }, loadTimeout))
         qWarning("no answer from the page");
     return answer->value_or(QVariant());
@@ -193,8 +189,8 @@ void tst_Drafts::offeredBesideAQuote()
 {
     const QString page = m_server.url(u"forum/post.php?cita"_s);
     const QString quote = u"[quote]Testo citato[/quote]\n"_s;
-    m_store->save(Draft{.page = page, .field = u"req_message"_s, .title = {}, .text = u"la mia"_s, .savedAt = {},
-                        .cut = false});
+    m_store->save(
+        Draft{.page = page, .field = u"req_message"_s, .title = {}, .text = u"la mia"_s, .savedAt = {}, .cut = false});
     m_view->Navigate(page);
     QTRY_VERIFY_WITH_TIMEOUT(m_status.contains(DraftJournal::offeredText()), loadTimeout);
     QCOMPARE(message(), quote);

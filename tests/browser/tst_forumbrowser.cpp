@@ -67,8 +67,7 @@ void tst_ForumBrowser::clickButton(int index)
 void tst_ForumBrowser::opensTheForumHome()
 {
     QTRY_COMPARE(lblURL()->text(), m_server.homeUrl());
-    QTRY_COMPARE(m_window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(),
-                 QStringLiteral("Completato"));
+    QTRY_COMPARE(m_window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(), QStringLiteral("Completato"));
     // The keys go to the page itself.
     QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget() != m_window->WB()
                 && m_window->WB()->isAncestorOf(QApplication::focusWidget()));

@@ -26,8 +26,12 @@ void tst_FrmBozze::listsAndActs()
     store.load();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const auto draft = [&](const QString &page, const QString &title, const QString &text, qint64 ago) {
-        store.save(Draft{.page = page, .field = u"req_message"_s, .title = title, .text = text,
-                         .savedAt = now.addSecs(-ago), .cut = false});
+        store.save(Draft{.page = page,
+                         .field = u"req_message"_s,
+                         .title = title,
+                         .text = text,
+                         .savedAt = now.addSecs(-ago),
+                         .cut = false});
     };
     draft(u"http://f/vecchia"_s, u"Vecchia"_s, u"prima"_s, 60);
     draft(u"http://f/nuova"_s, u"Nuova"_s, u"seconda  risposta\ncon a capo"_s, 0);

@@ -110,8 +110,7 @@ void tst_ImagePreview::animationRepaintsOnlyThePicture()
     TestContext test;
     test.context.forumHomeUrl = m_server.homeUrl();
     test.context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
-        return role == WebView::Role::Preview ? webViewFactory({})(role, parent)
-                                              : new FakeWebView(role, parent);
+        return role == WebView::Role::Preview ? webViewFactory({})(role, parent) : new FakeWebView(role, parent);
     };
     frmVelmora window(test.context);
     window.show();
@@ -146,9 +145,8 @@ void tst_ImagePreview::animationRepaintsOnlyThePicture()
     QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 12, 10000);
     qApp->removeEventFilter(&paints);
     QVERIFY2(paints.inside >= 6, qPrintable(QStringLiteral("%1 paints of the picture").arg(paints.inside)));
-    QVERIFY2(paints.outside <= 1, qPrintable(QStringLiteral("%1 paints elsewhere in %2 frames")
-                                                 .arg(paints.outside)
-                                                 .arg(frames.count())));
+    QVERIFY2(paints.outside <= 1,
+             qPrintable(QStringLiteral("%1 paints elsewhere in %2 frames").arg(paints.outside).arg(frames.count())));
 }
 
 // An engine's own address never reaches the engine: chrome://crash would end

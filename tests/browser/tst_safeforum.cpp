@@ -280,8 +280,9 @@ void tst_SafeForum::otherPrograms()
     QCOMPARE(box.text, QStringLiteral("Aprire questo indirizzo con un altro programma?\nmailto:admin@velmora.test"));
     QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(box.defaultButton, QMessageBox::No);
-    QCOMPARE(m_opener.opened, answer == QMessageBox::Yes ? QList<QUrl>{QUrl(QStringLiteral("mailto:admin@velmora.test"))}
-                                                         : QList<QUrl>{});
+    QCOMPARE(m_opener.opened,
+             answer == QMessageBox::Yes ? QList<QUrl>{QUrl(QStringLiteral("mailto:admin@velmora.test"))}
+                                        : QList<QUrl>{});
     QCOMPARE(m_window->WB()->LocationURL(), m_server.url(QStringLiteral("forum/link.html")));
 }
 
@@ -311,10 +312,14 @@ void tst_SafeForum::statusAfterAbort_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("said");
-    QTest::newRow("Stop on a slow page") << "stop" << "Caricamento interrotto";
-    QTest::newRow("another site refused") << "script" << "Apertura bloccata: localhost";
-    QTest::newRow("another site opened") << "click" << "Completato";
-    QTest::newRow("No to another program") << "mailto" << "Completato";
+    QTest::newRow("Stop on a slow page") << "stop"
+                                         << "Caricamento interrotto";
+    QTest::newRow("another site refused") << "script"
+                                          << "Apertura bloccata: localhost";
+    QTest::newRow("another site opened") << "click"
+                                         << "Completato";
+    QTest::newRow("No to another program") << "mailto"
+                                           << "Completato";
 }
 
 void tst_SafeForum::statusAfterAbort()
@@ -339,12 +344,12 @@ void tst_SafeForum::statusAfterAbort()
         click(mainView(), QStringLiteral("posta"));
     }
     // The aborted load has ended once the view is idle and said its word.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->WB()->Busy() && !statuses.isEmpty()
-                                 && statuses.last().first().toString() == said,
-                             loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !m_window->WB()->Busy() && !statuses.isEmpty() && statuses.last().first().toString() == said, loadTimeout);
     m_server.releaseHeld();
     for (const QList<QVariant> &text : std::as_const(statuses))
-        QVERIFY2(!text.first().toString().startsWith(QStringLiteral("Impossibile")), qPrintable(text.first().toString()));
+        QVERIFY2(!text.first().toString().startsWith(QStringLiteral("Impossibile")),
+                 qPrintable(text.first().toString()));
     QCOMPARE(status(), said);
     QCOMPARE(m_window->WB()->LocationName(), QStringLiteral("Collegamenti"));
 }
@@ -515,7 +520,8 @@ void tst_SafeForum::sessionLoginSurvivesARestart()
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
         | QFileDevice::ExeOther;
     QVERIFY(QDir().mkpath(folder));
-    QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | others));
+    QVERIFY(QFile::setPermissions(folder,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | others));
     {
         std::unique_ptr<QWebEngineProfile> profile(ForumProfile::create(name, nullptr));
         QCOMPARE(profile->persistentStoragePath(), folder);
@@ -543,8 +549,8 @@ void tst_SafeForum::sessionLoginSurvivesARestart()
 void tst_SafeForum::permissionsRefused()
 {
     m_window->WB()->Navigate(m_server.url(QStringLiteral("forum/permessi.html")));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(),
-                              QStringLiteral("notifiche-denied posizione-negata"), loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), QStringLiteral("notifiche-denied posizione-negata"),
+                              loadTimeout);
 }
 
 void tst_SafeForum::dialogsNamedAndSilenced()

@@ -114,8 +114,7 @@ void tst_WritingPosts::openNewTopic()
 void tst_WritingPosts::clickInPage(const QString &element)
 {
     const QVariantList middle =
-        page(QStringLiteral("(r => [r.x + r.width / 2, r.y + r.height / 2])(%1.getBoundingClientRect())")
-                 .arg(element))
+        page(QStringLiteral("(r => [r.x + r.width / 2, r.y + r.height / 2])(%1.getBoundingClientRect())").arg(element))
             .toList();
     QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {},
                       QPoint(middle.value(0).toInt(), middle.value(1).toInt()));
@@ -234,8 +233,8 @@ void tst_WritingPosts::okTypesWhereYouWrite_data()
                                    << QStringLiteral("d.textContent") << QStringLiteral("Testo%1");
     QTest::newRow("nothing focused") << QStringLiteral("document.activeElement.blur()") << t
                                      << QStringLiteral("Ciao X mondo");
-    QTest::newRow("field in another site's frame") << QStringLiteral("f.focus()") << t
-                                                   << QStringLiteral("Ciao X mondo");
+    QTest::newRow("field in another site's frame")
+        << QStringLiteral("f.focus()") << t << QStringLiteral("Ciao X mondo");
 }
 
 void tst_WritingPosts::okTypesWhereYouWrite()
@@ -258,8 +257,8 @@ void tst_WritingPosts::okTypesWhereYouWrite()
                 || m_window->WB()->isAncestorOf(QApplication::focusWidget()));
         // The editor's own undo takes it away again.
         page(QStringLiteral("document.execCommand('undo')"));
-        QCOMPARE(page(field).toString(), expected.arg(QString()).replace(QStringLiteral("Ciao  mondo"),
-                                                                         QStringLiteral("Ciao X mondo")));
+        QCOMPARE(page(field).toString(),
+                 expected.arg(QString()).replace(QStringLiteral("Ciao  mondo"), QStringLiteral("Ciao X mondo")));
     }
 }
 
@@ -302,8 +301,8 @@ void tst_WritingPosts::zoomIsRemembered()
 // menu that opens.
 QMenu *tst_WritingPosts::rightClick(const QString &box)
 {
-    const QVariantList middle = page(QStringLiteral("(r => [r.x + r.width / 2, r.y + r.height / 2])(%1)").arg(box))
-                                    .toList();
+    const QVariantList middle =
+        page(QStringLiteral("(r => [r.x + r.width / 2, r.y + r.height / 2])(%1)").arg(box)).toList();
     auto *view = m_window->WB()->findChild<QWebEngineView *>();
     QWidget *engine = view->focusProxy();
     QTest::mouseClick(engine, Qt::RightButton, {}, QPoint(middle.value(0).toInt(), middle.value(1).toInt()));

@@ -11,7 +11,8 @@ struct RewriteSet
 
     static const RewriteSet &get(int which)
     {
-        static const RewriteSet sets[2] = {make(QStringLiteral("gatto"), 10000), make(QStringLiteral("cane lupo"), 9999)};
+        static const RewriteSet sets[2] = {make(QStringLiteral("gatto"), 10000),
+                                           make(QStringLiteral("cane lupo"), 9999)};
         return sets[which];
     }
 

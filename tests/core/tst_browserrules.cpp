@@ -134,21 +134,20 @@ void tst_BrowserRules::downloadName_data()
     QTest::newRow("line breaks, an escape, an override")
         << u"nuova\nriga\r\x1b[31mrosso\u202etxt.exe"_s << QStringList{} << "nuovariga[31mrossotxt.exe";
     QTest::newRow("C1, DEL and a tab") << u"a\u0085b\u009b\x7f\tc.txt"_s << QStringList{} << "abc.txt";
-    QTest::newRow("isolates and marks") << u"\u2066x\u2069\u200e\u200f\u061c\u202ay.pdf"_s << QStringList{}
-                                        << "xy.pdf";
+    QTest::newRow("isolates and marks") << u"\u2066x\u2069\u200e\u200f\u061c\u202ay.pdf"_s << QStringList{} << "xy.pdf";
     QTest::newRow("controls hiding a dot") << u"\x01.\u202e.bashrc"_s << QStringList{} << "bashrc";
     QTest::newRow("only controls") << u"\r\n\u202e"_s << QStringList{} << "download";
     QTest::newRow("300 characters") << QString(296, u'a') + u".zip"_s << QStringList{}
                                     << QString(242, u'a') + u".zip"_s;
-    QTest::newRow("300 characters, numbered") << QString(296, u'a') + u".zip"_s
-                                              << QStringList{QString(242, u'a') + u".zip"_s}
-                                              << QString(238, u'a') + u" (1).zip"_s;
-    QTest::newRow("two bytes each, double suffix") << QString(300, u'è') + u".tar.gz"_s << QStringList{}
-                                                   << QString(119, u'è') + u".tar.gz"_s;
+    QTest::newRow("300 characters, numbered")
+        << QString(296, u'a') + u".zip"_s << QStringList{QString(242, u'a') + u".zip"_s}
+        << QString(238, u'a') + u" (1).zip"_s;
+    QTest::newRow("two bytes each, double suffix")
+        << QString(300, u'è') + u".tar.gz"_s << QStringList{} << QString(119, u'è') + u".tar.gz"_s;
     QTest::newRow("pairs are not split") << QString(u"😀"_s).repeated(100) + u".png"_s << QStringList{}
                                          << QString(u"😀"_s).repeated(60) + u".png"_s;
-    QTest::newRow("a dot far from the end") << u"a."_s + QString(300, u'b') << QStringList{}
-                                            << u"a."_s + QString(244, u'b');
+    QTest::newRow("a dot far from the end")
+        << u"a."_s + QString(300, u'b') << QStringList{} << u"a."_s + QString(244, u'b');
 }
 
 void tst_BrowserRules::downloadName()
@@ -192,8 +191,7 @@ void tst_BrowserRules::userIntent_data()
     QTest::newRow("a new input, a new launch")
         << QList<Step>{{true, 0}, {false, 10}, {true, 20}, {false, 30}} << QList<bool>{true, true};
     QTest::newRow("input too long ago") << QList<Step>{{true, 0}, {false, late}} << QList<bool>{false};
-    QTest::newRow("just in time")
-        << QList<Step>{{true, 0}, {false, UserIntent::windowMs}} << QList<bool>{true};
+    QTest::newRow("just in time") << QList<Step>{{true, 0}, {false, UserIntent::windowMs}} << QList<bool>{true};
     QTest::newRow("a clock set back") << QList<Step>{{true, 1000}, {false, 0}} << QList<bool>{false};
 }
 

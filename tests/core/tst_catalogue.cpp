@@ -27,12 +27,11 @@ void tst_Catalogue::sets_data()
     QTest::addColumn<int>("count");
 
     QTest::newRow("Iconario") << 0 << u"Iconario"_s << u"Set Iconario I"_s << u"Iconario/"_s << 51;
-    QTest::newRow("Punto Informatico")
-        << 1 << u"Punto Inform."_s << u"Set Punto Informatico"_s << u"PtoInformatico/"_s << 36;
+    QTest::newRow("Punto Informatico") << 1 << u"Punto Inform."_s << u"Set Punto Informatico"_s << u"PtoInformatico/"_s
+                                       << 36;
     QTest::newRow("Quizzy") << 2 << u"Quizzy"_s << u"Set Quizzy"_s << u"Quizzy/"_s << 86;
     QTest::newRow("Yahoo") << 3 << u"Yahoo"_s << u"Set Yahoo"_s << u"Yahoo/"_s << 88;
-    QTest::newRow("Personale") << Catalogue::personalSet << u"Personale"_s << u"Set Personale"_s
-                               << QString() << 0;
+    QTest::newRow("Personale") << Catalogue::personalSet << u"Personale"_s << u"Set Personale"_s << QString() << 0;
 }
 
 void tst_Catalogue::sets()
@@ -100,18 +99,14 @@ void tst_Catalogue::tag_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("tag");
 
-    const QString yahooFirst =
-        Catalogue::imageUrl(Addresses::emoticonBase(), Catalogue::set(3).folder, 0);
-    QTest::newRow("Yahoo 1")
-        << yahooFirst << u"[img]http://www.velmora.it/iconario/Yahoo/1.gif[/img]"_s;
+    const QString yahooFirst = Catalogue::imageUrl(Addresses::emoticonBase(), Catalogue::set(3).folder, 0);
+    QTest::newRow("Yahoo 1") << yahooFirst << u"[img]http://www.velmora.it/iconario/Yahoo/1.gif[/img]"_s;
     QTest::newRow("personal URL, query kept")
         << u"https://x.example/pic.php?a=1&b=%C3%A8"_s << u"[img]https://x.example/pic.php?a=1&b=%C3%A8[/img]"_s;
     // What forums read as the address's end or as other tags.
-    QTest::newRow("blank and quote")
-        << u"http://x/a b\"c.gif"_s << u"[img]http://x/a%20b%22c.gif[/img]"_s;
-    QTest::newRow("smuggled tags")
-        << u"http://x/a.gif[/img][url=http://y]<b>"_s
-        << u"[img]http://x/a.gif%5B/img%5D%5Burl=http://y%5D%3Cb%3E[/img]"_s;
+    QTest::newRow("blank and quote") << u"http://x/a b\"c.gif"_s << u"[img]http://x/a%20b%22c.gif[/img]"_s;
+    QTest::newRow("smuggled tags") << u"http://x/a.gif[/img][url=http://y]<b>"_s
+                                   << u"[img]http://x/a.gif%5B/img%5D%5Burl=http://y%5D%3Cb%3E[/img]"_s;
     QTest::newRow("controls, accents kept")
         << u"http://x/\t\n\u007f\u0085citt\u00e0"_s << u"[img]http://x/%09%0A%7F%C2%85citt\u00e0[/img]"_s;
     QTest::newRow("%XX not encoded twice") << u"http://x/a%20b%zz"_s << u"[img]http://x/a%20b%zz[/img]"_s;

@@ -99,10 +99,8 @@ void tst_GestioneFiles::serialize_data()
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("empty set is 0 bytes") << QStringList() << QStringList() << QByteArray();
-    QTest::newRow("one entry") << QStringList{u"gatto"_s} << QStringList{u"U"_s}
-                               << "\"gatto\"\r\n\"U\"\r\n"_ba;
-    QTest::newRow("a then b") << QStringList{u"a"_s, u"b"_s}
-                              << QStringList{u"http://x/a.gif"_s, u"http://x/b.gif"_s}
+    QTest::newRow("one entry") << QStringList{u"gatto"_s} << QStringList{u"U"_s} << "\"gatto\"\r\n\"U\"\r\n"_ba;
+    QTest::newRow("a then b") << QStringList{u"a"_s, u"b"_s} << QStringList{u"http://x/a.gif"_s, u"http://x/b.gif"_s}
                               << "\"a\"\r\n\"http://x/a.gif\"\r\n\"b\"\r\n\"http://x/b.gif\"\r\n"_ba;
     QTest::newRow("comma and blanks") << QStringList{u" uno, due "_s} << QStringList{u"http://x/,"_s}
                                       << "\" uno, due \"\r\n\"http://x/,\"\r\n"_ba;
@@ -111,10 +109,9 @@ void tst_GestioneFiles::serialize_data()
     QTest::newRow("quotes doubled") << QStringList{u"say \"hi\""_s} << QStringList{u"\""_s}
                                     << "\"say \"\"hi\"\"\"\r\n\"\"\"\"\r\n"_ba;
     QTest::newRow("name without URL keeps pairs")
-        << QStringList{u"a"_s, u"b"_s} << QStringList{u"u"_s}
-        << "\"a\"\r\n\"u\"\r\n\"b\"\r\n\"\"\r\n"_ba;
-    QTest::newRow("URLs beyond the names ignored") << QStringList{u"a"_s} << QStringList{u"u"_s, u"v"_s}
-                                                   << "\"a\"\r\n\"u\"\r\n"_ba;
+        << QStringList{u"a"_s, u"b"_s} << QStringList{u"u"_s} << "\"a\"\r\n\"u\"\r\n\"b\"\r\n\"\"\r\n"_ba;
+    QTest::newRow("URLs beyond the names ignored")
+        << QStringList{u"a"_s} << QStringList{u"u"_s, u"v"_s} << "\"a\"\r\n\"u\"\r\n"_ba;
 }
 
 void tst_GestioneFiles::serialize()
@@ -162,35 +159,27 @@ void tst_GestioneFiles::parse_data()
     const QStringList a{u"a"_s}, u{u"u"_s}, ab{u"a"_s, u"b"_s}, uv{u"u"_s, u"v"_s};
     QTest::newRow("empty file") << QByteArray() << true << QStringList() << QStringList();
     QTest::newRow("two entries") << "\"a\"\r\n\"u\"\r\n\"b\"\r\n\"v\"\r\n"_ba << true << ab << uv;
-    QTest::newRow("comma, quotes, accents")
-        << "\"x, \"\"y\"\" \xe8\"\r\n\"\"\r\n"_ba << true
-        << QStringList{u"x, \"y\" \u00e8"_s} << QStringList{QString()};
-    QTest::newRow("odd fields keep the lone name")
-        << "\"a\"\r\n\"u\"\r\n\"b\"\r\n"_ba << false << ab << u;
-    QTest::newRow("blanks around unquoted fields")
-        << "  a \t\r\n\tu  \r\n"_ba << true << a << u;
-    QTest::newRow("blanks around quoted fields")
-        << " \" a \" \r\n\"u\"\r\n"_ba << true << QStringList{u" a "_s} << u;
-    QTest::newRow("empty lines skipped")
-        << "\r\n\"a\"\r\n  \r\n\"u\"\r\n\r\n\r\n"_ba << true << a << u;
-    QTest::newRow("text after closing quote dropped")
-        << "\"a\"junk\r\n\"u\" \"x\"\r\n"_ba << true << a << u;
+    QTest::newRow("comma, quotes, accents") << "\"x, \"\"y\"\" \xe8\"\r\n\"\"\r\n"_ba << true
+                                            << QStringList{u"x, \"y\" \u00e8"_s} << QStringList{QString()};
+    QTest::newRow("odd fields keep the lone name") << "\"a\"\r\n\"u\"\r\n\"b\"\r\n"_ba << false << ab << u;
+    QTest::newRow("blanks around unquoted fields") << "  a \t\r\n\tu  \r\n"_ba << true << a << u;
+    QTest::newRow("blanks around quoted fields") << " \" a \" \r\n\"u\"\r\n"_ba << true << QStringList{u" a "_s} << u;
+    QTest::newRow("empty lines skipped") << "\r\n\"a\"\r\n  \r\n\"u\"\r\n\r\n\r\n"_ba << true << a << u;
+    QTest::newRow("text after closing quote dropped") << "\"a\"junk\r\n\"u\" \"x\"\r\n"_ba << true << a << u;
     QTest::newRow("raw quote from an older writer")
         << "\"say \"hi\"\"\r\n\"u\"\r\n"_ba << true << QStringList{u"say "_s} << u;
     QTest::newRow("lone CR") << "\"a\"\r\"u\"\r\"b\"\r\"v\"\r"_ba << true << ab << uv;
     QTest::newRow("lone LF") << "a\nu\nb\nv"_ba << true << ab << uv;
     QTest::newRow("no final CR LF") << "\"a\"\r\n\"u\""_ba << true << a << u;
     QTest::newRow("commas on one line") << "\"a\",\"u\"\r\nb,v\r\n"_ba << true << ab << uv;
-    QTest::newRow("quote inside unquoted field")
-        << "a\"b\r\nu\r\n"_ba << true << QStringList{u"a\"b"_s} << u;
-    QTest::newRow("unterminated URL")
-        << "\"a\"\r\n\"u\"\r\n\"b\"\r\n\"http://x"_ba << false << ab << u;
+    QTest::newRow("quote inside unquoted field") << "a\"b\r\nu\r\n"_ba << true << QStringList{u"a\"b"_s} << u;
+    QTest::newRow("unterminated URL") << "\"a\"\r\n\"u\"\r\n\"b\"\r\n\"http://x"_ba << false << ab << u;
     QTest::newRow("unterminated name") << "\"a\"\r\n\"u\"\r\n\"b\r\n"_ba << false << a << u;
     QTest::newRow("lone quote") << "\""_ba << false << QStringList() << QStringList();
     QTest::newRow("trailing comma, no URL") << "a,"_ba << false << a << QStringList();
     // A modern editor's save; anything not valid UTF-8 stays Windows-1252.
-    QTest::newRow("UTF-8") << "\"citt\xc3\xa0 \xe2\x82\xac\"\r\nu\r\n"_ba << true
-                           << QStringList{u"citt\u00e0 \u20ac"_s} << u;
+    QTest::newRow("UTF-8") << "\"citt\xc3\xa0 \xe2\x82\xac\"\r\nu\r\n"_ba << true << QStringList{u"citt\u00e0 \u20ac"_s}
+                           << u;
     QTest::newRow("UTF-8 with BOM") << "\xef\xbb\xbf\"a\"\r\n\"u\"\r\n"_ba << true << a << u;
     QTest::newRow("UTF-8 cut short is Windows-1252")
         << "\"\xc3\xa0 \xc3\"\r\nu\r\n"_ba << true << QStringList{u"\u00c3\u00a0 \u00c3"_s} << u;
@@ -260,21 +249,18 @@ void tst_GestioneFiles::fileAtPath_data()
     const QStringList none, ab{u"a"_s, u"b"_s};
     const QByteArray empty;
     const auto unreadable = ReadResult::Unreadable;
-    QTest::newRow("missing") << u"missing"_s << empty << false << unreadable << none << 0
-                             << u"No such file"_s;
-    QTest::newRow("empty path") << u"empty path"_s << empty << false << unreadable << none << 0
-                                << QString();
+    QTest::newRow("missing") << u"missing"_s << empty << false << unreadable << none << 0 << u"No such file"_s;
+    QTest::newRow("empty path") << u"empty path"_s << empty << false << unreadable << none << 0 << QString();
     QTest::newRow("folder named Personali.ic2")
         << u"folder"_s << empty << false << unreadable << none << 0 << u"directory"_s;
-    QTest::newRow("pipe") << u"pipe"_s << empty << false << unreadable << none << 0
-                          << u"non è un file ordinario"_s;
+    QTest::newRow("pipe") << u"pipe"_s << empty << false << unreadable << none << 0 << u"non è un file ordinario"_s;
     QTest::newRow("over 16 MiB") << u"large"_s << empty << true << unreadable << none << 0
                                  << u"il file misura 20,0 MiB, oltre il limite di 16 MiB"_s;
     QTest::newRow("empty file") << u"file"_s << empty << true << ReadResult::Ok << none << 0 << QString();
     QTest::newRow("two entries") << u"file"_s << two << true << ReadResult::Ok << ab << 2 << QString();
     QTest::newRow("hidden file") << u"hidden"_s << two << false << ReadResult::Ok << ab << 2 << QString();
-    QTest::newRow("odd fields") << u"file"_s << "\"a\"\r\n\"u\"\r\n\"b\"\r\n"_ba << true
-                                << ReadResult::Failed << ab << 1 << QString();
+    QTest::newRow("odd fields") << u"file"_s << "\"a\"\r\n\"u\"\r\n\"b\"\r\n"_ba << true << ReadResult::Failed << ab
+                                << 1 << QString();
 }
 
 void tst_GestioneFiles::fileAtPath()
@@ -323,12 +309,11 @@ void tst_GestioneFiles::rewrite_data()
     QTest::newRow("only entry removed") << u"old file"_s << QStringList() << WriteStatus::Ok << QString();
     QTest::newRow("target is a folder") << u"folder"_s << many << WriteStatus::Failed
                                         << u"al posto del file c'è una cartella"_s;
-    QTest::newRow("parent folder missing") << u"no parent"_s << many << WriteStatus::Failed
-                                           << u"file o cartella inesistente"_s;
-    QTest::newRow("disk full midway") << u"size limit"_s << many << WriteStatus::Failed
-                                      << u"file troppo grande"_s;
-    QTest::newRow("emoji in a name")
-        << u"old file"_s << QStringList{u"ok"_s, u"\U0001F600"_s} << WriteStatus::Unencodable << QString();
+    QTest::newRow("parent folder missing")
+        << u"no parent"_s << many << WriteStatus::Failed << u"file o cartella inesistente"_s;
+    QTest::newRow("disk full midway") << u"size limit"_s << many << WriteStatus::Failed << u"file troppo grande"_s;
+    QTest::newRow("emoji in a name") << u"old file"_s << QStringList{u"ok"_s, u"\U0001F600"_s}
+                                     << WriteStatus::Unencodable << QString();
 }
 
 // A rewrite either installs exactly the new bytes or leaves whatever stood at
@@ -403,8 +388,9 @@ void tst_GestioneFiles::rewriteInAFolderClosedToNewFiles()
     QVERIFY(writeBytes(path, old));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    QVERIFY(QFile::setPermissions(spareRoot.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(spareRoot.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                      | QFile::WriteOther | QFile::ExeOther));
     const QStringList names(diskFull ? 20 : 1, u"b"_s);
     // Root may create files anywhere: the rewrite runs as nobody instead.
     const pid_t child = fork();
@@ -418,7 +404,9 @@ void tst_GestioneFiles::rewriteInAFolderClosedToNewFiles()
         if (written.ok())
             _exit(0);
         _exit(written.reason.startsWith(u"scrittura incompleta (file troppo grande); i dati precedenti sono in "_s
-                                        + spare + u"/Personali.ic2.bak"_s) ? 1 : 2);
+                                        + spare + u"/Personali.ic2.bak"_s)
+                  ? 1
+                  : 2);
     }
     int status = -1;
     QCOMPARE(waitpid(child, &status, 0), child);

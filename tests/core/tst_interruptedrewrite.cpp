@@ -22,8 +22,10 @@ void tst_InterruptedRewrite::killedWriterLeavesAWholeFile()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Personali.ic2"));
-    const QByteArray first = *GestioneFiles::serializePersonalSet(PersonalSet::fromLists(RewriteSet::get(0).names, RewriteSet::get(0).urls));
-    const QByteArray second = *GestioneFiles::serializePersonalSet(PersonalSet::fromLists(RewriteSet::get(1).names, RewriteSet::get(1).urls));
+    const QByteArray first = *GestioneFiles::serializePersonalSet(
+        PersonalSet::fromLists(RewriteSet::get(0).names, RewriteSet::get(0).urls));
+    const QByteArray second = *GestioneFiles::serializePersonalSet(
+        PersonalSet::fromLists(RewriteSet::get(1).names, RewriteSet::get(1).urls));
     QVERIFY(first.size() != second.size());
 
     int midWrite = 0;

@@ -48,28 +48,24 @@ private slots:
         const QByteArray none = "<none>"_ba;
         QTest::newRow("copied folder, no file yet") << QString() << QByteArray() << QByteArray() << true << none;
         QTest::newRow("copied folder, its file") << QString() << mine << QByteArray() << true << none;
-        QTest::newRow("installed, no file") << u"read-only folder"_s << QByteArray() << QByteArray() << false
-                                            << none;
-        QTest::newRow("installed, file left beside") << u"read-only folder"_s << mine << QByteArray() << false
-                                                     << mine;
+        QTest::newRow("installed, no file") << u"read-only folder"_s << QByteArray() << QByteArray() << false << none;
+        QTest::newRow("installed, file left beside") << u"read-only folder"_s << mine << QByteArray() << false << mine;
         QTest::newRow("installed, moved before") << u"read-only folder"_s << mine << older << false << older;
-        QTest::newRow("writable folder, read-only file") << u"read-only file"_s << mine << QByteArray() << false
-                                                         << mine;
+        QTest::newRow("writable folder, read-only file")
+            << u"read-only file"_s << mine << QByteArray() << false << mine;
         // Folders others may change, and files that are not the user's own.
         QTest::newRow("folder writable by all") << u"folder 0777"_s << mine << QByteArray() << false << mine;
-        QTest::newRow("folder writable by the group") << u"folder 0775"_s << QByteArray() << QByteArray() << false
-                                                      << none;
+        QTest::newRow("folder writable by the group")
+            << u"folder 0775"_s << QByteArray() << QByteArray() << false << none;
         QTest::newRow("folder of another user") << u"folder of nobody"_s << mine << QByteArray() << false << mine;
         QTest::newRow("file of another user") << u"file of nobody"_s << mine << QByteArray() << false << none;
         QTest::newRow("link to another file") << u"symlink"_s << mine << QByteArray() << false << none;
-        QTest::newRow("link in a shared folder") << u"symlink, folder 0777"_s << mine << QByteArray() << false
-                                                 << none;
-        QTest::newRow("second name of a file") << u"hard link, folder 0777"_s << mine << QByteArray() << false
-                                               << none;
-        QTest::newRow("pipe in a shared folder") << u"pipe, folder 0777"_s << QByteArray() << QByteArray() << false
-                                                 << none;
-        QTest::newRow("over 16 MiB in a shared folder") << u"large, folder 0777"_s << mine << QByteArray() << false
-                                                        << none;
+        QTest::newRow("link in a shared folder") << u"symlink, folder 0777"_s << mine << QByteArray() << false << none;
+        QTest::newRow("second name of a file") << u"hard link, folder 0777"_s << mine << QByteArray() << false << none;
+        QTest::newRow("pipe in a shared folder")
+            << u"pipe, folder 0777"_s << QByteArray() << QByteArray() << false << none;
+        QTest::newRow("over 16 MiB in a shared folder")
+            << u"large, folder 0777"_s << mine << QByteArray() << false << none;
     }
 
     void choose()

@@ -21,8 +21,8 @@ namespace {
 
 bool forbidden(char16_t c)
 {
-    return c < 0x20 || (c >= 0x80 && c <= 0x9f) || c == u'/' || c == u'\\' || c == 0x061c || c == 0x200e
-        || c == 0x200f || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+    return c < 0x20 || (c >= 0x80 && c <= 0x9f) || c == u'/' || c == u'\\' || c == 0x061c || c == 0x200e || c == 0x200f
+        || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
 }
 
 void downloadName(QByteArrayView rest, int takenCount)
@@ -57,7 +57,8 @@ void fileLayer(QByteArrayView rest, int kind)
     ::rmdir(native.constData());
     QFile file(kind == 1 ? target : path);
     if (kind <= 1 || kind == 4) {
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(rest.data(), rest.size()) != rest.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(rest.data(), rest.size()) != rest.size())
             std::abort();
         file.close();
     }

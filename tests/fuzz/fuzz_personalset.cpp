@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!written) {
         // Only text read as UTF-8 can hold characters Windows-1252 lacks,
         // and then some field must hold one.
-        const bool unfit = std::any_of(read.set.entries().begin(), read.set.entries().end(),
-                                       [](const PersonalEntry &e) { return !fitsInFile(e.name) || !fitsInFile(e.url); });
+        const bool unfit = std::any_of(
+            read.set.entries().begin(), read.set.entries().end(),
+            [](const PersonalEntry &e) { return !fitsInFile(e.name) || !fitsInFile(e.url); });
         if (encodingOf(bytes) != Encoding::Utf8 || !unfit)
             std::abort();
         return 0;

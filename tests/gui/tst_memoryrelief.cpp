@@ -57,8 +57,7 @@ void tst_MemoryRelief::freedPagesGoBack()
     QVERIFY(MemoryRelief::releaseFreedMemory());
     const qint64 after = residentKib();
     // 64 MB were freed; at least half must have left the process.
-    QVERIFY2(before - after > 32 * 1024,
-             qPrintable(QStringLiteral("resident %1 -> %2 KiB").arg(before).arg(after)));
+    QVERIFY2(before - after > 32 * 1024, qPrintable(QStringLiteral("resident %1 -> %2 KiB").arg(before).arg(after)));
     keepsTheTop[0] = 1;
 #endif
 }

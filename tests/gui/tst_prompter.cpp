@@ -34,10 +34,10 @@ private slots:
             // The button's click comes after it has shown itself pressed.
             QTRY_VERIFY(!box->isVisible());
         });
-        QCOMPARE(int(prompter.askDefault(nullptr, QMessageBox::Question, QStringLiteral("Norvale - Prova"),
-                                         QStringLiteral("Uscire?"), QMessageBox::Yes | QMessageBox::No,
-                                         QMessageBox::No)),
-                 answer);
+        QCOMPARE(
+            int(prompter.askDefault(nullptr, QMessageBox::Question, QStringLiteral("Norvale - Prova"),
+                                    QStringLiteral("Uscire?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::No)),
+            answer);
     }
 };
 

@@ -48,10 +48,8 @@ void tst_ExplanationWindows::frameAndClosing_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QRect>("outline");
-    QTest::newRow("HowDoesItWork") << u"frmHowDoesItWork"_s << QSize(5445, 4890)
-                                   << QRect(45, 30, 5355, 4815);
-    QTest::newRow("HowToGetImgInfo") << u"frmHowToGetImgInfo"_s << QSize(8115, 8130)
-                                     << QRect(45, 45, 8025, 8025);
+    QTest::newRow("HowDoesItWork") << u"frmHowDoesItWork"_s << QSize(5445, 4890) << QRect(45, 30, 5355, 4815);
+    QTest::newRow("HowToGetImgInfo") << u"frmHowToGetImgInfo"_s << QSize(8115, 8130) << QRect(45, 45, 8025, 8025);
     QTest::newRow("ErrorsInPersonalSet") << u"frmErrorsInPersonalSet"_s << QSize(6390, 6435)
                                          << QRect(45, 45, 6300, 6315);
 }
@@ -68,8 +66,7 @@ void tst_ExplanationWindows::frameAndClosing()
     QCOMPARE(w->minimumSize(), w->maximumSize());
     auto *shape = w->findChild<QWidget *>(u"Shape1"_s);
     QVERIFY(shape);
-    QCOMPARE(shape->geometry(),
-             Twips::rect(outline.x(), outline.y(), outline.width(), outline.height()));
+    QCOMPARE(shape->geometry(), Twips::rect(outline.x(), outline.y(), outline.width(), outline.height()));
 
     w->show();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
@@ -134,32 +131,31 @@ void tst_ExplanationWindows::textBoxesReadOnlyButCopyable()
 
 void tst_ExplanationWindows::errorsTextIsExact()
 {
-    const QString expected =
-        u"L'Iconario accede al Vostro Set Personale di Immagini - Gif - \r\n"
-        "Emoticons \r\n"
-        "attraverso i riferimenti memorizzati nel file \"PERSONALI.IC2\"\r\n"
-        "Questo file viene cercato dal programma nella stessa cartella \r\n"
-        "dove risiede il \r\n"
-        "programma stesso. Se per qualche ragione il file viene spostato \r\n"
-        "o rimosso, il \r\n"
-        "software non sarà in grado di accedervi e segnalerà \r\n"
-        "l'inconveniente con un \r\n"
-        "messaggio d'errore.\r\n"
-        "I riferimenti di cui si parla sono dati sequenziali letti uno dopo \r\n"
-        "l'altro fino a che il \r\n"
-        "file non termina, e sono :\r\n"
-        "- NOME ASSOCIATO ALL'IMMAGINE\r\n"
-        "- INDIRIZZO URL DELL'IMMAGINE\r\n"
-        "Se la sequenza viene alterata dalla cancellazione o modifica di \r\n"
-        "questi dati, viene, per così dire, \"smarrito\" il filo logico della \r\n"
-        "sequenza e il file risulterà quindi corrotto, incompleto o \r\n"
-        "illeggibile. Questo genera un messaggio d'errore.\r\n"
-        "Immaginate il file Personali.ic2 come una collana di perle, dove il \r\n"
-        "programma si aspetta sia formata in successione da una perla \r\n"
-        "grigia e una nera, una grigia e una nera, e così via.\r\n"
-        "Se dopo aver \"letto\" una \"perla grigia\" non trova subito dopo la sua corrispondente "
-        "\"nera\", cioè ne trova un altra grigia o adirittura di un altro colore, il file "
-        "risulterà corrotto e quindi inutilizzabile.\r\n"_s;
+    const QString expected = u"L'Iconario accede al Vostro Set Personale di Immagini - Gif - \r\n"
+                             "Emoticons \r\n"
+                             "attraverso i riferimenti memorizzati nel file \"PERSONALI.IC2\"\r\n"
+                             "Questo file viene cercato dal programma nella stessa cartella \r\n"
+                             "dove risiede il \r\n"
+                             "programma stesso. Se per qualche ragione il file viene spostato \r\n"
+                             "o rimosso, il \r\n"
+                             "software non sarà in grado di accedervi e segnalerà \r\n"
+                             "l'inconveniente con un \r\n"
+                             "messaggio d'errore.\r\n"
+                             "I riferimenti di cui si parla sono dati sequenziali letti uno dopo \r\n"
+                             "l'altro fino a che il \r\n"
+                             "file non termina, e sono :\r\n"
+                             "- NOME ASSOCIATO ALL'IMMAGINE\r\n"
+                             "- INDIRIZZO URL DELL'IMMAGINE\r\n"
+                             "Se la sequenza viene alterata dalla cancellazione o modifica di \r\n"
+                             "questi dati, viene, per così dire, \"smarrito\" il filo logico della \r\n"
+                             "sequenza e il file risulterà quindi corrotto, incompleto o \r\n"
+                             "illeggibile. Questo genera un messaggio d'errore.\r\n"
+                             "Immaginate il file Personali.ic2 come una collana di perle, dove il \r\n"
+                             "programma si aspetta sia formata in successione da una perla \r\n"
+                             "grigia e una nera, una grigia e una nera, e così via.\r\n"
+                             "Se dopo aver \"letto\" una \"perla grigia\" non trova subito dopo la sua corrispondente "
+                             "\"nera\", cioè ne trova un altra grigia o adirittura di un altro colore, il file "
+                             "risulterà corrotto e quindi inutilizzabile.\r\n"_s;
     QCOMPARE(frmErrorsInPersonalSet::explanation(), expected);
 
     frmErrorsInPersonalSet w;
@@ -170,17 +166,16 @@ void tst_ExplanationWindows::errorsTextIsExact()
 
 void tst_ExplanationWindows::paragraphsFilledOnceAtEachOpening()
 {
-    const QString expected =
-        u"Nella stessa directory (cartella) del programma viene creato il file Personali.ic2 che "
-        "contiene le informazioni necessarie a memorizzare i riferimenti delle immagini, gif ed "
-        "emoticons che volete rendere disponibili anche in futuro.\r\n"
-        "I dati salvati sono : NOME assegnato all'immagine e il suo INDIRIZZO URL.\r\n"
-        "Non si tratta quindi di immagini residenti sul Vostro PC, ma pubblicate su Internet.\r\n"
-        "Se ad esempio voleste inserire nelle discussioni un'immagine pubblicata e vorreste "
-        "riutilizzarla in futuro potrete inserirla nel vostro set personale, cioè memorizzare i "
-        "riferimenti per risalire alla stessa immagine con un solo click.\r\n"
-        "Per creare e gestire il file Personali.ic2 cliccate sul pulsante [ Gestione Set "
-        "Personali ] presente a destra."_s;
+    const QString expected = u"Nella stessa directory (cartella) del programma viene creato il file Personali.ic2 che "
+                             "contiene le informazioni necessarie a memorizzare i riferimenti delle immagini, gif ed "
+                             "emoticons che volete rendere disponibili anche in futuro.\r\n"
+                             "I dati salvati sono : NOME assegnato all'immagine e il suo INDIRIZZO URL.\r\n"
+                             "Non si tratta quindi di immagini residenti sul Vostro PC, ma pubblicate su Internet.\r\n"
+                             "Se ad esempio voleste inserire nelle discussioni un'immagine pubblicata e vorreste "
+                             "riutilizzarla in futuro potrete inserirla nel vostro set personale, cioè memorizzare i "
+                             "riferimenti per risalire alla stessa immagine con un solo click.\r\n"
+                             "Per creare e gestire il file Personali.ic2 cliccate sul pulsante [ Gestione Set "
+                             "Personali ] presente a destra."_s;
     QCOMPARE(frmHowDoesItWork::explanation(), expected);
 
     for (int opening = 1; opening <= 2; ++opening) {

@@ -40,9 +40,7 @@ private:
     TestContext m_test;
 };
 
-void tst_frmICHelp::init()
-{
-}
+void tst_frmICHelp::init() { }
 
 void tst_frmICHelp::cleanup()
 {

@@ -70,16 +70,14 @@ private slots:
 
 private:
     void open(const QByteArray &content = missing);
-    template<typename T> T *child(const QString &name) const
+    template <typename T>
+    T *child(const QString &name) const
     {
         return m_window->findChild<T *>(name);
     }
     QByteArray fileBytes() const;
     void typeAndWait(const QString &name, const QString &url);
-    void click(const QString &button)
-    {
-        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    }
+    void click(const QString &button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
     void select(int row) { m_names->setCurrentRow(row); }
 
     std::unique_ptr<TestContext> m_test;
@@ -280,8 +278,7 @@ void tst_frmGestionePersonali::addition()
 void tst_frmGestionePersonali::additionsAppendInOrder()
 {
     open();
-    const QStringList fields = {u"a"_s, u"http://x/1"_s, u"b"_s,
-                                u"http://x/2"_s, u"a"_s, u"http://x/3"_s};
+    const QStringList fields = {u"a"_s, u"http://x/1"_s, u"b"_s, u"http://x/2"_s, u"a"_s, u"http://x/3"_s};
     for (qsizetype i = 0; i < fields.size(); i += 2) {
         typeAndWait(fields[i], fields[i + 1]);
         click(u"cmdAggiungi"_s);
@@ -347,8 +344,7 @@ void tst_frmGestionePersonali::nameWithoutAddress()
     // An addition keeps the new address with the new name.
     typeAndWait(u"new"_s, u"http://x/new"_s);
     click(u"cmdAggiungi"_s);
-    QCOMPARE(fileBytes(),
-             setFile({u"a"_s, u"u1"_s, u"orphan"_s, QString(), u"new"_s, u"http://x/new"_s}));
+    QCOMPARE(fileBytes(), setFile({u"a"_s, u"u1"_s, u"orphan"_s, QString(), u"new"_s, u"http://x/new"_s}));
     QFile kept(m_test->context.personalSetPath + u".bak"_s);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), setFile({u"a"_s, u"u1"_s, u"orphan"_s}));
@@ -452,7 +448,8 @@ void tst_frmGestionePersonali::charactersTheFileCannotHold()
     QCOMPARE(m_test->prompter.shown[0].title, u"Norvale - Caratteri Non Ammessi"_s);
     QCOMPARE(m_test->prompter.shown[0].text,
              u"Il Nome o l'indirizzo URL contiene caratteri che il file Personali.ic2 non può memorizzare. "
-             "Correggere il testo e riprovare.\n\nCaratteri non ammessi: "_s + named);
+             "Correggere il testo e riprovare.\n\nCaratteri non ammessi: "_s
+                 + named);
     QCOMPARE(m_names->count(), 0);
     QCOMPARE(fileBytes(), missing);
     QCOMPARE(child<QLineEdit>(u"txtNome"_s)->text(), name);

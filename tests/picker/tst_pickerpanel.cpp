@@ -432,7 +432,8 @@ void tst_PickerPanel::reopeningKeepsTheWork()
     QVERIFY(preview()->isVisible());
     QCOMPARE(preview()->navigations.last(), QStringLiteral("http://forum.test/iconario/Yahoo/10.gif"));
     QTest::mouseClick(ok(), Qt::LeftButton);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[img]http://forum.test/iconario/Yahoo/10.gif[/img]"));
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("[img]http://forum.test/iconario/Yahoo/10.gif[/img]"));
 }
 
 void tst_PickerPanel::helpButtonOpensTheMenu()

@@ -115,7 +115,8 @@ void tst_PickerPreview::waitLabelWhileTheImageLoads()
 
 void tst_PickerPreview::rendererCrashReloads()
 {
-    EngineWebView *preview = previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina"));
+    EngineWebView *preview = previewShowingAPage(QStringLiteral("forum/seconda.html"),
+                                                 QStringLiteral("Seconda Pagina"));
     QVERIFY(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0, loadTimeout);
     const qint64 pid = preview->rendererProcessId();
@@ -135,7 +136,8 @@ static bool processExists(qint64 pid)
 
 void tst_PickerPreview::closingEndsThePreviewRenderer()
 {
-    EngineWebView *preview = previewShowingAPage(QStringLiteral("forum/seconda.html"), QStringLiteral("Seconda Pagina"));
+    EngineWebView *preview = previewShowingAPage(QStringLiteral("forum/seconda.html"),
+                                                 QStringLiteral("Seconda Pagina"));
     QVERIFY(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->rendererProcessId() > 0, loadTimeout);
     const qint64 pid = preview->rendererProcessId();
@@ -150,8 +152,8 @@ void tst_PickerPreview::closingEndsThePreviewRenderer()
     // Opened again, the preview shows the logo and then an emoticon, and a
     // page in a new renderer.
     m_window->imgNavy_Click(5);
-    QTRY_COMPARE_WITH_TIMEOUT(panel()->WBIC()->LocationURL(), m_server.url(QStringLiteral("forum/images/logo_velmora.gif")),
-                              loadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(panel()->WBIC()->LocationURL(),
+                              m_server.url(QStringLiteral("forum/images/logo_velmora.gif")), loadTimeout);
     choose(3);
     lstEmo()->setCurrentRow(4);
     QTRY_VERIFY_WITH_TIMEOUT(m_server.requests.contains(QStringLiteral("/iconario/Yahoo/5.gif")), loadTimeout);

@@ -62,7 +62,8 @@ ForumServer::ForumServer(QObject *parent)
     m_server.route(QStringLiteral("/forum/allegato.zip"), [this] {
         requests.append(QStringLiteral("/forum/allegato.zip"));
         QHttpServerResponse response(QByteArrayLiteral("application/zip"), attachment());
-        response.setHeader(QByteArrayLiteral("Content-Disposition"), QByteArrayLiteral("attachment; filename=\"nome.zip\""));
+        response.setHeader(QByteArrayLiteral("Content-Disposition"),
+                           QByteArrayLiteral("attachment; filename=\"nome.zip\""));
         return response;
     });
     m_server.route(QStringLiteral("/forum/allegato-lungo.zip"), [this] {
@@ -157,37 +158,38 @@ ForumServer::ForumServer(QObject *parent)
         return html(QStringLiteral("Inviato"), QStringLiteral("<p>Messaggio inviato</p>"));
     });
 
-    m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Get,
-                   [this](const QHttpServerRequest &request) {
-        requests.append(QStringLiteral("/forum/post.php"));
-        // Replying with a quote, the forum fills the message with it.
-        const QString quote = request.query().hasQueryItem(QStringLiteral("cita"))
-            ? QStringLiteral("[quote]Testo citato[/quote]\n")
-            : QString();
-        return html(QStringLiteral("Rispondi alla discussione"),
-                    QStringLiteral("<form method=\"post\" action=\"post.php\"><input name=\"req_subject\">"
-                                   "<input type=\"password\" name=\"req_password\">"
-                                   "<textarea name=\"req_message\" rows=\"8\">%2</textarea>"
-                                   "<input type=\"submit\" value=\"Invia\"></form>"
-                                   "<iframe id=\"f\" src=\"http://localhost:%1/estero/area.html\"></iframe>"
-                                   "<script>document.forms[0].req_message.focus();</script>")
-                        .arg(m_port)
-                        .arg(quote));
-    });
-    m_server.route(QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Post,
-                   [this](const QHttpServerRequest &request) {
-        requests.append(QStringLiteral("POST /forum/post.php"));
-        if (loginExpired)
-            return html(QStringLiteral("Accesso"),
-                        QStringLiteral("<p>Devi accedere per scrivere.</p><form method=\"post\" action=\"login.php\">"
-                                       "<input name=\"req_username\"><input type=\"password\" name=\"req_password\">"
-                                       "</form>"));
-        const QUrlQuery form(QString::fromUtf8(request.body()).replace(QLatin1Char('+'), QLatin1Char(' ')));
-        posted.append(form.queryItemValue(QStringLiteral("req_message"), QUrl::FullyDecoded));
-        QHttpServerResponse redirect(QHttpServerResponse::StatusCode::SeeOther);
-        redirect.setHeader(QByteArrayLiteral("Location"), QByteArrayLiteral("viewtopic.php"));
-        return redirect;
-    });
+    m_server.route(
+        QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Get, [this](const QHttpServerRequest &request) {
+            requests.append(QStringLiteral("/forum/post.php"));
+            // Replying with a quote, the forum fills the message with it.
+            const QString quote = request.query().hasQueryItem(QStringLiteral("cita"))
+                ? QStringLiteral("[quote]Testo citato[/quote]\n")
+                : QString();
+            return html(QStringLiteral("Rispondi alla discussione"),
+                        QStringLiteral("<form method=\"post\" action=\"post.php\"><input name=\"req_subject\">"
+                                       "<input type=\"password\" name=\"req_password\">"
+                                       "<textarea name=\"req_message\" rows=\"8\">%2</textarea>"
+                                       "<input type=\"submit\" value=\"Invia\"></form>"
+                                       "<iframe id=\"f\" src=\"http://localhost:%1/estero/area.html\"></iframe>"
+                                       "<script>document.forms[0].req_message.focus();</script>")
+                            .arg(m_port)
+                            .arg(quote));
+        });
+    m_server.route(
+        QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Post, [this](const QHttpServerRequest &request) {
+            requests.append(QStringLiteral("POST /forum/post.php"));
+            if (loginExpired)
+                return html(
+                    QStringLiteral("Accesso"),
+                    QStringLiteral("<p>Devi accedere per scrivere.</p><form method=\"post\" action=\"login.php\">"
+                                   "<input name=\"req_username\"><input type=\"password\" name=\"req_password\">"
+                                   "</form>"));
+            const QUrlQuery form(QString::fromUtf8(request.body()).replace(QLatin1Char('+'), QLatin1Char(' ')));
+            posted.append(form.queryItemValue(QStringLiteral("req_message"), QUrl::FullyDecoded));
+            QHttpServerResponse redirect(QHttpServerResponse::StatusCode::SeeOther);
+            redirect.setHeader(QByteArrayLiteral("Location"), QByteArrayLiteral("viewtopic.php"));
+            return redirect;
+        });
     m_server.route(QStringLiteral("/forum/viewtopic.php"), [this] {
         requests.append(QStringLiteral("/forum/viewtopic.php"));
         QString posts;
@@ -199,8 +201,9 @@ ForumServer::ForumServer(QObject *parent)
         // Its messages with their tags drawn, and a quick reply under them,
         // empty, as forums have.
         return html(QStringLiteral("Discussione"),
-                    posts + QStringLiteral("<form method=\"post\" action=\"post.php\">"
-                                           "<textarea name=\"req_message\"></textarea></form>"));
+                    posts
+                        + QStringLiteral("<form method=\"post\" action=\"post.php\">"
+                                         "<textarea name=\"req_message\"></textarea></form>"));
     });
     m_server.route(QStringLiteral("/estero/area.html"), [this] {
         requests.append(QStringLiteral("/estero/area.html"));
@@ -213,8 +216,7 @@ ForumServer::ForumServer(QObject *parent)
 
     m_server.route(QStringLiteral("/forum/"), [this] {
         requests.append(QStringLiteral("/forum/"));
-        return html(homeTitle(),
-                    QStringLiteral("<h1>Velmora</h1><a id=\"next\" href=\"seconda.html\">Seconda</a>"));
+        return html(homeTitle(), QStringLiteral("<h1>Velmora</h1><a id=\"next\" href=\"seconda.html\">Seconda</a>"));
     });
     m_server.route(QStringLiteral("/forum/seconda.html"), [this] {
         requests.append(QStringLiteral("/forum/seconda.html"));
@@ -228,8 +230,7 @@ ForumServer::ForumServer(QObject *parent)
     });
     m_server.route(QStringLiteral("/forum/script.html"), [this] {
         requests.append(QStringLiteral("/forum/script.html"));
-        return html(QStringLiteral("Senza script"),
-                    QStringLiteral("<script>document.title = 'Con script';</script>"));
+        return html(QStringLiteral("Senza script"), QStringLiteral("<script>document.title = 'Con script';</script>"));
     });
     m_server.route(QStringLiteral("/forum/dopo.html"), [this] {
         requests.append(QStringLiteral("/forum/dopo.html"));
@@ -404,10 +405,10 @@ void ForumServer::releaseHeld()
 QByteArray ForumServer::gif()
 {
     // A 1 x 1 transparent GIF.
-    static const unsigned char bytes[] = {
-        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xff, 0xff,
-        0xff, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00,
-        0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3b};
+    static const unsigned char bytes[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80,
+                                          0x00, 0x00, 0xff, 0xff, 0xff, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04,
+                                          0x01, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x01,
+                                          0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3b};
     return QByteArray(reinterpret_cast<const char *>(bytes), sizeof bytes);
 }
 
@@ -418,7 +419,10 @@ namespace {
 class LzwWriter
 {
 public:
-    explicit LzwWriter(QByteArray &out) : m_out(out) {}
+    explicit LzwWriter(QByteArray &out)
+        : m_out(out)
+    {
+    }
 
     void compress(const QByteArray &pixels)
     {

@@ -15,8 +15,7 @@ void whenModal(const QString &className, std::function<void(QDialog *)> check)
     auto deadline = std::make_shared<QDeadlineTimer>(5000);
     QObject::connect(poll, &QTimer::timeout, poll, [=] {
         auto isWanted = [&className](QWidget *w) {
-            return w && w->isVisible()
-                && QString::fromLatin1(w->metaObject()->className()) == className;
+            return w && w->isVisible() && QString::fromLatin1(w->metaObject()->className()) == className;
         };
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         const bool found = isWanted(dialog);

@@ -1,8 +1,7 @@
 #include "scriptedprompter.h"
 
-QMessageBox::StandardButton ScriptedPrompter::ask(QWidget *parent, QMessageBox::Icon icon,
-                                                  const QString &title, const QString &text,
-                                                  QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton ScriptedPrompter::ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                                  const QString &text, QMessageBox::StandardButtons buttons)
 {
     return askDefault(parent, icon, title, text, buttons,
                       buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::NoButton);

@@ -23,8 +23,7 @@ public:
     // Runs while a box is "open", to see what happens meanwhile.
     std::function<void()> whileOpen;
 
-    QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
-                                    const QString &text,
+    QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
                                     QMessageBox::StandardButtons buttons) override;
     QMessageBox::StandardButton askDefault(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                                            const QString &text, QMessageBox::StandardButtons buttons,
