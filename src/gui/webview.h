@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The program's only view of a web browser: the few operations the windows
-// use, with its place kept in twips. EngineWebView is the real one; tests use
+// use, with its place kept in twips. The engine's view (browser/) is the real one; tests use
 // a double. What the getters answer changes only with a signal, so windows
 // follow the view without asking it on a timer.
 class WebView : public QWidget
