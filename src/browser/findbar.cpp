@@ -21,6 +21,7 @@ FindBar::FindBar(WebView *view, QWidget *parent)
     auto *caption = new QLabel(QStringLiteral("Trova:"), this);
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("txtTrova"));
+    m_text->setAccessibleName(QStringLiteral("Testo da cercare"));
     m_text->setPlaceholderText(QStringLiteral("testo da cercare nella pagina"));
     Controls::setColours(m_text, Qt::black, Qt::white);
     m_count = new QLabel(this);

@@ -23,6 +23,21 @@ QString tooltip(int index)
     return tips[index];
 }
 
+// What a screen reader says for each button: what it does, in words a
+// member would use, where the tooltips keep their old wording.
+QString spokenName(int index)
+{
+    static const QString names[NavigationBar::buttonCount] = {
+        QStringLiteral("Indietro"),
+        QStringLiteral("Avanti"),
+        QStringLiteral("Ricarica"),
+        QStringLiteral("Interrompi"),
+        QStringLiteral("Pagina iniziale del forum"),
+        QStringLiteral("Iconario"),
+    };
+    return names[index];
+}
+
 // The pictures are drawn at 60 x 60 and shown stretched to the button, so
 // they are rendered once at the size they are shown.
 QPixmap picture(const QString &resource, const QWidget *on)
@@ -52,7 +67,7 @@ NavigationBar::NavigationBar(QWidget *window)
         auto *button = new PictureButton(window);
         button->setObjectName(QStringLiteral("imgNavy%1").arg(i));
         button->setToolTip(tooltip(i));
-        button->setAccessibleName(tooltip(i));
+        button->setAccessibleName(spokenName(i));
         button->setIcon(pictures);
         Controls::place(button, buttonLefts[i], buttonTop, buttonSize, buttonSize);
         connect(button, &PictureButton::clicked, this, [this, i] { emit buttonClicked(i); });

@@ -61,10 +61,12 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
 
     m_lstEmo = new ListBox(this);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
+    m_lstEmo->setAccessibleName(QStringLiteral("Set personale"));
     Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
     Controls::place(m_lstEmo, {105, 105, 3345, 2460});
 
     m_WBPers = m_context.makeWebView(WebView::Role::Preview, this);
+    m_WBPers->setAccessibleName(QStringLiteral("Anteprima"));
     m_WBPers->setObjectName(QStringLiteral("WBPers"));
     m_WBPers->setRectTwips(3885, 120, 3930, 2430);
 
@@ -117,6 +119,7 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
 
     m_txtNome = new QLineEdit(this);
     m_txtNome->setObjectName(QStringLiteral("txtNome"));
+    m_txtNome->setAccessibleName(QStringLiteral("Nome dell'immagine"));
     m_txtNome->setToolTip(QStringLiteral("Specifica il Nome che vuoi dare all'immagine"));
     Controls::place(m_txtNome, {1920, 3630, 3870, 360});
 
@@ -124,6 +127,7 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     connect(url, &BoundedTextEdit::refused, this, &frmGestionePersonali::tellTooLong);
     m_txtURL = url;
     m_txtURL->setObjectName(QStringLiteral("txtURL"));
+    m_txtURL->setAccessibleName(QStringLiteral("Indirizzo dell'immagine"));
     m_txtURL->setToolTip(QStringLiteral("Digita o Incolla qui l'indirizzo URL dell'immagine"));
     m_txtURL->setTabChangesFocus(true);
     m_txtURL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -135,6 +135,7 @@ void fraIconario::buildControls()
 
     m_lstEmo = new ListBox(this);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
+    m_lstEmo->setAccessibleName(QStringLiteral("Emoticon del set"));
     m_lstEmo->setFont(text);
     Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
     Controls::place(m_lstEmo, 60, 2325, 2925, 690);
@@ -151,6 +152,7 @@ void fraIconario::buildControls()
     });
 
     m_WBIC = m_context.makeWebView(WebView::Role::Preview, this);
+    m_WBIC->setAccessibleName(QStringLiteral("Anteprima"));
     m_WBIC->setObjectName(QStringLiteral("WBIC"));
     m_WBIC->setRectTwips(105, 3870, 2025, 1905);
 
@@ -174,6 +176,7 @@ void fraIconario::buildControls()
     auto *lblChiudiIC = new PictureButton(this);
     lblChiudiIC->setObjectName(QStringLiteral("lblChiudiIC"));
     lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
+    lblChiudiIC->setAccessibleName(QStringLiteral("Chiudi l'Iconario"));
     lblChiudiIC->setFont(text);
     Controls::setColours(lblChiudiIC, Controls::darkBlue());
     Controls::place(lblChiudiIC, 570, 6030, 2055, 225);
