@@ -130,8 +130,21 @@ void frmVelmora::addKeys()
     key(QKeySequence(Qt::Key_Escape), [this] {
         if (m_findBar->isVisible() && m_findBar->isAncestorOf(QApplication::focusWidget()))
             m_findBar->close();
+        else if (m_state.IconarioAperto && m_fraIconario->isAncestorOf(QApplication::focusWidget()))
+            closePickerByKey();
         else
             imgNavy_Click(3);
+    });
+    // The Iconario from the keyboard: open with the focus on its sets, and
+    // closed again with the focus back in the page, where the member was
+    // writing.
+    key(QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
+        if (!m_state.IconarioAperto) {
+            imgNavy_Click(5);
+            m_fraIconario->focusSets();
+        } else {
+            closePickerByKey();
+        }
     });
     key(QKeySequence(Qt::ALT | Qt::Key_Home), [this] { imgNavy_Click(4); });
     key(QKeySequence::Find, [this] {
@@ -148,6 +161,12 @@ void frmVelmora::addKeys()
                 m_context.drafts, [this](const QString &page) { m_WB->Navigate(page); }, this);
         });
     }
+}
+
+void frmVelmora::closePickerByKey()
+{
+    m_fraIconario->lblChiudiIC_Click();
+    m_WB->setFocus(Qt::ShortcutFocusReason);
 }
 
 void frmVelmora::addToPersonalSet(const QUrl &image)

@@ -62,6 +62,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void closePickerByKey();
     void Form_Load();
     void addKeys();
     void addToPersonalSet(const QUrl &image);

@@ -214,6 +214,12 @@ void fraIconario::openSequence()
     m_tmrMoveFrame->start();
 }
 
+void fraIconario::focusSets()
+{
+    QPushButton *chosen = m_optEmo.value(m_SetScelto, m_optEmo.first());
+    chosen->setFocus(Qt::ShortcutFocusReason);
+}
+
 void fraIconario::slideTimerFired()
 {
     // When drawing the window takes longer than a tick (no graphics card),

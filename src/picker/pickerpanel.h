@@ -31,6 +31,8 @@ public:
 
     // Run by the navigation bar's picker button.
     void openSequence();
+    // Gives the keyboard to the chosen set's button, or the first.
+    void focusSets();
 
     // The handlers, public so that the window's pieces and tests can drive
     // them as the window system would.

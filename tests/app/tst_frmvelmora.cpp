@@ -4,6 +4,7 @@
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
@@ -29,6 +30,7 @@ private slots:
     void browserKeys_data();
     void browserKeys();
     void pickerButtonOpensOnce();
+    void iconarioByKeyboard();
     void hoverLightsOneButton();
     void statusTickFollowsTheView();
     void statusTextShownUnchanged();
@@ -196,6 +198,25 @@ void tst_frmVelmora::pickerButtonOpensOnce()
     m_window->imgNavy_Click(5);
     QVERIFY(m_window->state().IconarioAperto);
     QVERIFY(view()->calls.isEmpty());
+}
+
+void tst_frmVelmora::iconarioByKeyboard()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    // Ctrl+E opens it with the keyboard on its sets; Esc there closes it and
+    // gives the keyboard back to the page, with no Stop sent to it.
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(m_window->state().IconarioAperto);
+    QCOMPARE(QApplication::focusWidget(), m_window->picker()->findChild<QWidget *>(QStringLiteral("optEmo0")));
+    view()->calls.clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!m_window->state().IconarioAperto);
+    QVERIFY(view()->calls.isEmpty());
+    QVERIFY(m_window->WB()->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == m_window->WB());
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(!m_window->state().IconarioAperto);
 }
 
 void tst_frmVelmora::hoverLightsOneButton()
