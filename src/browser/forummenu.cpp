@@ -70,8 +70,9 @@ QMenu *build(QWebEngineView *view, const std::function<void(const QUrl &)> &addI
     menu->setFont(Controls::arial(9));
     if (showDrafts) {
         menu->addSeparator();
-        QAction *drafts = menu->addAction(QStringLiteral("Bozze non inviate…"));
-        drafts->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+        // The key is the main window's; the menu only names it, in the
+        // words the status line uses ("Maiusc", not Qt's "Shift").
+        QAction *drafts = menu->addAction(QStringLiteral("Bozze non inviate…\tCtrl+Maiusc+D"));
         QObject::connect(drafts, &QAction::triggered, view, showDrafts);
     }
     const QWebEngineContextMenuRequest *request = view->lastContextMenuRequest();
