@@ -4,10 +4,12 @@
 #include "browser/findbar.h"
 #include "browser/frmbozze.h"
 #include "browser/navigationbar.h"
+#include "browser/picturebutton.h"
 #include "core/layoutrule.h"
 #include "gui/controls.h"
 #include "gui/memoryrelief.h"
 #include "gui/prompter.h"
+#include "gui/spokennotice.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
 #include "personal/frmgestionepersonali.h"
@@ -44,8 +46,11 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
 
     m_WB = m_context.makeWebView(WebView::Role::Forum, this);
     m_WB->setObjectName(QStringLiteral("WB"));
+    m_WB->setAccessibleName(QStringLiteral("Pagina del forum"));
     m_WB->setRectTwips(3150, 1515, 8625, 6540);
     connect(m_WB, &WebView::StatusTextChange, this, &frmVelmora::WB_StatusTextChange);
+    auto *notice = new SpokenNotice(this);
+    connect(m_WB, &WebView::noticeShown, notice, &SpokenNotice::say);
 
     m_navigationBar = new NavigationBar(this);
     connect(m_navigationBar, &NavigationBar::buttonClicked, this, &frmVelmora::imgNavy_Click);
@@ -56,6 +61,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
 
     auto *imgTendina = new QLabel(this);
     imgTendina->setObjectName(QStringLiteral("imgTendina"));
+    imgTendina->setAccessibleName(QStringLiteral("Velmora Forum"));
     imgTendina->setScaledContents(true);
     imgTendina->setPixmap(
         QIcon(QStringLiteral(":/tendina.svg")).pixmap(Twips::rect(0, 0, 3105, 1050).size(), devicePixelRatioF()));
@@ -87,6 +93,17 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_zoom = new ZoomControl(m_WB, this);
     addKeys();
 
+    // Tab goes round the window as it is seen: the bar, the open panel on
+    // the left, the page, the find bar over the page's foot, the status
+    // line's downloads. The stops start at the find bar so that the page's
+    // own stop, which the engine makes later at the chain's end, falls
+    // between the panel and the find bar.
+    QList<QWidget *> regions{m_findBar, m_lblStatus};
+    for (int i = 0; i < NavigationBar::buttonCount; ++i)
+        regions.append(m_navigationBar->button(i));
+    regions << m_fraIconario << m_WB;
+    Controls::orderTabStops(this, regions);
+
     // Each rule runs once after what it follows has changed: the title, the
     // address and the busy mark after the view's signals, the layout after
     // the window's size or state, or the picker's place, has changed.
@@ -99,6 +116,11 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_tmrWBSizer = Controls::changeTimer(this, QStringLiteral("tmrWBSizer"), 100);
     connect(m_tmrWBSizer, &QTimer::timeout, this, &frmVelmora::tmrWBSizer_Timer);
     connect(m_fraIconario, &fraIconario::stateChanged, this, &frmVelmora::layOutSoon);
+    // The Iconario's button tells a screen reader whether the panel is open.
+    PictureButton *iconario = m_navigationBar->button(5);
+    iconario->setCheckable(true);
+    connect(m_fraIconario, &fraIconario::stateChanged, iconario,
+            [this, iconario] { iconario->setChecked(m_state.IconarioAperto); });
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &frmVelmora::onCommitDataRequest);

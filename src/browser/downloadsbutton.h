@@ -9,7 +9,8 @@ class Downloads;
 
 // A word at the right end of the status line once something has been
 // downloaded: how many files are on their way; a click opens the downloads
-// window. It follows the status line wherever the layout puts it.
+// window, as do Ctrl+J and, once Tab has brought the focus to it, Space or
+// Enter. It follows the status line wherever the layout puts it.
 class DownloadsButton final : public QLabel
 {
     Q_OBJECT
@@ -25,6 +26,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void refresh();

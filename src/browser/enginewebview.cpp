@@ -85,7 +85,7 @@ QWebEngineView *EngineWebView::engine()
         m_declinedUrl = url;
         m_declined = why;
         if (!why.isEmpty())
-            emit StatusTextChange(why);
+            tell(why);
     });
     connect(m_page, &QWebEnginePage::linkHovered, this, &EngineWebView::StatusTextChange);
     connect(m_page, &QWebEnginePage::titleChanged, this, &WebView::titleChanged);
@@ -103,11 +103,11 @@ QWebEngineView *EngineWebView::engine()
         m_download = refused ? QStringLiteral("Download bloccato: %1").arg(download->suggestedFileName())
                              : QStringLiteral("Download di %1").arg(download->downloadFileName());
         if (m_downloadUrl == m_failedUrl)
-            emit StatusTextChange(m_download);
+            tell(m_download);
     });
     if (m_role == Role::Forum && m_site.drafts) {
         m_journal = new DraftJournal(m_view, m_page, m_site.drafts, m_site.home);
-        connect(m_journal, &DraftJournal::status, this, &WebView::StatusTextChange);
+        connect(m_journal, &DraftJournal::status, this, &EngineWebView::tell);
         connect(m_page, &WebPage::leaving, m_journal, &DraftJournal::saveNow);
         connect(m_page, &WebPage::formSubmitted, m_journal, &DraftJournal::formSubmitted);
         connect(m_page, &WebPage::textChanged, m_journal, &DraftJournal::changed);
@@ -301,6 +301,12 @@ void EngineWebView::setLoading(bool loading)
         emit loadingChanged(loading);
 }
 
+void EngineWebView::tell(const QString &text)
+{
+    emit StatusTextChange(text);
+    emit noticeShown(text);
+}
+
 void EngineWebView::onLoadStarted()
 {
     setLoading(true);
@@ -336,13 +342,13 @@ void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
     }
     m_failedUrl = info.url();
     if (m_failedUrl == m_downloadUrl)
-        emit StatusTextChange(m_download);
+        tell(m_download);
     else if (m_failedUrl == m_declinedUrl)
         emit StatusTextChange(m_declined.isEmpty() ? m_shownStatus : m_declined);
     else if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
-        emit StatusTextChange(QStringLiteral("Caricamento interrotto"));
+        tell(QStringLiteral("Caricamento interrotto"));
     else
-        emit StatusTextChange(QStringLiteral("Impossibile aprire la pagina %1").arg(m_failedUrl.toString()));
+        tell(QStringLiteral("Impossibile aprire la pagina %1").arg(m_failedUrl.toString()));
 }
 
 void EngineWebView::onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status)
@@ -354,11 +360,11 @@ void EngineWebView::onRendererGone(QWebEnginePage::RenderProcessTerminationStatu
     const bool crashed = status == QWebEnginePage::CrashedTerminationStatus
         || status == QWebEnginePage::KilledTerminationStatus;
     if (crashed && !m_page->showsPostAnswer() && m_reloads.allow(QDateTime::currentMSecsSinceEpoch())) {
-        emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata."));
+        tell(QStringLiteral("La pagina si è chiusa per un errore: viene ricaricata."));
         m_view->reload();
         return;
     }
-    emit StatusTextChange(QStringLiteral("La pagina si è chiusa per un errore."));
+    tell(QStringLiteral("La pagina si è chiusa per un errore."));
 }
 
 void EngineWebView::InsertAtCaret(const QString &text, const QString &host)

@@ -63,6 +63,8 @@ private:
     void beforeLeaving(const std::function<void()> &step);
     QWebEngineView *engine();
     void setLoading(bool loading);
+    // Shows a message of the program's own, and has it spoken.
+    void tell(const QString &text);
     void onLoadStarted();
     void onLoadProgress(int percent);
     void onLoadFinished(const QWebEngineLoadingInfo &info);

@@ -14,6 +14,7 @@ FindBar::FindBar(WebView *view, QWidget *parent)
     , m_view(view)
 {
     setObjectName(QStringLiteral("fraTrova"));
+    setAccessibleName(QStringLiteral("Trova nella pagina"));
     setFrameShape(QFrame::Box);
     Controls::setColours(this, Qt::black, Controls::orange());
     setFont(Controls::arial(8.25, true));
@@ -33,9 +34,11 @@ FindBar::FindBar(WebView *view, QWidget *parent)
     next->setObjectName(QStringLiteral("cmdSuccessivo"));
     auto *closing = new QPushButton(QStringLiteral("Chiudi"), this);
     closing->setObjectName(QStringLiteral("cmdChiudiTrova"));
+    closing->setAccessibleName(QStringLiteral("Chiudi la ricerca"));
+    // Reached by Tab; a click leaves the focus in the text being sought.
     for (QPushButton *b : {previous, next, closing}) {
         b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus);
     }
 
     auto *row = new QHBoxLayout(this);

@@ -2,6 +2,7 @@
 
 #include "browser/enginewebview.h"
 #include "browser/webpage.h"
+#include "gui/spokennotice.h"
 #include "gui/controls.h"
 #include "gui/twips.h"
 
@@ -41,6 +42,7 @@ ForumPopup::ForumPopup(const ForumSite &site, QWidget *parent)
     // The same status line as the main window's, for where a link leads.
     m_lblStatus = new QLabel(this);
     m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    m_lblStatus->setAccessibleName(QStringLiteral("Stato della pagina"));
     m_lblStatus->setFont(Controls::arial(8.25, true));
     m_lblStatus->setTextFormat(Qt::PlainText);
     m_lblStatus->setFixedHeight(Twips::toPixels(255));
@@ -49,6 +51,7 @@ ForumPopup::ForumPopup(const ForumSite &site, QWidget *parent)
 
     connect(m_page, &QWebEnginePage::titleChanged, this, &QWidget::setWindowTitle);
     connect(m_view, &WebView::StatusTextChange, m_lblStatus, &QLabel::setText);
+    connect(m_view, &WebView::noticeShown, new SpokenNotice(this), &SpokenNotice::say);
     connect(m_view, &WebView::closeRefused, this, [this] { m_closeAsked = false; });
     connect(m_view, &WebView::closeAccepted, this, [this] {
         m_pageAgreed = true;

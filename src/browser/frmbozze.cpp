@@ -28,7 +28,7 @@ frmBozze::frmBozze(DraftStore *store, OpenPage openPage, QWidget *parent)
     auto *outer = new QVBoxLayout(this);
     const int edge = Twips::toPixels(120);
     outer->setContentsMargins(edge, edge, edge, edge);
-    m_rows = Controls::scrollingRows(this, outer, u"lstBozze"_s);
+    m_rows = Controls::scrollingRows(this, outer, u"lstBozze"_s, u"Elenco delle bozze"_s);
     fill();
 }
 
@@ -59,10 +59,13 @@ void frmBozze::fill()
     for (const Draft &draft : drafts) {
         auto *row = new QWidget(m_rows->parentWidget());
         row->setObjectName(u"rigaBozza"_s);
+        const QString page = draft.title.isEmpty() ? draft.page : draft.title;
+        // Every row has the same buttons: a screen reader tells whose they are.
+        row->setAccessibleName(page);
         auto *layout = new QHBoxLayout(row);
         layout->setContentsMargins(0, 0, 0, 0);
         auto *text = new QVBoxLayout;
-        auto *name = new QLabel(draft.title.isEmpty() ? draft.page : draft.title, row);
+        auto *name = new QLabel(page, row);
         name->setObjectName(u"lblPagina"_s);
         name->setFont(Controls::arial(9.75, true));
         name->setTextFormat(Qt::PlainText);
@@ -83,6 +86,7 @@ void frmBozze::fill()
             auto *b = new QPushButton(caption, row);
             b->setObjectName(objectName);
             b->setFont(Controls::arial(8.25));
+            b->setAccessibleDescription(page);
             layout->addWidget(b);
             connect(b, &QPushButton::clicked, this, action);
         };

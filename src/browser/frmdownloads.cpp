@@ -33,7 +33,7 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     folderLabel->setWordWrap(true);
     outer->addWidget(folderLabel);
 
-    m_rows = Controls::scrollingRows(this, outer, QStringLiteral("lstDownload"));
+    m_rows = Controls::scrollingRows(this, outer, QStringLiteral("lstDownload"), QStringLiteral("Elenco dei download"));
     m_rows->addStretch(1);
 
     const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();
@@ -73,8 +73,11 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
     open->setObjectName(QStringLiteral("cmdApri"));
     auto *folder = new QPushButton(QStringLiteral("Apri cartella"), row);
     folder->setObjectName(QStringLiteral("cmdApriCartella"));
+    // Every row has the same buttons: a screen reader tells whose they are.
+    row->setAccessibleName(download->downloadFileName());
     for (QPushButton *button : {cancel, open, folder}) {
         button->setFont(Controls::arial(8.25));
+        button->setAccessibleDescription(download->downloadFileName());
         layout->addWidget(button);
     }
     const QString path = Downloads::filePath(download);
@@ -130,12 +133,15 @@ void frmDownloads::addBlockedRow(int index)
         state->setText(QStringLiteral("Non riuscito: la pagina non è più aperta"));
         anyway->setEnabled(false);
     });
-    const auto refresh = [this, index, row, name] {
+    const auto refresh = [this, index, row, name, anyway] {
         const Downloads::Blocked &entry = m_downloads->blocked().at(index);
-        if (entry.done)
+        if (entry.done) {
             row->deleteLater();
-        else
-            name->setText(entry.names.join(QStringLiteral(", ")));
+            return;
+        }
+        name->setText(entry.names.join(QStringLiteral(", ")));
+        row->setAccessibleName(name->text());
+        anyway->setAccessibleDescription(name->text());
     };
     refresh();
     connect(m_downloads, &Downloads::blockedChanged, row, [refresh, index](int changed) {

@@ -8,7 +8,8 @@
 // states: Normal at rest, Active under the pointer or while pressed,
 // Disabled when it cannot be pressed. Being a button, it takes the focus by
 // Tab, is pressed by Space, Enter or Return, and tells screen readers it is
-// a button.
+// a button. A checkable one shows a state its owner keeps (a panel open or
+// shut): a click asks for the change, it does not flip the state itself.
 class PictureButton final : public QAbstractButton
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void nextCheckState() override { }
 
 private:
     // Only focus that came by keyboard is framed: a frame after every

@@ -82,9 +82,10 @@ QLabel *label(QWidget *parent, const QString &objectName, const QString &text, c
     return l;
 }
 
-QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &objectName)
+QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &objectName, const QString &spokenName)
 {
     auto *scroll = new QScrollArea(window);
+    scroll->setAccessibleName(spokenName);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     auto *list = new QWidget(scroll);
@@ -95,6 +96,22 @@ QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &ob
     scroll->setWidget(list);
     outer->addWidget(scroll, 1);
     return rows;
+}
+
+void orderTabStops(QWidget *window, const QList<QWidget *> &regions)
+{
+    QList<QWidget *> chain;
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        chain.append(w);
+    QList<QWidget *> stops;
+    for (QWidget *region : regions) {
+        for (QWidget *w : chain) {
+            if ((w == region || region->isAncestorOf(w)) && (w->focusPolicy() & Qt::TabFocus) && !stops.contains(w))
+                stops.append(w);
+        }
+    }
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops.at(i - 1), stops.at(i));
 }
 
 QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds)

@@ -64,10 +64,17 @@ void setOpaque(QWidget *w, bool opaque);
 QLabel *label(QWidget *parent, const QString &objectName, const QString &text, const QRectF &twips, const QFont &font,
               Qt::Alignment alignment = Qt::AlignLeft, bool wrap = false);
 
-// An interval timer, stopped, named for tests to find.
 // A list of rows that scrolls, on the windows' orange, at the bottom of
-// outer: the rows go in the layout it returns.
-QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &objectName);
+// outer: the rows go in the layout it returns. It takes the focus to scroll
+// by keys, so it has a name for screen readers.
+QVBoxLayout *scrollingRows(QWidget *window, QBoxLayout *outer, const QString &objectName, const QString &spokenName);
+
+// Puts the Tab stops of window's regions one after another in the order
+// given, each region's own stops in the order they had; the stops follow
+// one another from where the first region's first stop was.
+void orderTabStops(QWidget *window, const QList<QWidget *> &regions);
+
+// An interval timer, stopped, named for tests to find.
 
 QTimer *intervalTimer(QObject *parent, const QString &objectName, int milliseconds);
 

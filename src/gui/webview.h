@@ -66,6 +66,9 @@ public:
 
 signals:
     void StatusTextChange(const QString &text);
+    // A message of the program's own just put in the status line (not a
+    // link's address or the load's progress): worth telling a screen reader.
+    void noticeShown(const QString &text);
     // Busy() turned to busy.
     void loadingChanged(bool busy);
     // LocationName() and LocationURL() now answer these.

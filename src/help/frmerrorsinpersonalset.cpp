@@ -12,13 +12,15 @@ frmErrorsInPersonalSet::frmErrorsInPersonalSet(QWidget *parent)
     setObjectName(QStringLiteral("frmErrorsInPersonalSet"));
     setFont(Controls::arial(8.25));
 
-    Controls::label(this, QStringLiteral("Label1"),
-                    QStringLiteral("Perchè l'Iconario mi risponde con un messaggio "
-                                   "d'errore se seleziono il Set Personali ?"),
-                    {150, 90, 6045, 540}, Controls::arial(9.75, true), Qt::AlignHCenter, true);
+    QLabel *Label1 = Controls::label(this, QStringLiteral("Label1"),
+                                     QStringLiteral("Perchè l'Iconario mi risponde con un messaggio "
+                                                    "d'errore se seleziono il Set Personali ?"),
+                                     {150, 90, 6045, 540}, Controls::arial(9.75, true), Qt::AlignHCenter, true);
 
     QPlainTextEdit *Text1 = addTextBox({180, 810, 6060, 4785}, Controls::arial(9.75));
     Text1->setPlainText(explanation());
+    // The question names the answer's box for a screen reader.
+    Label1->setBuddy(Text1);
 
     // The button comes first, so the window opens with it focused.
     setTabOrder(m_Command1, Text1);

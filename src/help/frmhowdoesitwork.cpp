@@ -15,12 +15,15 @@ frmHowDoesItWork::frmHowDoesItWork(QWidget *parent)
     const QFont font = Controls::arial(9.75);
     setFont(font);
 
-    Controls::label(this, QStringLiteral("Label1"), QStringLiteral("Come funziona il Set Personale di Emoticons ?"),
-                    {195, 120, 5070, 285}, Controls::arial(9.75, true), Qt::AlignHCenter);
+    QLabel *Label1 = Controls::label(this, QStringLiteral("Label1"),
+                                     QStringLiteral("Come funziona il Set Personale di Emoticons ?"),
+                                     {195, 120, 5070, 285}, Controls::arial(9.75, true), Qt::AlignHCenter);
 
     // The designed box holds a placeholder until the window loads.
     m_Text1 = addTextBox({225, 480, 4980, 3240}, font);
     m_Text1->setPlainText(QStringLiteral("Text1"));
+    // The question names the answer's box for a screen reader.
+    Label1->setBuddy(m_Text1);
 
     setTabOrder(m_Text1, m_Command1);
     m_Text1->setFocus();

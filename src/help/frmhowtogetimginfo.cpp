@@ -25,7 +25,8 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
                     QStringLiteral("Come ottenere l'Indirizzo URL di un'immagine/gif ?"), {1605, 135, 5070, 285},
                     Controls::arial(9.75, true), Qt::AlignHCenter);
 
-    picture(QStringLiteral("Image1"), QStringLiteral(":/help/proprieta.png"), {240, 465, 4830, 7125});
+    picture(QStringLiteral("Image1"), QStringLiteral(":/help/proprieta.png"), {240, 465, 4830, 7125})
+        ->setAccessibleName(QStringLiteral("La finestra Proprietà di un'immagine, con il suo indirizzo URL"));
 
     numberBox(QStringLiteral("Label2"), QStringLiteral("1"), {5145, 840, 270, 225});
     stepText(QStringLiteral("Label3"), QStringLiteral("Fai click col pulsante destro sull'immagine voluta."),
@@ -51,7 +52,8 @@ frmHowToGetImgInfo::frmHowToGetImgInfo(QWidget *parent)
              QStringLiteral("Non dovrete far altro che selezionare e copiare con CTRL + C "
                             "l'indirizzo URL che trovate come voce tra le proprietà."),
              {5505, 3465, 2415, 1350});
-    picture(QStringLiteral("Image2"), QStringLiteral(":/help/copia.svg"), {4620, 3900, 690, 390});
+    picture(QStringLiteral("Image2"), QStringLiteral(":/help/copia.svg"), {4620, 3900, 690, 390})
+        ->setAccessibleName(QStringLiteral("CTRL + C"));
 
     numberBox(QStringLiteral("Label12"), QStringLiteral("5"), {5130, 4785, 270, 225});
     stepText(QStringLiteral("Label11"),

@@ -8,6 +8,7 @@
 #include "gui/listbox.h"
 #include "gui/memoryrelief.h"
 #include "gui/prompter.h"
+#include "gui/spokennotice.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
 #include "help/frmichelp.h"
@@ -46,6 +47,7 @@ fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWid
     , m_state(state)
 {
     setObjectName(QStringLiteral("fraIconario"));
+    setAccessibleName(QStringLiteral("Iconario"));
     setFrameShape(QFrame::NoFrame);
     Controls::setColours(this, Qt::black, Controls::orange());
     buildControls();
@@ -115,6 +117,9 @@ void fraIconario::buildControls()
         auto *option = new QPushButton(set.caption, this);
         option->setObjectName(QStringLiteral("optEmo%1").arg(i));
         option->setCheckable(true);
+        // One set at a time, as radio buttons: Tab stops at the chosen one,
+        // the arrows choose another, and a screen reader says so.
+        option->setAutoExclusive(true);
         option->setToolTip(set.tooltip);
         option->setFont(text);
         option->setFocusPolicy(Qt::TabFocus);
@@ -127,6 +132,7 @@ void fraIconario::buildControls()
 
     auto *cmdHelpIC = new QPushButton(QStringLiteral("?"), this);
     cmdHelpIC->setObjectName(QStringLiteral("cmdHelpIC"));
+    cmdHelpIC->setAccessibleName(QStringLiteral("Aiuto e set personale"));
     cmdHelpIC->setFont(large);
     cmdHelpIC->setToolTip(QStringLiteral("Ottieni informazioni e Gestisci il tuo set Personale"));
     Controls::setColours(cmdHelpIC, Qt::black, Controls::orange());
@@ -164,6 +170,7 @@ void fraIconario::buildControls()
                                 centred);
     Controls::setColours(m_lblDone, Qt::white);
     m_lblDone->hide();
+    m_notice = new SpokenNotice(this);
 
     m_cmdEmoOK = new AnimatedButton(QStringLiteral("OK"), QStringLiteral(":/ok.gif"), this);
     m_cmdEmoOK->setObjectName(QStringLiteral("cmdEmoOK"));
@@ -413,6 +420,7 @@ void fraIconario::cmdEmoOK_Click()
     clipboard->setText(m_TagsEmo);
     m_context.beep();
     m_lblDone->show();
+    m_notice->say(m_lblDone->text());
     m_tmrDone->start();
     emit tagCopied(m_TagsEmo);
 }

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QList>
 
+class SpokenNotice;
 class AnimatedButton;
 class QLabel;
 class ListBox;
@@ -98,6 +99,7 @@ private:
     WebView *m_WBIC = nullptr;
     QLabel *m_lblEmoBusy = nullptr;
     QLabel *m_lblDone = nullptr;
+    SpokenNotice *m_notice = nullptr;
     AnimatedButton *m_cmdEmoOK = nullptr;
     QTimer *m_tmrMoveFrame = nullptr;
     QTimer *m_tmrEmoBusy = nullptr;

@@ -1,11 +1,22 @@
 #include "app/frmvelmora.h"
+#include "browser/downloads.h"
+#include "browser/findbar.h"
+#include "browser/frmbozze.h"
 #include "core/catalogue.h"
+#include "core/draftstore.h"
+#include "help/frmerrorsinpersonalset.h"
+#include "help/frmhowdoesitwork.h"
+#include "help/frmhowtogetimginfo.h"
+#include "help/frmichelp.h"
 #include "personal/frmgestionepersonali.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QTest>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +29,12 @@ class tst_Accessibility : public QObject
 private slots:
     void controlsAreNamed_data();
     void controlsAreNamed();
+    void noControlUnnamed_data();
+    void noControlUnnamed();
+    void tabFollowsTheWindow();
+    void messagesAreSpoken_data();
+    void messagesAreSpoken();
+    void downloadsByKeyboard();
 };
 
 void tst_Accessibility::controlsAreNamed_data()
@@ -32,16 +49,18 @@ void tst_Accessibility::controlsAreNamed_data()
     };
     const QString bar[] = {u"Indietro"_s, u"Avanti"_s, u"Ricarica"_s, u"Interrompi"_s, u"Pagina iniziale del forum"_s,
                            u"Iconario"_s};
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 5; ++i)
         row("main", qPrintable(u"imgNavy%1"_s.arg(i)), bar[i], QAccessible::Button);
+    // Checked while the panel is open.
+    row("main", "imgNavy5", bar[5], QAccessible::CheckBox);
     row("main", "lblURL", u"Indirizzo della pagina"_s, QAccessible::StaticText);
     row("main", "lblStatus", u"Stato della pagina"_s, QAccessible::StaticText);
     row("main", "lstEmo", u"Emoticon del set"_s, QAccessible::List);
     row("main", "WBIC", u"Anteprima"_s, QAccessible::Client);
     row("main", "lblChiudiIC", u"Chiudi l'Iconario"_s, QAccessible::Button);
     row("main", "cmdEmoOK", u"OK"_s, QAccessible::Button);
-    // A set button stays down once chosen: a toggle.
-    row("main", "optEmo0", Catalogue::set(0).caption, QAccessible::CheckBox);
+    // One set at a time.
+    row("main", "optEmo0", Catalogue::set(0).caption, QAccessible::RadioButton);
     row("manager", "lstEmo", u"Set personale"_s, QAccessible::List);
     row("manager", "txtNome", u"Nome dell'immagine"_s, QAccessible::EditableText);
     row("manager", "txtURL", u"Indirizzo dell'immagine"_s, QAccessible::EditableText);
@@ -65,6 +84,184 @@ void tst_Accessibility::controlsAreNamed()
     QVERIFY(accessible);
     QCOMPARE(accessible->text(QAccessible::Name), name);
     QCOMPARE(int(accessible->role()), role);
+    if (control == u"imgNavy5"_s) {
+        QVERIFY(accessible->state().checked);
+        main.picker()->lblChiudiIC_Click();
+        QVERIFY(!accessible->state().checked);
+    }
+}
+
+namespace {
+
+// What a member acts on or looks at, which a screen reader must name.
+bool wantsName(const QAccessibleInterface *control)
+{
+    switch (control->role()) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::EditableText:
+    case QAccessible::List:
+    case QAccessible::ComboBox:
+    case QAccessible::Link:
+    case QAccessible::Graphic:
+        return true;
+    default:
+        return control->state().focusable;
+    }
+}
+
+// The texts of every node under node, itself included, that match.
+QStringList texts(QAccessibleInterface *node, const std::function<bool(QAccessibleInterface *)> &match,
+                  const std::function<QString(QAccessibleInterface *)> &text)
+{
+    QStringList found;
+    if (match(node))
+        found.append(text(node));
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface *child = node->child(i))
+            found += texts(child, match, text);
+    }
+    return found;
+}
+
+} // namespace
+
+void tst_Accessibility::noControlUnnamed_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *window : {"main", "manager", "help", "howDoesItWork", "howToGetImgInfo", "errors", "drafts"})
+        QTest::newRow(window) << QString::fromLatin1(window);
+}
+
+void tst_Accessibility::noControlUnnamed()
+{
+    QFETCH(QString, window);
+    TestContext test;
+    QTemporaryDir folder;
+    DraftStore store(folder.path());
+    store.load();
+    store.save(Draft{.page = u"http://f/r"_s,
+                     .field = u"req_message"_s,
+                     .title = u"Risposta"_s,
+                     .text = u"ciao"_s,
+                     .savedAt = QDateTime::currentDateTimeUtc(),
+                     .cut = false});
+    std::unique_ptr<QWidget> top;
+    if (window == u"main"_s) {
+        auto main = std::make_unique<frmVelmora>(test.context);
+        main->picker()->openSequence();
+        main->findBar()->open();
+        top = std::move(main);
+    } else if (window == u"manager"_s) {
+        top = std::make_unique<frmGestionePersonali>(test.context);
+    } else if (window == u"help"_s) {
+        top = std::make_unique<frmICHelp>(test.context);
+    } else if (window == u"howDoesItWork"_s) {
+        top = std::make_unique<frmHowDoesItWork>();
+    } else if (window == u"howToGetImgInfo"_s) {
+        top = std::make_unique<frmHowToGetImgInfo>();
+    } else if (window == u"errors"_s) {
+        top = std::make_unique<frmErrorsInPersonalSet>();
+    } else {
+        top = std::make_unique<frmBozze>(&store, [](const QString &) {});
+    }
+    top->show();
+    const QStringList unnamed = texts(
+        QAccessible::queryAccessibleInterface(top.get()),
+        [](QAccessibleInterface *node) { return wantsName(node) && node->text(QAccessible::Name).trimmed().isEmpty(); },
+        [](QAccessibleInterface *node) {
+            return node->object()
+                ? node->object()->objectName() + u'/' + QLatin1String(node->object()->metaObject()->className())
+                : QString();
+        });
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
+}
+
+// Tab goes round the window as it is seen: the bar, the open panel on the
+// left, the page, the find bar over the page's foot, the status line's
+// downloads; Shift+Tab goes back the same way.
+void tst_Accessibility::tabFollowsTheWindow()
+{
+    TestContext test;
+    frmVelmora main(test.context);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.picker()->openSequence();
+    QTRY_VERIFY(main.picker()->findChild<QWidget *>(u"lblChiudiIC"_s)->isVisible());
+    main.findBar()->open();
+    QStringList expected;
+    for (int i = 0; i < 6; ++i)
+        expected << u"imgNavy%1"_s.arg(i);
+    // The sets are one stop, at the chosen set; the arrows move among them.
+    expected << u"optEmo0"_s;
+    // OK shows only once an emoticon is chosen.
+    expected << u"cmdHelpIC"_s << u"lstEmo"_s << u"lblChiudiIC"_s << u"WB"_s << u"txtTrova"_s << u"cmdPrecedente"_s
+             << u"cmdSuccessivo"_s << u"cmdChiudiTrova"_s;
+    main.findChild<QWidget *>(expected.first())->setFocus(Qt::TabFocusReason);
+    const auto walk = [&](Qt::Key key) {
+        QStringList seen;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            // The view's own inner widgets stand for the view.
+            while (focus && focus->objectName().isEmpty())
+                focus = focus->parentWidget();
+            seen << (focus ? focus->objectName() : u"-"_s);
+            QTest::keyClick(QApplication::focusWidget(), key);
+        }
+        return seen;
+    };
+    QCOMPARE(walk(Qt::Key_Tab), expected);
+    QStringList backwards = expected;
+    std::reverse(backwards.begin() + 1, backwards.end());
+    QCOMPARE(walk(Qt::Key_Backtab), backwards);
+}
+
+void tst_Accessibility::messagesAreSpoken_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::newRow("tag copied") << u"FATTO"_s;
+    QTest::newRow("draft restored") << u"Bozza ripristinata (salvata alle 10:02) — Ctrl+Z per toglierla"_s;
+    QTest::newRow("opening blocked") << u"Apertura bloccata: altro.example"_s;
+}
+
+// A screen reader hears the program's own messages as the eye sees them.
+void tst_Accessibility::messagesAreSpoken()
+{
+    QFETCH(QString, message);
+    TestContext test;
+    frmVelmora main(test.context);
+    main.show();
+    if (message == u"FATTO"_s)
+        main.picker()->cmdEmoOK_Click();
+    else
+        emit main.WB()->noticeShown(message);
+    // Offscreen has no accessibility bus to show it on: the end-to-end
+    // test over the bus hears it said.
+    const QStringList notices = texts(
+        QAccessible::queryAccessibleInterface(&main),
+        [](QAccessibleInterface *node) { return node->role() == QAccessible::Notification; },
+        [](QAccessibleInterface *node) { return node->text(QAccessible::Name); });
+    QVERIFY2(notices.contains(message), qPrintable(notices.join(u" | "_s)));
+}
+
+// The status line's downloads word is a button for screen readers, and Ctrl+J
+// opens its window as in browsers.
+void tst_Accessibility::downloadsByKeyboard()
+{
+    TestContext test;
+    Downloads downloads;
+    test.context.downloads = &downloads;
+    frmVelmora main(test.context);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QAccessibleInterface *word = QAccessible::queryAccessibleInterface(main.findChild<QWidget *>(u"lblDownload"_s));
+    QVERIFY(word);
+    QCOMPARE(word->role(), QAccessible::Button);
+    QCOMPARE(word->text(QAccessible::Name), u"Download (0)"_s);
+    QTest::keyClick(&main, Qt::Key_J, Qt::ControlModifier);
+    QTRY_VERIFY(main.findChild<QWidget *>(u"frmDownloads"_s)
+                && main.findChild<QWidget *>(u"frmDownloads"_s)->isVisible());
 }
 
 QTEST_MAIN(tst_Accessibility)

@@ -4,6 +4,9 @@ FakeWebView::FakeWebView(Role role, QWidget *parent)
     : WebView(parent)
     , role(role)
 {
+    // A forum page takes the focus by click and by Tab, as the engine's does.
+    if (role == Role::Forum)
+        setFocusPolicy(Qt::StrongFocus);
 }
 
 void FakeWebView::Navigate(const QString &address)
