@@ -10,7 +10,8 @@ packages=(cmake ninja-build g++ pkg-config
 for option in "$@"; do
     case "$option" in
         --tests) packages+=(qt6-httpserver-dev qt6-websockets-dev clang libclang-rt-14-dev
-                            desktop-file-utils appstream) ;;
+                            desktop-file-utils appstream
+                            at-spi2-core python3-pyatspi dbus-daemon dbus-bin) ;;
         --package) packages+=(dpkg-dev) ;;
         *) echo "usage: $0 [--tests] [--package]" >&2; exit 2 ;;
     esac

@@ -1,0 +1,253 @@
+#!/usr/bin/python3
+"""What a screen reader meets in the program, read over the accessibility bus
+(AT-SPI) as Orca reads it: the program itself on a virtual screen, on a
+private session bus with an accessibility bus of its own, showing the sample
+forum through the loopback proxy.
+
+    screenreader_bus.py VELMORA FORUM_PY
+
+The bus is told a screen reader runs, as Orca tells it when it starts, and
+nothing else: the program must turn the page's accessibility on by itself.
+Then, by keys alone: Ctrl+E opens the Iconario (its button checked), Space
+chooses a set, Tab reaches the list, Down picks an emoticon, Tab reaches OK,
+Space copies the tag and "FATTO" is said; Esc closes the panel and gives the
+focus back to the page; Tab leaves the page for the bar and comes back in.
+
+Exits 77 (skipped) where the machine cannot run the bus: no Xvfb, no session
+bus, no at-spi2-core, no pyatspi.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+
+def skip(why):
+    print(f"SKIP: {why}", flush=True)
+    sys.exit(SKIP)
+
+
+def fail(why):
+    print(f"FAIL: {why}", flush=True)
+    sys.exit(1)
+
+
+def outside(args):
+    """Checks what the test needs, then runs itself on a virtual screen and
+    a private session bus."""
+    for tool in ("xvfb-run", "dbus-run-session", "xdotool", "openbox"):
+        if not shutil.which(tool):
+            skip(f"{tool} is not installed")
+    if not os.access(LAUNCHER, os.X_OK):
+        skip("at-spi2-core is not installed (no at-spi-bus-launcher)")
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        skip("python3-pyatspi is not installed")
+    os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24",
+                           "dbus-run-session", "--", sys.executable, __file__, "--inside", *args])
+
+
+def wait_for(what, timeout, step=0.2):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = what()
+        if found:
+            return found
+        time.sleep(step)
+    return None
+
+
+def set_bus_flag(name):
+    return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                           "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status", f"string:{name}",
+                           "variant:boolean:true"], capture_output=True).returncode == 0
+
+
+def inside(velmora, forum_py):
+    import pyatspi
+    from gi.repository import GLib
+
+    children = []
+
+    def start(command, **kw):
+        process = subprocess.Popen(command, **kw)
+        children.append(process)
+        return process
+
+    start([LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not wait_for(lambda: set_bus_flag("ScreenReaderEnabled"), 10):
+        skip("the accessibility bus did not start")
+    start(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    forum = start([sys.executable, forum_py, "--port", "0"], stdout=subprocess.PIPE, text=True)
+    port = forum.stdout.readline().strip()
+    home = tempfile.mkdtemp(prefix="velmora-a11y-")
+    env = dict(os.environ, HOME=home, QT_QPA_PLATFORM="xcb",
+               QTWEBENGINE_CHROMIUM_FLAGS=f"--proxy-server=http://127.0.0.1:{port}")
+    env.pop("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", None)
+    app_process = start([velmora], env=env)
+
+    try:
+        run_checks(pyatspi, GLib, app_process)
+    finally:
+        for process in reversed(children):
+            process.terminate()
+        for process in children:
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        shutil.rmtree(home, ignore_errors=True)
+    print("PASS", flush=True)
+
+
+def run_checks(pyatspi, GLib, app_process):
+    def application():
+        for app in pyatspi.Registry.getDesktop(0):
+            if app and app.get_process_id() == app_process.pid:
+                return app
+        return None
+
+    def nodes(node, skip_document=False):
+        if skip_document and node.getRole() == pyatspi.ROLE_DOCUMENT_WEB:
+            return
+        yield node
+        for i in range(node.childCount):
+            child = node.getChildAtIndex(i)
+            if child:
+                yield from nodes(child, skip_document)
+
+    def find(root, role, name=None):
+        for node in nodes(root):
+            if node.getRole() == role and (name is None or node.name == name):
+                return node
+        return None
+
+    app = wait_for(application, 60, 0.5)
+    if not app:
+        fail("the program never appeared on the accessibility bus")
+
+    # The page is read: a screen reader runs, so the forum's links are there.
+    document = wait_for(lambda: find(app, pyatspi.ROLE_DOCUMENT_WEB), 60, 0.5)
+    if not document:
+        fail("no web document on the bus")
+    if not wait_for(lambda: find(document, pyatspi.ROLE_LINK, "Hardware e periferiche"), 60, 0.5):
+        fail("the forum's links are not exposed: the page is unreadable")
+
+    # No control of the program's own without a name.
+    named_roles = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
+                   pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_LIST, pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY,
+                   pyatspi.ROLE_IMAGE, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_SCROLL_PANE}
+    unnamed = [n.getRoleName() for n in nodes(app, skip_document=True)
+               if n.getRole() in named_roles and not (n.name or "").strip()]
+    if unnamed:
+        fail(f"unnamed controls: {unnamed}")
+
+    window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(app_process.pid),
+                             "--name", "NORVALE system"], capture_output=True, text=True).stdout.split()
+    if not window:
+        fail("the main window is not on the screen")
+    subprocess.run(["xdotool", "windowactivate", "--sync", window[0]], capture_output=True)
+
+    # Where the focus is, as a screen reader learns it: from the bus's events.
+    heard = {"focus": None, "said": []}
+
+    def on_event(event):
+        if not event.detail1:
+            return
+        if event.type.startswith("object:state-changed:focused"):
+            heard["focus"] = event.source
+        elif event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
+            heard["said"].append(event.source.name)
+
+    # As Orca does, names are followed as they change.
+    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused",
+                                           "object:state-changed:showing", "object:property-change:accessible-name")
+
+    def pump(until, timeout):
+        end = time.monotonic() + timeout
+        result = [None]
+
+        def check():
+            result[0] = until()
+            if result[0] or time.monotonic() > end:
+                pyatspi.Registry.stop()
+                return False
+            return True
+
+        GLib.timeout_add(50, check)
+        pyatspi.Registry.start()
+        return result[0]
+
+    def within(node, ancestor):
+        while node:
+            if node == ancestor:
+                return True
+            node = node.parent
+        return False
+
+    def key(*keys, until, timeout=10):
+        subprocess.run(["xdotool", "key", *keys], check=True)
+        if not pump(until, timeout):
+            now = heard["focus"]
+            fail(f"after {' '.join(keys)}: focus on {now.getRoleName() if now else None} "
+                 f"\"{now.name if now else ''}\"")
+
+    def focus_is(role, name=None):
+        return lambda: (lambda n: n is not None and n.getRole() == role and (name is None or n.name == name))(
+            heard["focus"])
+
+    iconario = find(app, pyatspi.ROLE_CHECK_BOX, "Iconario")
+    if not iconario:
+        fail("no Iconario button")
+    key("ctrl+e", until=focus_is(pyatspi.ROLE_RADIO_BUTTON))
+    if not iconario.getState().contains(pyatspi.STATE_CHECKED):
+        fail("the Iconario's button is not checked with the panel open")
+    chosen = heard["focus"]
+    key("space", until=lambda: chosen.getState().contains(pyatspi.STATE_CHECKED))
+    emoticons = find(app, pyatspi.ROLE_LIST, "Emoticon del set")
+    for _ in range(3):
+        key("Tab", until=lambda: heard["focus"] != chosen)
+        if within(heard["focus"], emoticons):
+            break
+    else:
+        fail("Tab never reached the list of emoticons")
+    ok = find(app, pyatspi.ROLE_PUSH_BUTTON, "OK")
+    key("Down", until=lambda: ok.getState().contains(pyatspi.STATE_ENABLED)
+        and ok.getState().contains(pyatspi.STATE_SHOWING))
+    key("Tab", until=focus_is(pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    key("space", until=lambda: "FATTO" in heard["said"])
+
+    page = find(app, pyatspi.ROLE_FILLER, "Pagina del forum")
+    key("Escape", until=lambda: within(heard["focus"], page))
+    if iconario.getState().contains(pyatspi.STATE_CHECKED):
+        fail("the Iconario's button is still checked with the panel closed")
+
+    # Tab leaves the page for the bar, goes along it, and comes back in.
+    bar = ["Indietro", "Avanti", "Ricarica", "Interrompi", "Pagina iniziale del forum"]
+    for _ in range(30):
+        subprocess.run(["xdotool", "key", "Tab"], check=True)
+        if pump(focus_is(pyatspi.ROLE_PUSH_BUTTON, bar[0]), 0.5):
+            break
+    else:
+        fail("Tab never left the page for the bar")
+    for name in bar[1:]:
+        key("Tab", until=focus_is(pyatspi.ROLE_PUSH_BUTTON, name))
+    key("Tab", until=focus_is(pyatspi.ROLE_CHECK_BOX, "Iconario"))
+    key("Tab", until=lambda: within(heard["focus"], page))
+    key("shift+Tab", until=focus_is(pyatspi.ROLE_CHECK_BOX, "Iconario"))
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "--inside":
+        inside(*sys.argv[2:4])
+    elif len(sys.argv) == 3:
+        outside(sys.argv[1:3])
+    else:
+        print(__doc__)
+        sys.exit(2)
