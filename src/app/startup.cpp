@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/screenreader.h"
+#include "gui/focusframestyle.h"
 #include "gui/prompter.h"
 
 #include <QApplication>
@@ -142,6 +143,8 @@ void afterApplication()
         qputenv(pageAccessibility, "1");
     else
         qunsetenv(pageAccessibility);
+
+    QApplication::setStyle(new FocusFrameStyle);
 
     // The engine takes its language from the default locale as it starts:
     // its own pages (a page that cannot be reached) and the language it asks

@@ -224,6 +224,8 @@ void fraIconario::openSequence()
 void fraIconario::focusSets()
 {
     QPushButton *chosen = m_optEmo.value(m_SetScelto, m_optEmo.first());
+    // The keyboard brought the focus here: the button shows it, as after Tab.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
     chosen->setFocus(Qt::ShortcutFocusReason);
 }
 
