@@ -37,6 +37,7 @@ ForumPopup::ForumPopup(const ForumSite &site, QWidget *parent)
 
     m_view = EngineWebView::forPopup(site, this);
     m_page = m_view->page();
+    m_view->setAccessibleName(QStringLiteral("Pagina del forum"));
     layout->addWidget(m_view, 1);
 
     // The same status line as the main window's, for where a link leads.
