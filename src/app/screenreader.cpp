@@ -1,9 +1,9 @@
 #include "app/screenreader.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
-#include <QDBusVariant>
+#include <QVariantMap>
 
 namespace ScreenReader {
 
@@ -12,20 +12,19 @@ bool running()
     QDBusConnection session = QDBusConnection::sessionBus();
     if (!session.isConnected())
         return false;
-    QDBusInterface status(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                          QStringLiteral("org.freedesktop.DBus.Properties"), session);
-    if (!status.isValid())
-        return false;
-    // The start waits for this answer: a bus that does not answer soon
+    // Both flags in one call, without looking the object over first: the
+    // start waits for this answer, and a bus that does not answer soon
     // counts as no screen reader.
-    status.setTimeout(500);
-    for (const auto *flag : {"ScreenReaderEnabled", "IsEnabled"}) {
-        const QDBusReply<QDBusVariant> reply = status.call(QStringLiteral("Get"), QStringLiteral("org.a11y.Status"),
-                                                           QString::fromLatin1(flag));
-        if (reply.isValid() && reply.value().variant().toBool())
-            return true;
-    }
-    return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("GetAll"));
+    get << QStringLiteral("org.a11y.Status");
+    const QDBusReply<QVariantMap> reply = session.call(get, QDBus::Block, 500);
+    if (!reply.isValid())
+        return false;
+    const QVariantMap flags = reply.value();
+    return flags.value(QStringLiteral("ScreenReaderEnabled")).toBool()
+        || flags.value(QStringLiteral("IsEnabled")).toBool();
 }
 
 } // namespace ScreenReader
