@@ -585,6 +585,34 @@ def run_all(cfg):
     print(text)
 
 
+def run_startup(cfg):
+    """Start-up alone: velmora as it starts, velmora with the pages'
+    accessibility forced off, and the bare view, interleaved; the first
+    round is not counted."""
+    results = {}
+    variants = (("velmora", "velmora", []), ("velmora --screen-reader=off", "velmora", ["--screen-reader=off"]),
+                ("bare", "bare", []))
+    with ForumProxy() as proxy:
+        for n in range(cfg.runs + 1):
+            print("start-up, round %d of %d" % (n, cfg.runs), file=sys.stderr, flush=True)
+            for label, kind, args in variants:
+                cfg.program_args = args
+                program = Program(kind, cfg, proxy)
+                try:
+                    program.start()
+                    ms = 1000 * program.wait_loaded()
+                    sleep_until(program.loaded + 1)
+                finally:
+                    program.stop()
+                if n:
+                    results.setdefault(label, []).append(ms)
+    lines = ["| Program | median of %d (ms) | the runs |" % cfg.runs, "|---|---|---|"]
+    for label, _, _ in variants:
+        lines.append("| %s | %.0f | %s |" % (label, med(results, label),
+                                               " ".join("%.0f" % ms for ms in results[label])))
+    print("\n".join(lines))
+
+
 def run_wakeups(cfg):
     """The idle wakeups alone, velmora only: its GUI thread over 10 s, the
     forum shown and the picker closed, 3 s after the page's load; and the
@@ -865,7 +893,7 @@ def run_soak(cfg):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("what", choices=["all", "soak", "diagnose", "wakeups"])
+    parser.add_argument("what", choices=["all", "soak", "diagnose", "wakeups", "startup"])
     parser.add_argument("--build", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--runs", type=int, default=5)
@@ -894,6 +922,8 @@ def main():
             run_diagnose(cfg)
         elif cfg.what == "wakeups":
             run_wakeups(cfg)
+        elif cfg.what == "startup":
+            run_startup(cfg)
         else:
             run_soak(cfg)
     finally:

@@ -9,6 +9,9 @@
 #                                          animated emoticon previewed
 #     bench/run.sh --wakeups [--runs N]    the GUI thread's idle wakeups
 #                                          alone; about 2 minutes
+#     bench/run.sh --startup [--runs N]    start-up alone, with and without
+#                                          the pages' accessibility, beside
+#                                          the bare view; about 1 minute
 #
 # Installs what is missing (apt-get, through sudo when not root), builds
 # Release into build-bench/, measures on a virtual screen, and leaves the
@@ -25,8 +28,9 @@ while [[ $# -gt 0 ]]; do
         --runs) runs=$2; shift 2 ;;
         --diagnose) what=diagnose; shift ;;
         --wakeups) what=wakeups; shift ;;
+        --startup) what=startup; shift ;;
         --preview-only) extra+=(--preview-only); shift ;;
-        *) echo "usage: $0 [--diagnose [--preview-only] | --wakeups] [--runs N]" >&2; exit 2 ;;
+        *) echo "usage: $0 [--diagnose [--preview-only] | --wakeups | --startup] [--runs N]" >&2; exit 2 ;;
     esac
 done
 
