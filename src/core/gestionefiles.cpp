@@ -292,8 +292,9 @@ std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *re
 {
     QString why;
     const auto failed = [&] {
+        // The system's words are English: the common ones are told in Italian.
         if (reason)
-            *reason = why;
+            *reason = italianReason(why);
         return std::nullopt;
     };
     QFile file;

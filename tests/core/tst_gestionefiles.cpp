@@ -249,10 +249,10 @@ void tst_GestioneFiles::fileAtPath_data()
     const QStringList none, ab{u"a"_s, u"b"_s};
     const QByteArray empty;
     const auto unreadable = ReadResult::Unreadable;
-    QTest::newRow("missing") << u"missing"_s << empty << false << unreadable << none << 0 << u"No such file"_s;
+    QTest::newRow("missing") << u"missing"_s << empty << false << unreadable << none << 0 << u"file o cartella inesistente"_s;
     QTest::newRow("empty path") << u"empty path"_s << empty << false << unreadable << none << 0 << QString();
     QTest::newRow("folder named Personali.ic2")
-        << u"folder"_s << empty << false << unreadable << none << 0 << u"directory"_s;
+        << u"folder"_s << empty << false << unreadable << none << 0 << u"è una cartella"_s;
     QTest::newRow("pipe") << u"pipe"_s << empty << false << unreadable << none << 0 << u"non è un file ordinario"_s;
     QTest::newRow("over 16 MiB") << u"large"_s << empty << true << unreadable << none << 0
                                  << u"il file misura 20,0 MiB, oltre il limite di 16 MiB"_s;

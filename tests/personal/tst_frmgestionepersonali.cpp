@@ -358,7 +358,7 @@ void tst_frmGestionePersonali::unreadableFile_data()
 {
     QTest::addColumn<bool>("folder");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a folder") << true << u"directory"_s;
+    QTest::newRow("a folder") << true << u"è una cartella"_s;
     QTest::newRow("over 16 MiB") << false << u"20,0 MiB"_s;
 }
 
