@@ -1,5 +1,7 @@
 #include "browser/draftjournal.h"
 #include "browser/enginewebview.h"
+#include "browser/forumpopup.h"
+#include "browser/webpage.h"
 #include "browser/forumsite.h"
 #include "core/draftstore.h"
 #include "forumserver.h"
@@ -36,6 +38,7 @@ private slots:
     void offeredBesideAQuote();
     void onlyTheMembersTextAreas();
     void backAfterTheProgramIsKilled();
+    void writtenInAWindowOfItsOwn();
 
 private:
     void start();
@@ -250,6 +253,34 @@ void tst_Drafts::backAfterTheProgramIsKilled()
 
     start();
     openReplyPage();
+    QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
+}
+
+// A reply opened in a window of its own is kept as in the main view.
+void tst_Drafts::writtenInAWindowOfItsOwn()
+{
+    m_view->Navigate(m_server.url(u"forum/link.html"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Collegamenti"_s, loadTimeout);
+    run(u"document.getElementById('rispondinuova').focus()"_s);
+    QWebEngineView *engine = m_view->findChild<QWebEngineView *>();
+    engine->setFocus();
+    QTest::keyClick(engine->focusProxy(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(m_view->findChildren<ForumPopup *>().size(), 1, loadTimeout);
+    ForumPopup *popup = m_view->findChildren<ForumPopup *>().first();
+    QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), u"Rispondi alla discussione"_s, loadTimeout);
+    // The member clicks into its window and its reply box.
+    popup->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(popup));
+    bool focused = false;
+    popup->page()->runJavaScript(u"document.forms[0].req_message.focus()"_s,
+                                 [&focused](const QVariant &) { focused = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(focused, loadTimeout);
+    QWebEngineView *popupEngine = popup->findChild<QWebEngineView *>();
+    popupEngine->setFocus();
+    const QString words = u"Scritta nella finestra a parte"_s;
+    QTest::keyClicks(popupEngine->focusProxy(), words);
+    QTRY_COMPARE_WITH_TIMEOUT(m_store->draft(replyPage(), u"req_message"_s).text, words, loadTimeout);
+    m_view->Navigate(replyPage());
     QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
 }
 

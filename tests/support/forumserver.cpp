@@ -43,6 +43,7 @@ ForumServer::ForumServer(QObject *parent)
         const QString other = QStringLiteral("http://localhost:%1/forum/seconda.html").arg(request.url().port());
         return html(QStringLiteral("Collegamenti"),
                     links({QStringLiteral("<a id=\"nuova\" target=\"_blank\" href=\"chiudibile.html\">Nuova</a>"),
+                           QStringLiteral("<a id=\"rispondinuova\" target=\"_blank\" href=\"post.php\">Rispondi</a>"),
                            QStringLiteral("<a id=\"fuori\" href=\"%1\">Fuori</a>").arg(other),
                            QStringLiteral("<a id=\"fuorinuova\" target=\"_blank\" href=\"%1\">Fuori</a>").arg(other),
                            QStringLiteral("<a id=\"posta\" href=\"mailto:admin@velmora.test\">Posta</a>"),
