@@ -70,13 +70,15 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     const QFont small = Controls::arial(8.25, true);
     m_lblURL = Controls::label(this, QStringLiteral("lblURL"), QStringLiteral("Label1"), {135, 1170, 12435, 225},
                                small);
-    m_lblURL->setAccessibleName(QStringLiteral("Indirizzo della pagina"));
+    // A screen reader reads a line of text by its name, which is what it
+    // shows; the description says what the line is.
+    m_lblURL->setAccessibleDescription(QStringLiteral("Indirizzo della pagina"));
     Controls::setColours(m_lblURL, QColor(64, 64, 64), QColor(192, 0, 0));
     Controls::setOpaque(m_lblURL, false);
 
     m_lblStatus = Controls::label(this, QStringLiteral("lblStatus"), QStringLiteral("Label1"), {3105, 8175, 7185, 255},
                                   small);
-    m_lblStatus->setAccessibleName(QStringLiteral("Stato della pagina"));
+    m_lblStatus->setAccessibleDescription(QStringLiteral("Stato della pagina"));
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
     if (m_context.downloads)
         m_context.downloads->showOn(m_lblStatus);

@@ -43,7 +43,7 @@ ForumPopup::ForumPopup(const ForumSite &site, QWidget *parent)
     // The same status line as the main window's, for where a link leads.
     m_lblStatus = new QLabel(this);
     m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    m_lblStatus->setAccessibleName(QStringLiteral("Stato della pagina"));
+    m_lblStatus->setAccessibleDescription(QStringLiteral("Stato della pagina"));
     m_lblStatus->setFont(Controls::arial(8.25, true));
     m_lblStatus->setTextFormat(Qt::PlainText);
     m_lblStatus->setFixedHeight(Twips::toPixels(255));

@@ -53,8 +53,9 @@ void tst_Accessibility::controlsAreNamed_data()
         row("main", qPrintable(u"imgNavy%1"_s.arg(i)), bar[i], QAccessible::Button);
     // Checked while the panel is open.
     row("main", "imgNavy5", bar[5], QAccessible::CheckBox);
-    row("main", "lblURL", u"Indirizzo della pagina"_s, QAccessible::StaticText);
-    row("main", "lblStatus", u"Stato della pagina"_s, QAccessible::StaticText);
+    // A line of text is named by what it shows, and described.
+    row("main", "lblURL", u"http://forum.test/forum/"_s, QAccessible::StaticText);
+    row("main", "lblStatus", u"Completato"_s, QAccessible::StaticText);
     row("main", "lstEmo", u"Emoticon del set"_s, QAccessible::List);
     row("main", "WBIC", u"Anteprima"_s, QAccessible::Client);
     row("main", "lblChiudiIC", u"Chiudi l'Iconario"_s, QAccessible::Button);
@@ -82,6 +83,12 @@ void tst_Accessibility::controlsAreNamed()
     QVERIFY(widget);
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(accessible);
+    if (control == u"lblURL"_s || control == u"lblStatus"_s) {
+        static_cast<FakeWebView *>(main.WB())->setUrl(u"http://forum.test/forum/"_s);
+        static_cast<FakeWebView *>(main.WB())->reportStatus(u"Completato"_s);
+        main.tmrBusy_Timer();
+        QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
+    }
     QCOMPARE(accessible->text(QAccessible::Name), name);
     QCOMPARE(int(accessible->role()), role);
     if (control == u"imgNavy5"_s) {
