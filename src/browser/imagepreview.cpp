@@ -223,10 +223,18 @@ void ImagePreview::showInWebView(const QString &address)
         m_web->setObjectName(QStringLiteral("web"));
         connect(m_web, &WebView::StatusTextChange, this, [this](const QString &text) {
             m_handingOver = false; // the page has started loading: the view's busy state holds
+            // Each step of the load is news from the server, as a byte is
+            // to a fetch of our own.
+            if (m_inWeb && m_web->Busy())
+                m_stall->start(m_stallLimit);
             emit StatusTextChange(text);
             tellChanges();
         });
-        connect(m_web, &WebView::loadingChanged, this, &ImagePreview::tellChanges);
+        connect(m_web, &WebView::loadingChanged, this, [this](bool busy) {
+            if (!busy)
+                m_stall->stop();
+            tellChanges();
+        });
         connect(m_web, &WebView::titleChanged, this, &ImagePreview::tellChanges);
         connect(m_web, &WebView::addressChanged, this, &ImagePreview::tellChanges);
         layout()->addWidget(m_web);
@@ -234,10 +242,13 @@ void ImagePreview::showInWebView(const QString &address)
     showOnly(m_web);
     m_handingOver = true;
     m_web->Navigate(address);
+    m_stall->start(m_stallLimit);
 }
 
 void ImagePreview::giveUp()
 {
+    if (m_inWeb)
+        m_web->Stop();
     abandonReply();
     clear();
     m_picture->setText(unavailableText());

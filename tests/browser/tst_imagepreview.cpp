@@ -28,6 +28,7 @@ private slots:
     void engineAddressesStayBlank_data();
     void engineAddressesStayBlank();
     void bigAnimationLeftToTheEngine();
+    void silentServerGivenUp_data();
     void silentServerGivenUp();
 
 private:
@@ -191,16 +192,26 @@ void tst_ImagePreview::bigAnimationLeftToTheEngine()
     QVERIFY(preview->webFallback() && preview->webFallback()->isVisible());
 }
 
+void tst_ImagePreview::silentServerGivenUp_data()
+{
+    QTest::addColumn<bool>("page");
+    QTest::newRow("silent before the picture") << false;
+    QTest::newRow("a page that stops halfway, in the web view") << true;
+}
+
 void tst_ImagePreview::silentServerGivenUp()
 {
+    QFETCH(bool, page);
     auto *preview = qobject_cast<ImagePreview *>(m_preview);
     QVERIFY(preview);
-    preview->setStallLimit(std::chrono::milliseconds(300));
-    preview->Navigate(m_server.url(QStringLiteral("lenta/muta.gif")));
+    preview->setStallLimit(std::chrono::milliseconds(page ? 1500 : 300));
+    preview->Navigate(page ? m_server.stalledPageUrl() : m_server.url(QStringLiteral("lenta/muta.gif")));
     QVERIFY(preview->Busy());
-    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), 5000);
+    if (page)
+        QTRY_VERIFY_WITH_TIMEOUT(preview->webFallback() && preview->webFallback()->isVisible(), loadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), loadTimeout);
     QCOMPARE(preview->findChild<QLabel *>(QStringLiteral("picture"))->text(), ImagePreview::unavailableText());
-    QVERIFY(!preview->webFallback());
+    QVERIFY(!preview->webFallback() || !preview->webFallback()->isVisible());
 }
 
 QTEST_MAIN(tst_ImagePreview)

@@ -352,8 +352,15 @@ bool ForumServer::start()
     connect(&m_slow, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_slow.nextPendingConnection()) {
             connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                if (!socket->readAll().contains("\r\n\r\n"))
+                const QByteArray request = socket->readAll();
+                if (!request.contains("\r\n\r\n"))
                     return;
+                // A page that starts and never ends, where a picture was due.
+                if (request.startsWith("GET /immagini/muta")) {
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n"
+                                  "<html><body><p>Un momento");
+                    return;
+                }
                 socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\n"
                               "Content-Disposition: attachment; filename=\"lento.zip\"\r\n"
                               "Content-Length: 1000000\r\n\r\n");
@@ -362,6 +369,11 @@ bool ForumServer::start()
         }
     });
     return m_port != 0 && m_slow.listen(QHostAddress::LocalHost, 0);
+}
+
+QString ForumServer::stalledPageUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/immagini/muta.gif").arg(m_slow.serverPort());
 }
 
 QString ForumServer::slowDownloadUrl() const

@@ -69,6 +69,8 @@ public:
     static QString homeTitle() { return QStringLiteral("Velmora Home"); }
     // A download that never finishes, from another port, until dropped.
     QString slowDownloadUrl() const;
+    // A page, where a picture was asked for, that starts and never ends.
+    QString stalledPageUrl() const;
     void dropSlowDownloads();
     static QByteArray attachment();
 
