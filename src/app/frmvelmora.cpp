@@ -6,9 +6,11 @@
 #include "browser/navigationbar.h"
 #include "browser/picturebutton.h"
 #include "core/layoutrule.h"
+#include "gui/accessibleroles.h"
 #include "gui/controls.h"
 #include "gui/memoryrelief.h"
 #include "gui/prompter.h"
+#include "gui/reservedkeys.h"
 #include "gui/spokennotice.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
@@ -38,6 +40,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmVelmora"));
+    AccessibleRoles::present(staticMetaObject, QAccessible::Window);
     setWindowTitle(initialTitle());
     setWindowIcon(QIcon(QStringLiteral(":/velmora.svg")));
     setAutoFillBackground(true);
@@ -179,6 +182,11 @@ void frmVelmora::addKeys()
     key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_zoom->zoomIn(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_zoom->zoomOut(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->reset(); });
+    // The Control keys that a text field of the page would otherwise take.
+    new ReservedKeys(this,
+                     {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_R),
+                      QKeySequence(Qt::CTRL | Qt::Key_J), QKeySequence::Find,
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)});
     if (m_context.drafts) {
         key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), [this] {
             frmBozze::showFor(

@@ -1,5 +1,6 @@
 #include "browser/findbar.h"
 
+#include "gui/accessibleroles.h"
 #include "gui/controls.h"
 #include "gui/webview.h"
 
@@ -14,6 +15,7 @@ FindBar::FindBar(WebView *view, QWidget *parent)
     , m_view(view)
 {
     setObjectName(QStringLiteral("fraTrova"));
+    AccessibleRoles::present(staticMetaObject, QAccessible::ToolBar);
     setAccessibleName(QStringLiteral("Trova nella pagina"));
     setFrameShape(QFrame::Box);
     Controls::setColours(this, Qt::black, Controls::orange());

@@ -3,6 +3,7 @@
 #include "browser/enginewebview.h"
 #include "browser/webpage.h"
 #include "gui/spokennotice.h"
+#include "gui/accessibleroles.h"
 #include "gui/controls.h"
 #include "gui/twips.h"
 
@@ -24,6 +25,7 @@ ForumPopup::ForumPopup(const ForumSite &site, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmFinestraForum"));
+    AccessibleRoles::present(staticMetaObject, QAccessible::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/velmora.svg")));
     setAutoFillBackground(true);

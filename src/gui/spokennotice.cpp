@@ -1,27 +1,13 @@
 #include "gui/spokennotice.h"
 
+#include "gui/accessibleroles.h"
+
 #include <QAccessible>
-#include <QAccessibleWidget>
-
-namespace {
-
-QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(SpokenNotice::staticMetaObject.className()) && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
-    return nullptr;
-}
-
-} // namespace
 
 SpokenNotice::SpokenNotice(QWidget *parent)
     : QWidget(parent)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(accessibleFor);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AccessibleRoles::present(staticMetaObject, QAccessible::Notification);
     setObjectName(QStringLiteral("avviso"));
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents);

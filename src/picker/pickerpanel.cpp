@@ -4,6 +4,7 @@
 #include "core/addresses.h"
 #include "core/catalogue.h"
 #include "core/gestionefiles.h"
+#include "gui/accessibleroles.h"
 #include "gui/controls.h"
 #include "gui/listbox.h"
 #include "gui/memoryrelief.h"
@@ -47,6 +48,7 @@ fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWid
     , m_state(state)
 {
     setObjectName(QStringLiteral("fraIconario"));
+    AccessibleRoles::present(staticMetaObject, QAccessible::Grouping);
     setAccessibleName(QStringLiteral("Iconario"));
     setFrameShape(QFrame::NoFrame);
     Controls::setColours(this, Qt::black, Controls::orange());
