@@ -2,7 +2,6 @@
 
 #include "core/draftstore.h"
 #include "gui/controls.h"
-#include "gui/twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,14 +19,7 @@ frmBozze::frmBozze(DraftStore *store, OpenPage openPage, QWidget *parent)
     , m_store(store)
     , m_openPage(std::move(openPage))
 {
-    setObjectName(u"frmBozze"_s);
-    setWindowTitle(title());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
-
-    auto *outer = new QVBoxLayout(this);
-    const int edge = Twips::toPixels(120);
-    outer->setContentsMargins(edge, edge, edge, edge);
+    QVBoxLayout *outer = layOutModeless(u"frmBozze"_s, title());
     m_rows = Controls::scrollingRows(this, outer, u"lstBozze"_s, u"Elenco delle bozze"_s);
     fill();
 }

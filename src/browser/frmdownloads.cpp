@@ -1,7 +1,6 @@
 #include "browser/frmdownloads.h"
 
 #include "gui/controls.h"
-#include "gui/twips.h"
 #include "browser/downloads.h"
 
 #include <QDesktopServices>
@@ -17,14 +16,7 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     : FixedDialog(Frame::CloseBoxOnly, {7200, 4500}, parent)
     , m_downloads(downloads)
 {
-    setObjectName(QStringLiteral("frmDownloads"));
-    setWindowTitle(title());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
-
-    auto *outer = new QVBoxLayout(this);
-    const int edge = Twips::toPixels(120);
-    outer->setContentsMargins(edge, edge, edge, edge);
+    QVBoxLayout *outer = layOutModeless(QStringLiteral("frmDownloads"), title());
     auto *folderLabel = new QLabel(QStringLiteral("I file scaricati sono nella cartella %1").arg(downloads->folder()),
                                    this);
     folderLabel->setObjectName(QStringLiteral("lblCartella"));

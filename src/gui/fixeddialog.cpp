@@ -5,6 +5,7 @@
 
 #include <QScreen>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -34,4 +35,16 @@ void FixedDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         move(screen()->geometry().center() - rect().center());
+}
+
+QVBoxLayout *FixedDialog::layOutModeless(const QString &objectName, const QString &title)
+{
+    setObjectName(objectName);
+    setWindowTitle(title);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    auto *outer = new QVBoxLayout(this);
+    const int edge = Twips::toPixels(120);
+    outer->setContentsMargins(edge, edge, edge, edge);
+    return outer;
 }

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QSizeF>
 
+class QVBoxLayout;
+
 // What every secondary window shares: a fixed client size given in twips, an
 // orange background behind controls that keep their own colours, and a place
 // in the middle of the screen whenever it opens.
@@ -19,6 +21,10 @@ public:
 
 protected:
     FixedDialog(Frame frame, QSizeF clientTwips, QWidget *parent);
+
+    // A window that stays open beside the main one and goes when closed,
+    // its contents inset from its edges: the layout they go in.
+    QVBoxLayout *layOutModeless(const QString &objectName, const QString &title);
 
     void showEvent(QShowEvent *event) override;
 };
