@@ -7,7 +7,6 @@
 #include <QHttpServerRequest>
 #include <QTcpSocket>
 #include <QUrlQuery>
-#include <QtConcurrent>
 
 #include <vector>
 
@@ -223,12 +222,6 @@ ForumServer::ForumServer(QObject *parent)
         requests.append(QStringLiteral("/forum/seconda.html"));
         return html(QStringLiteral("Seconda Pagina"), QStringLiteral("<p>Seconda</p>"));
     });
-    m_server.route(QStringLiteral("/forum/lenta.html"), [this] {
-        requests.append(QStringLiteral("/forum/lenta.html"));
-        return hold(QByteArrayLiteral("text/html; charset=utf-8"),
-                    QByteArrayLiteral("<!DOCTYPE html><html><head><title>Pagina Lenta</title></head>"
-                                      "<body><p>Lenta</p></body></html>"));
-    });
     m_server.route(QStringLiteral("/forum/script.html"), [this] {
         requests.append(QStringLiteral("/forum/script.html"));
         return html(QStringLiteral("Senza script"), QStringLiteral("<script>document.title = 'Con script';</script>"));
@@ -338,29 +331,45 @@ ForumServer::ForumServer(QObject *parent)
         requests.append(QStringLiteral("/immagini/grande/%1.gif").arg(side));
         return QHttpServerResponse(QByteArrayLiteral("image/gif"), animation(side));
     });
-    m_server.route(QStringLiteral("/lenta/<arg>"), [this](const QString &file) {
-        requests.append(QStringLiteral("/lenta/%1").arg(file));
-        return hold(QByteArrayLiteral("image/gif"), gif());
-    });
 }
 
 bool ForumServer::start()
 {
     m_port = m_server.listen(QHostAddress::LocalHost, 0);
-    // A download that starts and never ends: headers and a first part, then
-    // silence until the connection is dropped.
+    // Answers given by hand, on a port of their own, where a connection may
+    // be left waiting: QHttpServer 6.4 writes a late answer to a connection
+    // the client has already dropped, and crashes.
     connect(&m_slow, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_slow.nextPendingConnection()) {
-            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 const QByteArray request = socket->readAll();
                 if (!request.contains("\r\n\r\n"))
                     return;
+                const QByteArray path = request.split(' ').value(1);
+                if (path == "/forum/lenta.html" || path.startsWith("/lenta/")) {
+                    requests.append(QString::fromLatin1(path));
+                    const bool page = path == "/forum/lenta.html";
+                    const QByteArray body = page
+                        ? QByteArrayLiteral("<!DOCTYPE html><html><head><title>Pagina "
+                                            "Lenta</title></head><body><p>Lenta</p></body></html>")
+                        : gif();
+                    m_held.append(
+                        {socket,
+                         "HTTP/1.1 200 OK\r\nContent-Type: "
+                             + (page ? QByteArrayLiteral("text/html; charset=utf-8") : QByteArrayLiteral("image/gif"))
+                             + "\r\nContent-Length: " + QByteArray::number(body.size())
+                             + "\r\nConnection: close\r\n\r\n" + body});
+                    return;
+                }
                 // A page that starts and never ends, where a picture was due.
                 if (request.startsWith("GET /immagini/muta")) {
                     socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n"
                                   "<html><body><p>Un momento");
                     return;
                 }
+                // A download that starts and never ends: headers and a first
+                // part, then silence until the connection is dropped.
                 socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\n"
                               "Content-Disposition: attachment; filename=\"lento.zip\"\r\n"
                               "Content-Length: 1000000\r\n\r\n");
@@ -398,21 +407,18 @@ QByteArray ForumServer::attachment()
 
 QString ForumServer::url(const QString &path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path);
-}
-
-QFuture<QHttpServerResponse> ForumServer::hold(const QByteArray &mimeType, const QByteArray &body)
-{
-    ++m_heldCount;
-    return QtConcurrent::run([gate = m_gate, mimeType, body] {
-        gate->acquire();
-        return QHttpServerResponse(mimeType, body);
-    });
+    const bool held = path == u"forum/lenta.html" || path.startsWith(u"lenta/");
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(held ? m_slow.serverPort() : m_port).arg(path);
 }
 
 void ForumServer::releaseHeld()
 {
-    m_gate->release(std::exchange(m_heldCount, 0));
+    for (const Held &held : std::exchange(m_held, {})) {
+        if (held.socket && held.socket->state() == QAbstractSocket::ConnectedState) {
+            held.socket->write(held.answer);
+            held.socket->disconnectFromHost();
+        }
+    }
 }
 
 QByteArray ForumServer::gif()

@@ -2,10 +2,9 @@
 
 #include <QHttpServer>
 #include <QObject>
-#include <QSemaphore>
+#include <QPointer>
 #include <QTcpServer>
-
-#include <memory>
+#include <QTcpSocket>
 
 // A small forum on loopback for tests that run the real engine:
 //   /forum/                     home page, titled "Velmora Home", with a link
@@ -76,7 +75,7 @@ public:
 
     // Answers every request held back so far.
     void releaseHeld();
-    int heldCount() const { return m_heldCount; }
+    int heldCount() const { return int(m_held.size()); }
     // Paths of every request served or held, in order.
     QStringList requests;
     // Messages posted to the reply form, and whether posting asks to log in.
@@ -89,12 +88,14 @@ public:
     static QByteArray animation(int side);
 
 private:
-    QFuture<QHttpServerResponse> hold(const QByteArray &mimeType, const QByteArray &body);
+    struct Held
+    {
+        QPointer<QTcpSocket> socket;
+        QByteArray answer;
+    };
 
     QHttpServer m_server;
     QTcpServer m_slow;
     quint16 m_port = 0;
-    // Held responses wait in the server's worker threads for this gate.
-    std::shared_ptr<QSemaphore> m_gate = std::make_shared<QSemaphore>();
-    int m_heldCount = 0;
+    QList<Held> m_held;
 };
