@@ -1,41 +1,44 @@
 #include "browser/draftjournal.h"
 
-#include "browser/draftscripts.h"
+#include "browser/pagescripts.h"
+#include "browser/webpage.h"
 #include "core/draftstore.h"
 #include "core/linkrule.h"
 
-#include <QChildEvent>
 #include <QPointer>
-#include <QVariantMap>
-#include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
-#include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
 
-DraftJournal::DraftJournal(QWebEngineView *view, QWebEnginePage *page, DraftStore *store, const QUrl &forumHome)
-    : QObject(view)
-    , m_view(view)
+namespace {
+
+qint64 now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// An editor a page makes after loading may take a few seconds to appear.
+constexpr int restoreDelaysMs[] = {500, 1500, 3000, 6000};
+// After a background send, how soon the page is looked at again.
+constexpr int backgroundDelaysMs[] = {300, 1000, 2000, 4000, 8000, 15000, 30000};
+
+} // namespace
+
+DraftJournal::DraftJournal(WebPage *page, DraftStore *store, const QUrl &forumHome, QObject *parent)
+    : QObject(parent)
     , m_page(page)
     , m_store(store)
     , m_home(forumHome)
 {
-    m_page->scripts().insert(DraftScripts::watcher());
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(quietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] { collect(); });
     connect(m_page, &QWebEnginePage::loadFinished, this, &DraftJournal::onLoadFinished);
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_editedSinceLoad = false; });
     connect(m_store, &DraftStore::writeFailed, this, [this](const QString &reason) {
         emit status(u"Impossibile salvare la bozza sul disco (%1): è tenuta in memoria."_s.arg(reason));
     });
-    // The member leaving the page for the Iconario or another window is a
-    // moment to save. The engine makes the widget that takes the focus when
-    // it first shows a page, which may be before or after this.
-    m_view->installEventFilter(this);
-    const QList<QWidget *> made = m_view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    for (QWidget *child : made)
-        watch(child);
 }
 
 QString DraftJournal::restoredText(const QDateTime &savedAt)
@@ -54,44 +57,40 @@ QString DraftJournal::cutText()
     return u"La bozza supera 1 MiB: ne è salvato solo il primo MiB."_s;
 }
 
-void DraftJournal::watch(QObject *widget)
+bool DraftJournal::isForum(const QString &page) const
 {
-    widget->removeEventFilter(this);
-    widget->installEventFilter(this);
+    return !page.isEmpty() && LinkRule::isForumPage(QUrl(page), m_home);
 }
 
-bool DraftJournal::eventFilter(QObject *watched, QEvent *event)
+bool DraftJournal::sentPending() const
 {
-    switch (event->type()) {
-    case QEvent::ChildAdded:
-        if (watched == m_view)
-            watch(static_cast<QChildEvent *>(event)->child());
-        break;
-    case QEvent::FocusOut:
-        // The member went elsewhere (the Iconario, another window).
-        if (watched != m_view && m_dirty)
-            collect();
-        break;
-    default:
-        break;
-    }
-    return QObject::eventFilter(watched, event);
+    return !m_sent.page.isEmpty() && now() < m_sent.until;
 }
 
-bool DraftJournal::isForum(const QUrl &url) const
+QString DraftJournal::keyOf(const QVariantMap &identity) const
 {
-    return LinkRule::isForumPage(url, m_home);
+    const QString doc = identity.value(u"doc"_s).toString();
+    if (const auto answer = m_answerPages.constFind(doc); answer != m_answerPages.cend())
+        return *answer;
+    return QUrl(identity.value(u"page"_s).toString()).adjusted(QUrl::RemoveFragment).toString();
 }
 
-QString DraftJournal::pageKey() const
+void DraftJournal::memberEdited(bool deleting)
 {
-    return m_page->url().adjusted(QUrl::RemoveFragment).toString();
+    m_editedSinceLoad = true;
+    // Marked at once: the key and this script reach the page in order, and
+    // the page's own moving of the caret later changes nothing.
+    m_page->runJavaScript(PageScripts::mark(m_home.host(), deleting), QWebEngineScript::ApplicationWorld,
+                          [](const QVariant &) {});
+    changed();
 }
 
 void DraftJournal::changed()
 {
     m_dirty = true;
-    m_quiet.start();
+    // Counted from the first change: typing that never pauses is saved too.
+    if (!m_quiet.isActive())
+        m_quiet.start();
 }
 
 void DraftJournal::saveThen(const std::function<void()> &then)
@@ -107,13 +106,7 @@ void DraftJournal::collect(const std::function<void()> &then)
 {
     m_quiet.stop();
     m_dirty = false;
-    if (!isForum(m_page->url())) {
-        if (then)
-            then();
-        return;
-    }
     const QString title = m_page->title();
-    QPointer<DraftStore> store(m_store);
     // A page that never answers (its renderer gone) must not hold up the
     // program's step for long.
     auto once = std::make_shared<std::function<void()>>(then);
@@ -123,41 +116,41 @@ void DraftJournal::collect(const std::function<void()> &then)
                 step();
         });
     }
-    m_page->runJavaScript(DraftScripts::collect(m_home.host()), QWebEngineScript::ApplicationWorld,
-                          [self = QPointer<DraftJournal>(this), store, title, once](const QVariant &result) {
-                              // The document says which page it is: the view
-                              // may already show the next one.
+    m_page->runJavaScript(PageScripts::collect(m_home.host()), QWebEngineScript::ApplicationWorld,
+                          [self = QPointer<DraftJournal>(this), title, once](const QVariant &result) {
                               const QVariantMap answer = result.toMap();
-                              const QUrl page(answer.value(u"page"_s).toString());
-                              if (self && store && self->isForum(page)
-                                  && keep(*store, page.adjusted(QUrl::RemoveFragment).toString(), title,
-                                          answer.value(u"fields"_s).toList()))
+                              const QString page = self ? self->keyOf(answer) : QString();
+                              if (self && self->isForum(page)
+                                  && self->keep(page, title, answer.value(u"fields"_s).toList()))
                                   emit self->status(cutText());
                               if (auto step = std::exchange(*once, {}))
                                   step();
                           });
 }
 
-bool DraftJournal::keep(DraftStore &store, const QString &page, const QString &title, const QVariantList &fields)
+bool DraftJournal::keep(const QString &page, const QString &title, const QVariantList &fields)
 {
     bool cut = false;
     for (const QVariant &value : fields) {
         const QVariantMap field = value.toMap();
         const QString key = field.value(u"field"_s).toString();
         const QString text = field.value(u"text"_s).toString();
-        if (text.trimmed().isEmpty()) {
+        // What was typed in a password field is never kept, wherever a page
+        // copied it.
+        if (field.value(u"secret"_s).toBool() || text.trimmed().isEmpty()) {
             // The member emptied the field: nothing to keep.
-            if (store.contains(page, key))
-                store.remove(page, key);
-        } else if (store.draft(page, key).text != text) {
-            cut |= store
-                       .save(Draft{.page = page,
-                                   .field = key,
-                                   .title = title,
-                                   .text = text,
-                                   .savedAt = QDateTime::currentDateTimeUtc(),
-                                   .cut = false})
-                       .cut;
+            if (m_store->contains(page, key))
+                m_store->remove(page, key);
+            if (m_restored.removeAll(key) > 0 && m_restored.isEmpty())
+                emit statusWithdrawn();
+        } else if (m_store->draft(page, key).text != text) {
+            const std::optional<Draft> kept = m_store->save(Draft{.page = page,
+                                                                  .field = key,
+                                                                  .title = title,
+                                                                  .text = text,
+                                                                  .savedAt = QDateTime::currentDateTimeUtc(),
+                                                                  .cut = false});
+            cut |= kept && kept->cut;
         }
     }
     return cut;
@@ -165,92 +158,146 @@ bool DraftJournal::keep(DraftStore &store, const QString &page, const QString &t
 
 void DraftJournal::formSubmitted()
 {
+    // The answer's drafts, if the member writes there (a preview), belong
+    // to the page the form came from: the answer itself cannot be opened
+    // again.
+    m_formPage = m_docPage;
+    if (isForum(m_docPage))
+        m_sent = {m_docPage, now() + answerMs};
     saveNow();
-    if (!isForum(m_page->url()))
+}
+
+void DraftJournal::sentInBackground()
+{
+    if (!isForum(m_docPage))
         return;
-    m_sentPage = pageKey();
-    m_sentUntil = QDateTime::currentMSecsSinceEpoch() + answerMs;
+    if (!sentPending() || m_sent.page != m_docPage)
+        m_sent = {m_docPage, now() + answerMs};
+    const int round = ++m_backgroundRound;
+    saveThen([this, round] {
+        if (round == m_backgroundRound)
+            checkInBackground(0);
+    });
+}
+
+void DraftJournal::checkInBackground(int step)
+{
+    if (step >= int(std::size(backgroundDelaysMs)))
+        return;
+    const int round = m_backgroundRound;
+    QTimer::singleShot(backgroundDelaysMs[step], this, [this, step, round] {
+        if (round != m_backgroundRound || !sentPending())
+            return;
+        m_page->runJavaScript(PageScripts::answer(m_home.host()), QWebEngineScript::ApplicationWorld,
+                              [self = QPointer<DraftJournal>(this), step, round](const QVariant &result) {
+                                  if (!self || round != self->m_backgroundRound)
+                                      return;
+                                  const QVariantMap answer = result.toMap();
+                                  // Another page came meanwhile: its load settles it.
+                                  if (answer.value(u"doc"_s).toString() != self->m_doc)
+                                      return;
+                                  if (!self->settle(answer))
+                                      self->checkInBackground(step + 1);
+                              });
+    });
+}
+
+bool DraftJournal::settle(const QVariantMap &answer)
+{
+    const QString text = answer.value(u"text"_s).toString();
+    const QVariantMap fields = answer.value(u"fields"_s).toMap();
+    const QStringList images = answer.value(u"images"_s).toStringList();
+    // A login page, a refusal that shows the form again, a preview: the
+    // forum has not taken the words.
+    const bool password = answer.value(u"password"_s).toBool();
+    bool waiting = false;
+    const QList<Draft> drafts = m_store->drafts();
+    for (const Draft &draft : drafts) {
+        if (draft.page != m_sent.page)
+            continue;
+        const bool held = std::any_of(fields.cbegin(), fields.cend(), [&](const QVariant &field) {
+            return DraftStore::isHeldIn(draft.text, field.toString());
+        });
+        if (!password && !held && DraftStore::isShownIn(draft.text, text, images))
+            m_store->remove(draft.page, draft.field);
+        else
+            waiting = true;
+    }
+    if (!waiting)
+        m_sent = {};
+    return !waiting;
 }
 
 void DraftJournal::onLoadFinished(bool ok)
 {
     m_offered.clear();
-    if (!ok || !isForum(m_page->url()))
+    m_restored.clear();
+    ++m_backgroundRound;
+    // An error status (a database error quoting the post, a refusal) is no
+    // answer that took the words.
+    if (!ok)
         return;
-    const QString page = pageKey();
-    if (!m_sentPage.isEmpty() && QDateTime::currentMSecsSinceEpoch() < m_sentUntil)
-        checkAnswer(page);
-    else
-        restore(page);
-}
-
-void DraftJournal::checkAnswer(const QString &page)
-{
-    QPointer<DraftJournal> self(this);
-    m_page->runJavaScript(DraftScripts::answer(m_home.host()), QWebEngineScript::ApplicationWorld,
-                          [self, page](const QVariant &result) {
-                              if (!self)
-                                  return;
+    const bool answerToForm = m_page->showsPostAnswer();
+    const bool settling = sentPending();
+    const QString script = settling ? PageScripts::answer(m_home.host()) : PageScripts::identify(m_home.host());
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [self = QPointer<DraftJournal>(this), answerToForm, settling](const QVariant &result) {
                               const QVariantMap answer = result.toMap();
-                              const QString text = answer.value(u"text"_s).toString();
-                              const QVariantMap fields = answer.value(u"fields"_s).toMap();
-                              const QList<Draft> drafts = self->m_store->drafts();
-                              bool waiting = false;
-                              for (const Draft &draft : drafts) {
-                                  if (draft.page != self->m_sentPage)
-                                      continue;
-                                  // The form again, holding the words (a refusal, a
-                                  // preview), is no sign that the forum took them.
-                                  const bool sameForm = fields.contains(draft.field)
-                                      && DraftStore::isShownIn(draft.text, fields.value(draft.field).toString());
-                                  if (!sameForm && DraftStore::isShownIn(draft.text, text))
-                                      self->m_store->remove(draft.page, draft.field);
-                                  else
-                                      waiting = true;
+                              if (!self || answer.isEmpty())
+                                  return;
+                              const QString doc = answer.value(u"doc"_s).toString();
+                              if (answerToForm && !self->m_formPage.isEmpty()) {
+                                  if (self->m_answerPages.size() > 16)
+                                      self->m_answerPages.clear();
+                                  self->m_answerPages.insert(doc, self->m_formPage);
                               }
-                              if (!waiting)
-                                  self->m_sentPage.clear();
-                              self->restore(page);
+                              self->m_doc = doc;
+                              self->m_docPage = self->keyOf(answer);
+                              if (settling && self->sentPending())
+                                  self->settle(answer);
+                              // A form's answer is not the page its drafts belong to.
+                              if (!answerToForm && self->isForum(self->m_docPage))
+                                  self->restore(doc, self->m_docPage, {}, 0);
                           });
 }
 
-void DraftJournal::restore(const QString &page)
+void DraftJournal::restore(const QString &doc, const QString &page, const QStringList &keys, int attempt)
 {
     QVariantMap texts;
     QDateTime newest;
     const QList<Draft> drafts = m_store->drafts();
     for (const Draft &draft : drafts) {
-        if (draft.page != page)
+        if (draft.page != page || (!keys.isEmpty() && !keys.contains(draft.field)))
             continue;
         texts.insert(draft.field, draft.text);
         newest = std::max(newest, draft.savedAt);
     }
     if (texts.isEmpty())
         return;
-    QPointer<DraftJournal> self(this);
-    m_page->runJavaScript(DraftScripts::restore(m_home.host(), texts), QWebEngineScript::ApplicationWorld,
-                          [self, texts, newest](const QVariant &result) {
-                              if (!self)
-                                  return;
-                              const QVariantMap done = result.toMap();
-                              const QStringList offered = done.value(u"offered"_s).toStringList();
-                              if (!done.value(u"restored"_s).toList().isEmpty()) {
-                                  emit self->status(restoredText(newest));
-                              } else if (!offered.isEmpty()) {
-                                  self->m_offered = texts.value(offered.first()).toString();
-                                  emit self->status(offeredText());
-                              }
-                          });
-}
-
-void DraftJournal::insertOffered()
-{
-    if (m_offered.isEmpty())
-        return;
-    m_page->runJavaScript(DraftScripts::insertHere(m_home.host(), m_offered), QWebEngineScript::ApplicationWorld,
-                          [self = QPointer<DraftJournal>(this)](const QVariant &typed) {
-                              if (self && typed.toBool())
-                                  self->changed();
-                          });
-    m_offered.clear();
+    // Once the member writes, a draft found late is offered, not put where
+    // the member's caret would leave its field.
+    const bool offerOnly = attempt > 0 && m_editedSinceLoad;
+    m_page->runJavaScript(
+        PageScripts::restore(m_home.host(), page, texts, offerOnly), QWebEngineScript::ApplicationWorld,
+        [self = QPointer<DraftJournal>(this), doc, page, texts, newest, attempt](const QVariant &result) {
+            const QVariantMap done = result.toMap();
+            if (!self || done.value(u"doc"_s).toString() != doc || doc != self->m_doc)
+                return;
+            const QStringList restored = done.value(u"restored"_s).toStringList();
+            const QStringList offered = done.value(u"offered"_s).toStringList();
+            const QStringList waiting = done.value(u"waiting"_s).toStringList();
+            if (!restored.isEmpty()) {
+                self->m_restored += restored;
+                emit self->status(restoredText(newest));
+            } else if (!offered.isEmpty() && self->m_offered.isEmpty()) {
+                self->m_offered = texts.value(offered.first()).toString();
+                emit self->status(offeredText());
+            }
+            if (!waiting.isEmpty() && attempt < int(std::size(restoreDelaysMs))) {
+                QTimer::singleShot(restoreDelaysMs[attempt], self, [self, doc, page, waiting, attempt] {
+                    if (self && doc == self->m_doc)
+                        self->restore(doc, page, waiting, attempt + 1);
+                });
+            }
+        });
 }

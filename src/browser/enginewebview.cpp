@@ -12,6 +12,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
@@ -72,7 +75,12 @@ QWebEngineView *EngineWebView::engine()
     m_view->setPage(m_page);
     m_page->watchInput(m_view);
     m_view->setZoomFactor(m_zoom);
+    // The engine's own widget inside the view takes the keys, and is made
+    // again with a new renderer: every child is watched as it comes.
     m_view->installEventFilter(this);
+    const QList<QWidget *> made = m_view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *child : made)
+        child->installEventFilter(this);
     layout()->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, &EngineWebView::onLoadStarted);
@@ -105,26 +113,34 @@ QWebEngineView *EngineWebView::engine()
         if (m_downloadUrl == m_failedUrl)
             tell(m_download);
     });
+    if (m_role == Role::Forum) {
+        // Notes which page each document was loaded from, for the journal
+        // and for OK; keeps Alt's letters out of the fields. Option and a
+        // letter type characters on a Mac.
+#ifdef Q_OS_MACOS
+        m_page->scripts().insert(PageScripts::watcher(false));
+#else
+        m_page->scripts().insert(PageScripts::watcher(true));
+#endif
+    }
     if (m_role == Role::Forum && m_site.drafts) {
-        m_journal = new DraftJournal(m_view, m_page, m_site.drafts, m_site.home);
+        m_journal = new DraftJournal(m_page, m_site.drafts, m_site.home, this);
         connect(m_journal, &DraftJournal::status, this, &EngineWebView::tell);
+        connect(m_journal, &DraftJournal::statusWithdrawn, this,
+                [this] { emit StatusTextChange(m_shownStatus); });
         connect(m_page, &WebPage::leaving, m_journal, &DraftJournal::saveNow);
         connect(m_page, &WebPage::formSubmitted, m_journal, &DraftJournal::formSubmitted);
-        connect(m_page, &WebPage::textChanged, m_journal, &DraftJournal::changed);
+        connect(m_page, &WebPage::sentInBackground, m_journal, &DraftJournal::sentInBackground);
         auto *offered = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), this);
         offered->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(offered, &QShortcut::activated, m_journal, &DraftJournal::insertOffered);
+        connect(offered, &QShortcut::activated, this, [this] {
+            const QString text = m_journal->offered();
+            m_journal->clearOffered();
+            if (!text.isEmpty())
+                insert(text, m_site.home.host(), true);
+        });
     }
     if (m_role == Role::Forum) {
-        // OK types where the member was writing when they left the page:
-        // each frame notes it as it loses the focus.
-        QWebEngineScript fieldWatch;
-        fieldWatch.setName(QStringLiteral("velmora-field-watch"));
-        fieldWatch.setWorldId(QWebEngineScript::ApplicationWorld);
-        fieldWatch.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        fieldWatch.setRunsOnSubFrames(true);
-        fieldWatch.setSourceCode(PageScripts::fieldWatch());
-        m_page->scripts().insert(fieldWatch);
         ForumMenu::translate(m_page);
         m_view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
@@ -133,6 +149,10 @@ QWebEngineView *EngineWebView::engine()
                                            m_site.drafts ? std::function<void()>([this] { showDrafts(); })
                                                          : std::function<void()>());
             menu->setAttribute(Qt::WA_DeleteOnClose);
+            // Pasting, cutting, undoing or a spelling taken from the menu is
+            // the member's own editing.
+            if (m_journal)
+                connect(menu, &QMenu::triggered, m_journal, [this] { m_journal->memberEdited(true); });
             menu->popup(m_view->mapToGlobal(at));
         });
     }
@@ -141,9 +161,11 @@ QWebEngineView *EngineWebView::engine()
 
 EngineWebView::~EngineWebView()
 {
-    // The page must go before the profile it belongs to; it is a child of
-    // the view, which the QWidget destructor would delete only later.
-    delete m_view;
+    // The journal goes before the page it reads; the page before the profile
+    // it belongs to. It is a child of the view, which the QWidget destructor
+    // would delete only later.
+    delete std::exchange(m_journal, nullptr);
+    delete std::exchange(m_view, nullptr);
 }
 
 QWebEngineProfile *EngineWebView::profileFor(Role role)
@@ -240,8 +262,83 @@ bool EngineWebView::requestClose()
     return false;
 }
 
+namespace {
+
+// Whether a key changes text in a field, and whether it may remove text.
+bool isEditingKey(const QKeyEvent *key, bool *deleting)
+{
+    static const QKeySequence::StandardKey removing[] = {
+        QKeySequence::Cut,          QKeySequence::Paste,         QKeySequence::Undo,
+        QKeySequence::Redo,         QKeySequence::Delete,        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine,
+        QKeySequence::Backspace,
+    };
+    *deleting = true;
+    for (const QKeySequence::StandardKey standard : removing) {
+        if (key->matches(standard))
+            return true;
+    }
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    case Qt::Key_V:
+        // Pasted as plain text.
+        if (key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))
+            return true;
+        break;
+    default:
+        break;
+    }
+    *deleting = false;
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint()
+        && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+} // namespace
+
 bool EngineWebView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_view && watched != m_view && watched->parent() == m_view) {
+        bool deleting = false;
+        switch (event->type()) {
+        case QEvent::FocusOut:
+            // The member leaves the page (for the Iconario, another window):
+            // where the caret is, for OK, and a moment to save.
+            if (m_role == Role::Forum)
+                m_page->runJavaScript(PageScripts::note(m_site.home.host()), QWebEngineScript::ApplicationWorld,
+                                      [](const QVariant &) {});
+            if (m_journal)
+                m_journal->saveNow();
+            break;
+        case QEvent::KeyPress:
+            if (m_journal && isEditingKey(static_cast<QKeyEvent *>(event), &deleting))
+                m_journal->memberEdited(deleting);
+            break;
+        case QEvent::InputMethod:
+            if (m_journal && !static_cast<QInputMethodEvent *>(event)->commitString().isEmpty())
+                m_journal->memberEdited(true);
+            break;
+        case QEvent::Drop:
+            if (m_journal)
+                m_journal->memberEdited(true);
+            break;
+        case QEvent::MouseButtonPress:
+            // The selection pasted by the middle button.
+            if (m_journal && static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton)
+                m_journal->memberEdited(false);
+            break;
+        default:
+            break;
+        }
+    }
+    if (watched == m_view && event->type() == QEvent::ChildAdded) {
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->installEventFilter(this);
+    }
     // A file or link dropped on the view would open in it: addresses are
     // refused, while dropped text still reaches the forum's editor.
     if (watched == m_view
@@ -373,14 +470,26 @@ void EngineWebView::InsertAtCaret(const QString &text, const QString &host)
         emit textInserted(false);
         return;
     }
-    m_page->runJavaScript(PageScripts::insertAtCaret(text, host), QWebEngineScript::ApplicationWorld,
-                          [this, view = QPointer<QWebEngineView>(m_view)](const QVariant &typed) {
-                              if (!view)
+    insert(text, host, false);
+}
+
+void EngineWebView::insert(const QString &text, const QString &host, bool anywhere)
+{
+    m_page->runJavaScript(PageScripts::insertAtCaret(text, host, anywhere), QWebEngineScript::ApplicationWorld,
+                          [self = QPointer<EngineWebView>(this)](const QVariant &result) {
+                              if (!self || !self->m_view)
                                   return;
-                              // The field has its caret back: the user types on.
-                              if (typed.toBool())
-                                  view->setFocus(Qt::OtherFocusReason);
-                              emit textInserted(typed.toBool());
+                              const QString done = result.toString();
+                              const bool typed = done == u"typed";
+                              if (typed) {
+                                  // The field has its caret back: the member types on.
+                                  self->m_view->setFocus(Qt::OtherFocusReason);
+                                  if (self->m_journal)
+                                      self->m_journal->changed();
+                              } else if (done == u"toolong") {
+                                  self->tell(tooLongText());
+                              }
+                              emit self->textInserted(typed);
                           });
 }
 

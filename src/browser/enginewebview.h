@@ -46,6 +46,12 @@ public:
     // Opens the window of the drafts not yet sent.
     void showDrafts();
 
+    // Said when a tag would not fit whole in the field with the caret.
+    static QString tooLongText()
+    {
+        return QStringLiteral("Il campo non può contenere tutto il tag: è solo negli appunti");
+    }
+
     // The page, made now if it was not yet.
     WebPage *page();
 
@@ -59,6 +65,8 @@ protected:
 
 private:
     static QWebEngineProfile *profileFor(Role role);
+    // Types text where the member writes (see PageScripts::insertAtCaret).
+    void insert(const QString &text, const QString &host, bool anywhere);
     // Runs a step that takes the page away once the journal has its words.
     void beforeLeaving(const std::function<void()> &step);
     QWebEngineView *engine();

@@ -2,69 +2,328 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebEngineScript>
+
+using namespace Qt::StringLiterals;
 
 namespace PageScripts {
 
-QString fieldWatch()
-{
-    // The note is a property of this world's view of the document: the
-    // page's own scripts see another object and cannot read or forge it.
-    return QStringLiteral(R"JS(
-addEventListener('blur', event => {
-    if (event.target === window)
-        document.velmoraField = document.activeElement;
-}, true);
-)JS");
-}
+namespace {
 
-QString insertAtCaret(const QString &text, const QString &host)
+// Shared by the scripts. Frames are reached from the page, not from scripts
+// of their own: a frame a script writes may never run one of ours.
+const auto library = uR"JS(
+const V = {};
+V.inner = frame => {
+    let d = null;
+    // Another site's frame gives no document here.
+    try { d = frame.contentDocument; } catch (error) {}
+    return d && d.documentElement ? d : null;
+};
+V.frames = doc => Array.from(doc.querySelectorAll('iframe, frame'));
+V.frameKey = (frame, n) => (frame.getAttribute('name') || frame.id || ('frame' + n)) + '/';
+// Each document of the forum's, from doc down, with its keys' prefix.
+V.docs = (doc, prefix, visit) => {
+    visit(doc, prefix);
+    V.frames(doc).forEach((frame, n) => {
+        const inner = V.inner(frame);
+        if (inner) V.docs(inner, prefix + V.frameKey(frame, n), visit);
+    });
+};
+V.fields = (doc, prefix, visit) => {
+    if (doc.designMode === 'on') {
+        if (doc.body) visit(doc.body, prefix + (doc.body.getAttribute('name') || doc.body.id || '#0'));
+        return;
+    }
+    Array.from(doc.querySelectorAll('textarea, [contenteditable]'))
+        .filter(e => e.tagName === 'TEXTAREA' || (e.isContentEditable && !(e.parentElement && e.parentElement.isContentEditable)))
+        .forEach((e, i) => visit(e, prefix + (e.getAttribute('name') || e.id || ('#' + i))));
+};
+V.allFields = visit => V.docs(document, '', (doc, prefix) => V.fields(doc, prefix, visit));
+// The element with the caret, in whichever document of the forum's has it.
+V.active = () => {
+    let doc = document, prefix = '';
+    for (;;) {
+        const e = doc.activeElement;
+        if (!e) return null;
+        if (e.tagName !== 'IFRAME' && e.tagName !== 'FRAME') return {doc, prefix, element: e};
+        const inner = V.inner(e);
+        if (!inner) return null;
+        prefix += V.frameKey(e, V.frames(doc).indexOf(e));
+        doc = inner;
+    }
+};
+V.root = (doc, e) => {
+    if (e.tagName === 'TEXTAREA') return e;
+    if (doc.designMode === 'on') return doc.body;
+    if (!e.isContentEditable) return null;
+    while (e.parentElement && e.parentElement.isContentEditable) e = e.parentElement;
+    return e;
+};
+V.keyOf = (doc, prefix, root) => {
+    let key = null;
+    V.fields(doc, prefix, (e, k) => { if (e === root) key = k; });
+    return key;
+};
+// Whether the member can see e: a box of some size, not hidden nor
+// transparent, in frames that are seen too.
+V.seen = e => {
+    for (let el = e; el; ) {
+        const doc = el.ownerDocument, win = doc.defaultView;
+        if (el !== doc.body && el !== doc.documentElement) {
+            const box = el.getBoundingClientRect();
+            if (box.width < 8 || box.height < 8) return false;
+            if (win.getComputedStyle(el).visibility !== 'visible') return false;
+        }
+        for (let up = el; up && up.nodeType === 1; up = up.parentElement)
+            if (Number(win.getComputedStyle(up).opacity) === 0) return false;
+        el = win.frameElement;
+    }
+    return true;
+};
+// A field's text; an editable area's pictures and links as the forum's tags.
+V.text = e => {
+    if (e.tagName === 'TEXTAREA') return e.value;
+    const win = e.ownerDocument.defaultView;
+    const pre = /^pre/.test(win.getComputedStyle(e).whiteSpace);
+    let out = '';
+    const newline = () => { if (out !== '' && !out.endsWith('\n')) out += '\n'; };
+    const walk = node => {
+        for (let n = node.firstChild; n; n = n.nextSibling) {
+            if (n.nodeType === 3) {
+                const t = n.data.replace(/\u00a0/g, ' ');
+                out += pre ? t : t.replace(/[\t\n\r ]+/g, ' ');
+                continue;
+            }
+            if (n.nodeType !== 1) continue;
+            const tag = n.tagName;
+            if (tag === 'BR') { out += '\n'; continue; }
+            if (tag === 'IMG') { if (/^https?:/i.test(n.src)) out += '[img]' + n.src + '[/img]'; continue; }
+            if (/^(SCRIPT|STYLE|TEMPLATE|NOSCRIPT)$/.test(tag)) continue;
+            const block = /^(P|DIV|LI|UL|OL|H[1-6]|BLOCKQUOTE|PRE|TABLE|TR|SECTION|ARTICLE)$/.test(tag);
+            if (block) newline();
+            if (tag === 'A' && /^https?:/i.test(n.href)) {
+                out += '[url=' + n.href + ']';
+                walk(n);
+                out += '[/url]';
+            } else {
+                walk(n);
+            }
+            if (block) newline();
+        }
+    };
+    walk(e);
+    return out.replace(/\n+$/, '');
+};
+V.page = () => ({page: document.velmoraLoadedAt || null, doc: document.velmoraDoc || null});
+)JS"_s;
+
+QString call(const QString &body, const QJsonArray &arguments)
 {
     // The values travel as JSON, so no text can break out of its string.
-    const QByteArray arguments = QJsonDocument(QJsonArray{text, host}).toJson(QJsonDocument::Compact);
-    return QStringLiteral(R"JS(
-(function (text, host) {
-    if (location.hostname !== host)
-        return false;
-    let field = document.velmoraField;
-    // The field is taken only where the page left it: a page that moved the
-    // focus meanwhile, or a field now gone, gets nothing.
-    if (!field || document.activeElement !== field)
-        return false;
-    // Into frames of the same site only: another site's document is null here.
-    while (field.tagName === 'IFRAME' || field.tagName === 'FRAME') {
-        const inner = field.contentDocument;
-        if (!inner || inner.location.hostname !== host)
-            return false;
-        field = inner.velmoraField;
-        if (!field || inner.activeElement !== field)
-            return false;
-    }
-    const textBox = field.tagName === 'INPUT'
-        && ['text', 'search', 'url', 'email', ''].includes(field.type);
-    const editable = field.tagName === 'TEXTAREA' || textBox || field.isContentEditable;
-    if (!editable || field.readOnly || field.disabled)
-        return false;
-    // Chromium adds text inserted by a command to the typing still open in
-    // the field, so one undo would take the tag with everything typed
-    // before it. Setting the selection again, unchanged, closes that typing.
-    const closeTyping = () => {
-        if (field.tagName === 'TEXTAREA' || (textBox && field.selectionStart !== null)) {
-            field.setSelectionRange(field.selectionStart, field.selectionEnd, field.selectionDirection);
-            return;
-        }
-        const selection = field.ownerDocument.getSelection();
-        if (field.isContentEditable && selection.rangeCount)
-            selection.setBaseAndExtent(selection.anchorNode, selection.anchorOffset,
-                                       selection.focusNode, selection.focusOffset);
+    return u"(function (host, data) {\n"_s + library
+        + u"if (!document.velmoraLoadedAt || new URL(document.velmoraLoadedAt).hostname !== host) return null;\n"_s
+        + body + u"\n}).apply(null, "_s + QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact))
+        + u")"_s;
+}
+
+} // namespace
+
+QWebEngineScript watcher(bool guardAltKeys)
+{
+    QWebEngineScript script;
+    script.setName(u"velmora-watcher"_s);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(true);
+    QString source = uR"JS(
+// The document keeps the address it was loaded from: document.open() writes
+// a new root into the same document, and runs this again.
+if (window === window.top && !document.velmoraLoadedAt) {
+    document.velmoraLoadedAt = location.href;
+    document.velmoraDoc = Array.from(crypto.getRandomValues(new Uint32Array(4)), n => n.toString(36)).join('');
+}
+)JS"_s;
+    if (guardAltKeys) {
+        source += uR"JS(
+(() => {
+    let pending = false;
+    const walkSoon = () => {
+        if (pending) return;
+        pending = true;
+        setTimeout(() => { pending = false; walk(document); }, 0);
     };
-    field.focus();
-    closeTyping();
-    const typed = field.ownerDocument.execCommand('insertText', false, text);
-    closeTyping();
-    return typed;
-}).apply(null, %1)
-)JS")
-        .arg(QString::fromUtf8(arguments));
+    const guard = doc => {
+        const root = doc.documentElement, win = doc.defaultView;
+        if (!root || !win || root.velmoraGuarded) return;
+        // document.open() drops the listeners, and the root with them.
+        root.velmoraGuarded = true;
+        win.addEventListener('keypress', e => {
+            if (e.isTrusted && e.altKey && !e.ctrlKey && !e.metaKey) e.preventDefault();
+        }, true);
+        doc.addEventListener('load', e => {
+            if (e.target.tagName === 'IFRAME' || e.target.tagName === 'FRAME') walkSoon();
+        }, true);
+        if (!doc.velmoraObserved) {
+            doc.velmoraObserved = true;
+            new MutationObserver(walkSoon).observe(doc, {childList: true, subtree: true});
+        }
+    };
+    const walk = doc => {
+        guard(doc);
+        for (const frame of doc.querySelectorAll('iframe, frame')) {
+            let inner = null;
+            try { inner = frame.contentDocument; } catch (error) {}
+            if (inner) walk(inner);
+        }
+    };
+    walk(document);
+})();
+)JS"_s;
+    }
+    script.setSourceCode(source);
+    return script;
+}
+
+QString mark(const QString &host, bool deleting)
+{
+    return call(uR"JS(
+const a = V.active();
+const root = a && V.root(a.doc, a.element);
+if (!root || !V.seen(root)) return false;
+root.velmoraDirty = data || root.velmoraDirty === 'delete' ? 'delete' : 'typed';
+return true;
+)JS"_s,
+                {host, deleting});
+}
+
+QString note(const QString &host)
+{
+    return call(uR"JS(
+const a = V.active();
+document.velmoraNoted = a ? a.element : null;
+return true;
+)JS"_s,
+                {host});
+}
+
+QString insertAtCaret(const QString &text, const QString &host, bool anywhere)
+{
+    return call(uR"JS(
+const [text, anywhere] = data;
+const a = V.active();
+// The field is taken only where the member left it: a page that moved the
+// caret meanwhile, or a field now gone, gets nothing.
+if (!a || (!anywhere && document.velmoraNoted !== a.element)) return '';
+const field = a.element;
+const textBox = field.tagName === 'INPUT' && ['text', 'search', 'url', 'email', ''].includes(field.type);
+const root = textBox ? field : V.root(a.doc, field);
+if (!root || field.readOnly || field.disabled) return '';
+const hasValue = field.tagName === 'TEXTAREA' || textBox;
+// A field that would cut the text short gets none of it.
+if (hasValue && field.maxLength >= 0
+    && field.value.length - (field.selectionEnd - field.selectionStart) + text.length > field.maxLength)
+    return 'toolong';
+// Chromium adds text inserted by a command to the typing still open in the
+// field, so one undo would take the tag with everything typed before it.
+// Setting the selection again, unchanged, closes that typing.
+const closeTyping = () => {
+    if (hasValue && field.selectionStart !== null) {
+        field.setSelectionRange(field.selectionStart, field.selectionEnd, field.selectionDirection);
+        return;
+    }
+    const selection = a.doc.getSelection();
+    if (selection.rangeCount)
+        selection.setBaseAndExtent(selection.anchorNode, selection.anchorOffset,
+                                   selection.focusNode, selection.focusOffset);
+};
+field.focus();
+closeTyping();
+const typed = a.doc.execCommand('insertText', false, text);
+closeTyping();
+if (typed) root.velmoraDirty = true;
+return typed ? 'typed' : '';
+)JS"_s,
+                {host, QJsonArray{text, anywhere}});
+}
+
+QString identify(const QString &host)
+{
+    return call(u"return V.page();"_s, {host});
+}
+
+QString collect(const QString &host)
+{
+    return call(uR"JS(
+const secrets = document.velmoraSecrets || (document.velmoraSecrets = []);
+V.docs(document, '', doc => {
+    for (const p of doc.querySelectorAll('input[type=password]'))
+        if (p.value.trim() && !secrets.includes(p.value.trim())) secrets.push(p.value.trim());
+});
+const fields = [];
+V.allFields((e, key) => {
+    if (!e.velmoraDirty) return;
+    const text = V.text(e);
+    const deleted = e.velmoraDirty === 'delete';
+    e.velmoraDirty = false;
+    if (text.trim() === '' && !deleted) return;
+    if (secrets.includes(text.trim())) fields.push({field: key, secret: true});
+    else fields.push({field: key, text});
+});
+return Object.assign(V.page(), {fields});
+)JS"_s,
+                {host});
+}
+
+QString restore(const QString &host, const QString &page, const QVariantMap &drafts, bool offerOnly)
+{
+    return call(uR"JS(
+const [page, drafts, offerOnly] = data;
+const result = Object.assign(V.page(), {restored: [], offered: [], waiting: []});
+if (document.velmoraLoadedAt.replace(/#.*/, '') !== page) return result;
+const found = new Set();
+V.allFields((e, key) => {
+    if (!(key in drafts)) return;
+    found.add(key);
+    const text = V.text(e);
+    if (text === drafts[key]) return;
+    if (text.trim() !== '' || window.opener || offerOnly) { result.offered.push(key); return; }
+    if (!V.seen(e)) { result.waiting.push(key); return; }
+    const doc = e.ownerDocument;
+    if (doc.defaultView !== window) doc.defaultView.focus();
+    e.focus();
+    if (e.tagName === 'TEXTAREA') e.select(); else doc.getSelection().selectAllChildren(e);
+    if (doc.execCommand('insertText', false, drafts[key])) result.restored.push(key);
+});
+for (const key in drafts)
+    if (!found.has(key)) result.waiting.push(key);
+return result;
+)JS"_s,
+                {host, QJsonArray{page, QJsonObject::fromVariantMap(drafts), offerOnly}});
+}
+
+QString answer(const QString &host)
+{
+    return call(uR"JS(
+const fields = {}, images = [];
+let password = false, text = document.body ? document.body.innerText : '';
+V.allFields((e, key) => { fields[key] = V.text(e); });
+V.docs(document, '', doc => {
+    password = password || doc.querySelector('input[type=password]') !== null;
+    if (doc.designMode === 'on') return;
+    for (const img of doc.images)
+        if (!img.isContentEditable) images.push(img.src);
+});
+// The words in the page's own editable areas are not the page's.
+V.fields(document, '', e => {
+    if (e.tagName === 'TEXTAREA') return;
+    const inside = e.innerText;
+    if (inside.trim()) text = text.replace(inside, '');
+});
+return Object.assign(V.page(), {text, fields, images, password});
+)JS"_s,
+                {host});
 }
 
 } // namespace PageScripts

@@ -1,25 +1,78 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
+
+class QWebEngineScript;
 
 // Code the program runs in the forum's pages, always in a world of its own
 // (never the page's), so the page's scripts can neither see nor change it.
+// Each script reaches every document of the page that belongs to the forum:
+// the page itself and its frames of the same site, those with an address of
+// their own and those a script wrote (an editor's frame, empty or written
+// with document.write, in design mode or with an editable body); another
+// site's frame is never read. The page's text fields are its text areas and
+// editable areas, keyed by their name, else their id, else their position
+// in their document, behind the keys of the frames that hold them
+// ("frame0/#0").
 namespace PageScripts {
 
-// Run in every frame from its start: notes, each time the frame loses the
-// focus, the element the member had focused in it (a frame that holds the
-// focus counts as the element of its parent). Only the program's world sees
-// the note.
-QString fieldWatch();
+// Put into every document as it is made. Notes, once per document and before
+// any script of the page runs, the address the page was loaded from and a
+// key of its own, so that nothing a page does later (replaceState,
+// pushState, document.open) changes which page a draft belongs to. With
+// guardAltKeys, a key pressed with Alt never types a letter into a field
+// (an access key the page lacks, Alt+S in an editor's frame, types nothing,
+// as in a browser on this system), in frames written by script too.
+QWebEngineScript watcher(bool guardAltKeys);
+
+// The member pressed an editing key (or pasted, dropped, or took an entry of
+// the page's menu): marks the field with the caret as written by the member
+// since the last collect. A field too small or transparent to be seen is
+// not marked. Evaluates to whether one was.
+QString mark(const QString &host, bool deleting);
+
+// The view is losing the keyboard: notes the element with the caret, for
+// insertAtCaret.
+QString note(const QString &host);
 
 // Types text at the caret of the text field (a text area, a text box or an
-// editable area, inside frames of the same site too) the member was writing
-// in when the page last lost the focus, replacing its selection, as if
-// typed: the editor's undo, input events and counters see it. The typing
-// is one undo step of its own, apart from what was typed before and after.
-// Does nothing when the member left from no field, when that field no longer
-// holds the focus in its page, on a page of another host than host, or in a
-// frame of another site. Evaluates to whether it typed.
-QString insertAtCaret(const QString &text, const QString &host);
+// editable area) the member was writing in when the view last lost the
+// keyboard, replacing its selection, as if typed: the editor's undo, input
+// events and counters see it. The typing is one undo step of its own, apart
+// from what was typed before and after. With anywhere, the field with the
+// caret now is taken, the member having just pressed a key there.
+// Evaluates to "typed"; "toolong" where the field's maxlength would cut the
+// text; "" where nothing was typed: no field, a field that no longer holds
+// the caret, a page of another host than host, a frame of another site.
+QString insertAtCaret(const QString &text, const QString &host, bool anywhere = false);
+
+// Evaluates to {page, doc}: the address the page was loaded from, and its
+// document's key. Null on another host.
+QString identify(const QString &host);
+
+// Evaluates to {page, doc, fields}: fields lists {field, text} for every
+// field marked since the last collect, and forgets the marks. A text that
+// equals what was typed in a password field of the page comes as
+// {field, secret: true}, without its text. Pictures and links of an
+// editable area come as the forum's [img] and [url=] tags. A field found
+// empty comes only if the member's keys there may have deleted text: a
+// page emptying a field deletes no draft.
+QString collect(const QString &host);
+
+// Puts each draft ({field: text}) back into its field, where the field is
+// empty and seen, as if typed, so that Ctrl+Z takes it out again; only in
+// the document loaded from page, and not in a window another page opened
+// (that page could read it there). Evaluates to {page, doc, restored,
+// offered, waiting}: offered where the field holds other text, or the page
+// was opened by another; waiting where the field is not there or not seen
+// yet (an editor still being made). With offerOnly every draft is offered.
+QString restore(const QString &host, const QString &page, const QVariantMap &drafts, bool offerOnly);
+
+// Evaluates to {page, doc, text, fields, images, password}: the page's
+// visible text outside its editable areas, every field's text, the
+// addresses of the pictures shown outside them, and whether a password
+// field is there: to tell whether a post was taken.
+QString answer(const QString &host);
 
 } // namespace PageScripts

@@ -1,19 +1,24 @@
 #include "browser/webpage.h"
 
 #include "gui/prompter.h"
-#include "browser/draftscripts.h"
 #include "browser/forumpopup.h"
 #include "core/linkrule.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QKeyEvent>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineQuotaRequest>
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 using LinkRule::Scheme;
@@ -32,7 +37,39 @@ QList<WebPage *> &forumPages()
     return pages;
 }
 
+const QString lastFolderKey = QStringLiteral("forum/lastFolder");
+
 } // namespace
+
+// Sees what the page sends: a post to the forum made by the page's script
+// (a quick reply) rather than by a form loading a new page.
+class SendWatch final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    explicit SendWatch(WebPage *page)
+        : QWebEngineUrlRequestInterceptor(page)
+        , m_page(page)
+    {
+    }
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeXhr || info.requestMethod() != "POST"
+            || !LinkRule::isForumPage(info.requestUrl(), m_page->m_site.home))
+            return;
+        // Only a send the member's click or key could have started.
+        QMetaObject::invokeMethod(
+            m_page,
+            [page = m_page] {
+                if (page->m_intent.fresh(now()))
+                    emit page->sentInBackground();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    WebPage *m_page;
+};
 
 WebPage::WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, QObject *parent)
     : QWebEnginePage(profile, parent)
@@ -48,8 +85,10 @@ WebPage::WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, Q
         s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     }
     connect(this, &QWebEnginePage::newWindowRequested, this, &WebPage::onNewWindow);
-    if (m_kind != Kind::Preview)
+    if (m_kind != Kind::Preview) {
         forumPages().append(this);
+        setUrlRequestInterceptor(new SendWatch(this));
+    }
 
     // The forum needs no camera, microphone, position, notifications, screen
     // or pointer lock: refused at once, so no request waits unanswered.
@@ -317,14 +356,34 @@ bool WebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
     return dialogAllowed(securityOrigin) && m_dialogs.confirm(ownerWindow(), url(), msg);
 }
 
-void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
-                                       const QString &sourceID)
+void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &)
 {
-    if (message == DraftScripts::inputMarker()) {
-        emit textChanged();
-        return;
+    // What a page writes to its console is the page's business: in a loop
+    // it would fill the desktop's error log.
+}
+
+QStringList WebPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles, const QStringList &)
+{
+    // The member's own folders, not the program's: the last one used, else
+    // home.
+    QSettings settings;
+    QString folder = settings.value(lastFolderKey).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    if (!oldFiles.isEmpty() && QFileInfo(oldFiles.first()).isAbsolute())
+        folder = QFileInfo(oldFiles.first()).absolutePath();
+    const QStringList chosen = mode == FileSelectOpenMultiple
+        ? QFileDialog::getOpenFileNames(ownerWindow(), QStringLiteral("Scegli i file da inviare"), folder)
+        : QStringList{QFileDialog::getOpenFileName(ownerWindow(), QStringLiteral("Scegli il file da inviare"),
+                                                   folder)};
+    QStringList files;
+    for (const QString &file : chosen) {
+        if (!file.isEmpty())
+            files.append(file);
     }
-    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
+    if (!files.isEmpty())
+        settings.setValue(lastFolderKey, QFileInfo(files.first()).absolutePath());
+    return files;
 }
 
 bool WebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,

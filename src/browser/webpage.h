@@ -60,8 +60,9 @@ signals:
     // answer to one of its forms (then formSubmitted comes instead).
     void leaving();
     void formSubmitted();
-    // The member changed a text field of the page (see DraftScripts).
-    void textChanged();
+    // The page sent something to the forum in the background (a quick
+    // reply, an edit saved in place) just after the member's click or key.
+    void sentInBackground();
     // What url asked for did not happen here: refused, or handed to another
     // program. why is for the status line; empty when there is nothing to
     // say, the page shown being as it was.
@@ -77,8 +78,11 @@ protected:
                                   const QString &sourceID) override;
     bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
                           QString *result) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override;
 
 private:
+    friend class SendWatch;
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askToOpenElsewhere(const QUrl &url);
     // True, once per input, when the member just clicked or typed in the

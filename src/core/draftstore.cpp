@@ -1,8 +1,13 @@
 #include "core/draftstore.h"
 
+#include "core/gestionefiles.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,27 +26,64 @@ Q_LOGGING_CATEGORY(lcDrafts, "velmora.drafts")
 
 constexpr auto suffix = ".bozza";
 constexpr int formatVersion = 1;
-// JSON may spell a character in six bytes; anything larger is no draft of ours.
-constexpr qint64 maxFileBytes = 8 * DraftStore::maxDraftBytes;
 
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// Cuts at a character's start, never inside one.
-QString firstBytes(const QString &text, qint64 limit, bool *cut)
+// The bytes one UTF-16 unit takes in the file, as the JSON writer spells it:
+// control characters as \u00XX, quotes and backslashes escaped, the rest as
+// UTF-8 (a surrogate pair's two halves two bytes each).
+int encodedBytes(char16_t c)
 {
-    // Three UTF-8 bytes at most for each UTF-16 unit: most drafts need no count.
+    if (c < 0x20)
+        return c == u'\b' || c == u'\f' || c == u'\n' || c == u'\r' || c == u'\t' ? 2 : 6;
+    if (c == u'"' || c == u'\\')
+        return 2;
+    if (c < 0x80)
+        return 1;
+    if (c < 0x800 || QChar::isSurrogate(c))
+        return 2;
+    return 3;
+}
+
+// Cuts text so that it takes at most budget bytes in the file, at a
+// character's start, never inside one.
+QString firstBytes(const QString &text, qint64 budget, bool *cut)
+{
     *cut = false;
-    if (text.size() * 3 <= limit)
+    // Six bytes at most for each unit: most drafts need no count.
+    if (text.size() * 6 <= budget)
         return text;
-    QByteArray utf8 = text.toUtf8();
-    *cut = utf8.size() > limit;
-    if (!*cut)
-        return text;
-    qsizetype end = limit;
-    while (end > 0 && (uchar(utf8.at(end)) & 0xC0) == 0x80)
-        --end;
-    utf8.truncate(end);
-    return QString::fromUtf8(utf8);
+    qint64 used = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        used += encodedBytes(text.at(i).unicode());
+        if (used > budget) {
+            *cut = true;
+            if (i > 0 && text.at(i).isLowSurrogate())
+                --i;
+            return text.left(i);
+        }
+    }
+    return text;
+}
+
+qint64 encodedSize(const Draft &draft)
+{
+    qint64 size = DraftStore::serialize(Draft{draft.page, draft.field, draft.title, {}, draft.savedAt, draft.cut}).size();
+    for (const QChar c : draft.text)
+        size += encodedBytes(c.unicode());
+    return size;
+}
+
+// Cuts the draft so that its file holds at most maxDraftBytes; its size.
+qint64 fit(Draft &draft)
+{
+    draft.title.truncate(DraftStore::maxTitleLength);
+    // The header is counted as if the text were cut: a byte more, never less.
+    const qint64 header = encodedSize(Draft{draft.page, draft.field, draft.title, {}, draft.savedAt, true});
+    bool cut = false;
+    draft.text = firstBytes(draft.text, DraftStore::maxDraftBytes - header, &cut);
+    draft.cut = draft.cut || cut;
+    return encodedSize(draft);
 }
 
 } // namespace
@@ -52,24 +94,25 @@ class DraftWriter final : public QObject
     Q_OBJECT
 
 public:
-    void write(const QString &key, const QString &path, const QByteArray &bytes)
+    void write(const QString &key, const QString &path, const Draft &draft)
     {
+        const QByteArray bytes = DraftStore::serialize(draft);
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {
-            emit written(key, false, file.errorString());
+            emit written(key, false, GestioneFiles::italianReason(file.errorString()));
             return;
         }
         // The temporary file becomes the draft: it is made the user's alone
         // before a byte of the text is in it.
         file.setPermissions(ownerOnly);
         if (file.write(bytes) != bytes.size() || !file.flush()) {
-            const QString reason = file.errorString();
+            const QString reason = GestioneFiles::italianReason(file.errorString());
             file.cancelWriting();
             emit written(key, false, reason);
             return;
         }
         const bool ok = file.commit();
-        emit written(key, ok, ok ? QString() : file.errorString());
+        emit written(key, ok, ok ? QString() : GestioneFiles::italianReason(file.errorString()));
     }
 
     void remove(const QString &path)
@@ -86,9 +129,13 @@ signals:
 DraftStore::DraftStore(const QString &folder, QObject *parent)
     : QObject(parent)
     , m_folder(folder)
+    , m_coalesce(new QTimer(this))
     , m_thread(new QThread(this))
     , m_writer(new DraftWriter)
 {
+    m_clock.start();
+    m_coalesce->setSingleShot(true);
+    connect(m_coalesce, &QTimer::timeout, this, &DraftStore::writePending);
     m_thread->setObjectName(u"velmora-drafts"_s);
     m_writer->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
@@ -98,7 +145,7 @@ DraftStore::DraftStore(const QString &folder, QObject *parent)
 
 DraftStore::~DraftStore()
 {
-    // What was queued is written before the program goes.
+    // What was queued, or waits for its turn, is written before the program goes.
     flush();
     m_thread->quit();
     m_thread->wait();
@@ -149,52 +196,126 @@ std::optional<Draft> DraftStore::parse(const QByteArray &bytes)
     return draft;
 }
 
-QString DraftStore::shownWords(const QString &text)
+namespace {
+
+// A text as a page shows it: without the forum's tags, pictures and blanks.
+QString visibleWords(const QString &text)
 {
     static const QRegularExpression images(u"\\[img\\].*?\\[/img\\]"_s,
                                            QRegularExpression::CaseInsensitiveOption
                                                | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression tags(u"\\[/?[a-z*]+(=[^\\]]*)?\\]"_s, QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression blanks(u"\\s+"_s);
-    QString words = text;
-    words.remove(images).remove(tags).remove(blanks);
-    return words.left(60);
+    return QString(text).remove(images).remove(tags).remove(blanks);
 }
 
-bool DraftStore::isShownIn(const QString &draftText, const QString &pageText)
+} // namespace
+
+QString DraftStore::shownWords(const QString &text)
+{
+    return visibleWords(text).left(60);
+}
+
+QStringList DraftStore::imageAddresses(const QString &text)
+{
+    static const QRegularExpression images(u"\\[img\\]\\s*(.*?)\\s*\\[/img\\]"_s,
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::DotMatchesEverythingOption);
+    QStringList addresses;
+    for (const QRegularExpressionMatch &m : images.globalMatch(text))
+        addresses.append(m.captured(1));
+    return addresses;
+}
+
+bool DraftStore::isShownIn(const QString &draftText, const QString &pageText, const QStringList &pageImages)
 {
     static const QRegularExpression blanks(u"\\s+"_s);
-    return QString(pageText).remove(blanks).contains(shownWords(draftText));
+    const QString words = shownWords(draftText);
+    if (!words.isEmpty() && !QString(pageText).remove(blanks).contains(words))
+        return false;
+    if (words.size() >= minShownCharacters)
+        return true;
+    // Few words, or only pictures: a page that shows them proves little.
+    const QStringList images = imageAddresses(draftText);
+    if (words.isEmpty() && images.isEmpty())
+        return false;
+    return std::all_of(images.cbegin(), images.cend(), [&](const QString &image) {
+        return pageImages.contains(image) || pageImages.contains(QUrl(image).toString(QUrl::FullyEncoded));
+    });
+}
+
+bool DraftStore::isHeldIn(const QString &draftText, const QString &fieldText)
+{
+    const QString words = shownWords(draftText);
+    if (!words.isEmpty())
+        return visibleWords(fieldText).contains(words);
+    const QStringList images = imageAddresses(draftText);
+    return !images.isEmpty() && std::all_of(images.cbegin(), images.cend(), [&](const QString &image) {
+        return fieldText.contains(image);
+    });
 }
 
 void DraftStore::load(const QDateTime &now)
 {
     m_drafts.clear();
+    m_sizes.clear();
+    m_totalBytes = 0;
+    m_refused.clear();
     QDir dir(m_folder);
-    if (!dir.mkpath(u"."_s))
+    const QFileInfo folder(m_folder);
+    // A link in the folder's place would have us write, and change the
+    // rights of, whatever it points to.
+    if (folder.isSymLink()) {
+        m_refused = u"la cartella delle bozze %1 è un collegamento"_s.arg(QDir::toNativeSeparators(m_folder));
+        qCWarning(lcDrafts) << "not used, a link:" << m_folder;
+        return;
+    }
+    if (!dir.mkpath(u"."_s)) {
+        m_refused = u"impossibile creare la cartella %1"_s.arg(QDir::toNativeSeparators(m_folder));
         qCWarning(lcDrafts) << "cannot create" << m_folder;
+        return;
+    }
     // Only the user reads what the user wrote, whatever the folder had.
     QFile::setPermissions(m_folder, ownerOnly | QFileDevice::ExeOwner);
 
+    // Newest first, by the time each file was written: the drafts kept are
+    // the newest, however many files a folder holds.
     const QDateTime oldest = now.addDays(-maxAgeDays);
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        std::optional<Draft> draft;
-        if (name.endsWith(QLatin1String(suffix)) && file.size() <= maxFileBytes && file.open(QIODevice::ReadOnly))
-            draft = parse(file.read(maxFileBytes));
+    dir.setNameFilters({u"*"_s + QLatin1String(suffix)});
+    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Time);
+    int skipped = 0;
+    for (const QFileInfo &info : files) {
+        const QString path = info.filePath();
+        if (m_drafts.size() >= maxDrafts) {
+            ++skipped;
+            continue;
+        }
+        QString reason;
+        // Earlier versions counted a draft's text, not its file: up to six
+        // bytes a character.
+        const std::optional<QByteArray> bytes =
+            GestioneFiles::readFile(path, GestioneFiles::Trust::OwnFileNoLinks, &reason, 6 * maxDraftBytes + 4096);
+        std::optional<Draft> draft = bytes ? parse(*bytes) : std::nullopt;
         // A file under another draft's name would put its text on that page.
-        if (!draft || fileNameFor(draft->key()) != name) {
-            qCWarning(lcDrafts) << "skipped, not a draft:" << path;
+        if (!draft || fileNameFor(draft->key()) != info.fileName()) {
+            qCWarning(lcDrafts) << "skipped, not a draft:" << path << reason;
             continue;
         }
         if (draft->savedAt < oldest) {
             enqueueRemoval(draft->key());
             continue;
         }
+        const qint64 size = fit(*draft);
+        if (m_totalBytes + size > maxTotalBytes) {
+            ++skipped;
+            continue;
+        }
         m_drafts.insert(draft->key(), *draft);
+        m_sizes.insert(draft->key(), size);
+        m_totalBytes += size;
     }
+    if (skipped > 0)
+        qCWarning(lcDrafts) << "left on disk, beyond the store's bounds:" << skipped << "files";
 }
 
 QList<Draft> DraftStore::drafts() const
@@ -214,47 +335,115 @@ Draft DraftStore::draft(const QString &page, const QString &field) const
     return m_drafts.value(Draft::keyOf(page, field));
 }
 
-Draft DraftStore::save(Draft draft)
+std::optional<Draft> DraftStore::save(Draft draft)
 {
-    draft.text = firstBytes(draft.text, maxDraftBytes, &draft.cut);
+    if (draft.page.size() > maxPageLength || draft.field.size() > maxFieldLength)
+        return std::nullopt;
     if (!draft.savedAt.isValid())
         draft.savedAt = QDateTime::currentDateTimeUtc();
+    const qint64 size = fit(draft);
     const QString key = draft.key();
-    if (!m_drafts.contains(key) && m_drafts.size() >= maxDrafts) {
-        const auto oldest = std::min_element(m_drafts.cbegin(), m_drafts.cend(),
-                                             [](const Draft &a, const Draft &b) { return a.savedAt < b.savedAt; });
-        const QString oldKey = oldest.key();
-        m_drafts.remove(oldKey);
-        enqueueRemoval(oldKey);
+
+    const auto oldestOther = [this, &key] {
+        auto oldest = m_drafts.cend();
+        for (auto it = m_drafts.cbegin(); it != m_drafts.cend(); ++it) {
+            if (it.key() != key && (oldest == m_drafts.cend() || it->savedAt < oldest->savedAt))
+                oldest = it;
+        }
+        return oldest == m_drafts.cend() ? QString() : oldest.key();
+    };
+    while ((!m_drafts.contains(key) && m_drafts.size() >= maxDrafts)
+           || m_totalBytes - m_sizes.value(key) + size > maxTotalBytes) {
+        const QString old = oldestOther();
+        if (old.isEmpty())
+            break;
+        forget(old);
+        enqueueRemoval(old);
     }
+    m_totalBytes += size - m_sizes.value(key);
+    m_sizes.insert(key, size);
     m_drafts.insert(key, draft);
-    enqueueWrite(draft);
+    schedule(key);
     return draft;
 }
 
 void DraftStore::remove(const QString &page, const QString &field)
 {
     const QString key = Draft::keyOf(page, field);
-    m_drafts.remove(key);
+    forget(key);
     enqueueRemoval(key);
+}
+
+void DraftStore::forget(const QString &key)
+{
+    m_drafts.remove(key);
+    m_totalBytes -= m_sizes.take(key);
+    m_pending.remove(key);
+}
+
+void DraftStore::schedule(const QString &key)
+{
+    // A draft rewritten many times a second (a page's script, a long paste
+    // typed key by key) is written once a second, with its newest text.
+    const qint64 now = m_clock.elapsed();
+    const auto last = m_writtenAt.constFind(key);
+    if (!m_pending.contains(key) && (last == m_writtenAt.cend() || now - *last >= writeIntervalMs)) {
+        m_writtenAt.insert(key, now);
+        enqueueWrite(m_drafts.value(key));
+        return;
+    }
+    m_pending.insert(key);
+    const qint64 due = std::max<qint64>(0, *last + writeIntervalMs - now);
+    if (!m_coalesce->isActive() || m_coalesce->remainingTime() > due)
+        m_coalesce->start(int(due));
+}
+
+void DraftStore::writePending()
+{
+    const qint64 now = m_clock.elapsed();
+    qint64 next = -1;
+    const QSet<QString> keys = m_pending;
+    for (const QString &key : keys) {
+        const qint64 due = m_writtenAt.value(key) + writeIntervalMs - now;
+        if (due > 0) {
+            next = next < 0 ? due : std::min(next, due);
+            continue;
+        }
+        m_pending.remove(key);
+        m_writtenAt.insert(key, now);
+        enqueueWrite(m_drafts.value(key));
+    }
+    if (next >= 0)
+        m_coalesce->start(int(next));
 }
 
 void DraftStore::enqueueWrite(const Draft &draft)
 {
+    if (!m_refused.isEmpty()) {
+        fail(m_refused);
+        return;
+    }
     const QString path = QDir(m_folder).filePath(fileNameFor(draft.key()));
     // Serialized on the writer's thread: the caller pays for a shared copy only.
     QMetaObject::invokeMethod(m_writer,
-                              [writer = m_writer, draft, path] { writer->write(draft.key(), path, serialize(draft)); });
+                              [writer = m_writer, draft, path] { writer->write(draft.key(), path, draft); });
 }
 
 void DraftStore::enqueueRemoval(const QString &key)
 {
+    if (!m_refused.isEmpty())
+        return;
     const QString path = QDir(m_folder).filePath(fileNameFor(key));
     QMetaObject::invokeMethod(m_writer, [writer = m_writer, path] { writer->remove(path); });
 }
 
 void DraftStore::flush()
 {
+    m_coalesce->stop();
+    for (const QString &key : std::exchange(m_pending, {})) {
+        m_writtenAt.insert(key, m_clock.elapsed());
+        enqueueWrite(m_drafts.value(key));
+    }
     // Queued after every write so far, so it returns once they are done.
     QMetaObject::invokeMethod(
         m_writer, [] {}, Qt::BlockingQueuedConnection);
@@ -269,6 +458,11 @@ void DraftStore::onWritten(const QString &key, bool ok, const QString &reason)
         m_failing = false;
         return;
     }
+    fail(reason);
+}
+
+void DraftStore::fail(const QString &reason)
+{
     qCWarning(lcDrafts) << "draft not written:" << reason;
     if (!m_failing) {
         m_failing = true;

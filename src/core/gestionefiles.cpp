@@ -69,11 +69,11 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-QString tooLarge(qint64 size)
+QString tooLarge(qint64 size, qint64 limit)
 {
     const QLocale italian(QLocale::Italian);
     return u"il file misura %1 MiB, oltre il limite di %2 MiB"_s.arg(
-        italian.toString(double(size) / (1024 * 1024), 'f', 1), italian.toString(maxFileSize / (1024 * 1024)));
+        italian.toString(double(size) / (1024 * 1024), 'f', 1), italian.toString(limit / (1024 * 1024)));
 }
 
 // Writes all of bytes and flushes them; false with the reason otherwise. Qt
@@ -288,7 +288,7 @@ PersonalSetRead parsePersonalSet(QByteArrayView bytes, Encoding encoding)
     return read;
 }
 
-std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *reason)
+std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *reason, qint64 maxBytes)
 {
     QString why;
     const auto failed = [&] {
@@ -300,18 +300,18 @@ std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *re
     QFile file;
     if (!openRegular(path, file, trust, &why))
         return failed();
-    if (file.size() > maxFileSize) {
-        why = tooLarge(file.size());
+    if (file.size() > maxBytes) {
+        why = tooLarge(file.size(), maxBytes);
         return failed();
     }
     // One byte over the limit tells a file that grew since it was looked at.
-    QByteArray bytes = file.read(maxFileSize + 1);
+    QByteArray bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         why = file.errorString();
         return failed();
     }
-    if (bytes.size() > maxFileSize) {
-        why = tooLarge(bytes.size());
+    if (bytes.size() > maxBytes) {
+        why = tooLarge(bytes.size(), maxBytes);
         return failed();
     }
     return bytes;
@@ -338,7 +338,7 @@ bool keepCopy(const QString &path, QString *reason, const QString &copyPath, Tru
     if (!openRegular(path, original, trust, &why))
         return failed(italianReason(why));
     if (trust == Trust::OwnFileNoLinks && original.size() > maxFileSize)
-        return failed(tooLarge(original.size()));
+        return failed(tooLarge(original.size(), maxFileSize));
     const QString target = copyPath.isEmpty() ? path + u".bak"_s : copyPath;
     if (!QDir().mkpath(QFileInfo(target).path()))
         return failed(u"impossibile creare la cartella "_s + QDir::toNativeSeparators(QFileInfo(target).path()));

@@ -64,11 +64,11 @@ struct PersonalSetRead
 // other name, and is never opened through a link.
 enum class Trust { AnyRegularFile, OwnFileNoLinks };
 
-// The whole content of a regular file of at most maxFileSize bytes. The file
+// The whole content of a regular file of at most maxBytes bytes. The file
 // is opened first and then looked at (fstat), so nothing can be swapped in
 // between; a pipe or a device never holds the reader up. std::nullopt with
-// the reason otherwise.
-std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *reason);
+// the reason, in Italian, otherwise.
+std::optional<QByteArray> readFile(const QString &path, Trust trust, QString *reason, qint64 maxBytes = maxFileSize);
 
 // Copies the file to copyPath (path + ".bak" when empty), readable by the
 // user alone, replacing an older copy: bytes the reader could not make sense

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -41,6 +43,14 @@ private slots:
     void bounded();
     void strangeFilesSkipped();
     void refusedWriteSaidOnce();
+    void fileBoundedAsWritten_data();
+    void fileBoundedAsWritten();
+    void strangeFolder_data();
+    void strangeFolder();
+    void newestWithinBounds();
+    void rewritesCoalesced();
+    void shown_data();
+    void shown();
 };
 
 void tst_DraftStore::keptAcrossRestarts()
@@ -54,9 +64,9 @@ void tst_DraftStore::keptAcrossRestarts()
         DraftStore store(folder);
         store.load(now);
         store.save(draftAt(u"http://f/vecchia"_s, now.addSecs(-60)));
-        const Draft cut = store.save(draftAt(u"http://f/nuova"_s, now, longText));
+        const Draft cut = *store.save(draftAt(u"http://f/nuova"_s, now, longText));
         QVERIFY(cut.cut);
-        QCOMPARE(cut.text.toUtf8().size(), DraftStore::maxDraftBytes - 1);
+        QVERIFY(DraftStore::serialize(cut).size() <= DraftStore::maxDraftBytes);
         QVERIFY(!cut.text.endsWith(QChar::ReplacementCharacter));
     }
     QCOMPARE(modeOf(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -158,6 +168,165 @@ void tst_DraftStore::refusedWriteSaidOnce()
     store.save(draft);
     store.flush();
     QCOMPARE(failed.size(), 2);
+}
+
+void tst_DraftStore::fileBoundedAsWritten_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("control characters") << u"\u0001"_s;
+    QTest::newRow("quotes") << u"\""_s;
+    QTest::newRow("letters of two bytes") << u"è"_s;
+    QTest::newRow("pairs of surrogates") << u"😀"_s;
+    QTest::newRow("mixed") << u"a\n\u0002è😀\\"_s;
+}
+
+// However its characters are spelt in the file, a draft's file holds at
+// most maxDraftBytes, nearly all of them text, cut between characters.
+void tst_DraftStore::fileBoundedAsWritten()
+{
+    QFETCH(QString, unit);
+    QTemporaryDir folder;
+    DraftStore store(folder.path());
+    store.load();
+    const Draft kept = *store.save(draftAt(u"http://f/lunga"_s, {}, unit.repeated(DraftStore::maxDraftBytes)));
+    store.flush();
+    QFile file(folder.filePath(DraftStore::fileNameFor(kept.key())));
+    QVERIFY(kept.cut);
+    QVERIFY(file.size() <= DraftStore::maxDraftBytes);
+    QVERIFY(file.size() > DraftStore::maxDraftBytes - 200);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(DraftStore::parse(file.readAll())->text, kept.text);
+    QVERIFY(!kept.text.back().isHighSurrogate());
+}
+
+void tst_DraftStore::strangeFolder_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("a pipe") << u"fifo"_s;
+    QTest::newRow("a link to a pipe") << u"link-to-fifo"_s;
+    QTest::newRow("a link to a draft") << u"link-to-draft"_s;
+    QTest::newRow("the folder a link") << u"folder-link"_s;
+}
+
+// Nothing in the folder holds start-up up or is followed elsewhere.
+void tst_DraftStore::strangeFolder()
+{
+    QFETCH(QString, what);
+    QTemporaryDir home;
+    const QString folder = home.filePath(u"bozze"_s);
+    const QString elsewhere = home.filePath(u"altrove"_s);
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
+    QVERIFY(QFile::setPermissions(elsewhere, QFileDevice::Permissions(0x7755)));
+    const Draft draft = draftAt(u"http://f/pagina"_s, QDateTime::currentDateTimeUtc());
+    const QString name = DraftStore::fileNameFor(draft.key());
+    const QString fifo = elsewhere + u"/tubo"_s;
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    if (what == u"fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(folder + u'/' + name).constData(), 0600), 0);
+    if (what == u"link-to-fifo")
+        QVERIFY(QFile::link(fifo, folder + u'/' + name));
+    if (what == u"link-to-draft") {
+        QFile target(elsewhere + u'/' + name);
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        target.write(DraftStore::serialize(draft));
+        target.close();
+        QVERIFY(QFile::link(target.fileName(), folder + u'/' + name));
+    }
+    if (what == u"folder-link") {
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QFile::link(elsewhere, folder));
+    }
+
+    DraftStore store(folder);
+    QSignalSpy failed(&store, &DraftStore::writeFailed);
+    store.load();
+    QVERIFY(store.drafts().isEmpty());
+    store.save(draftAt(u"http://f/nuova"_s, {}));
+    store.flush();
+    QCOMPARE(store.drafts().size(), 1);
+    QCOMPARE(modeOf(elsewhere), QFileDevice::Permissions(0x7755) & QFileDevice::Permissions(0x7077));
+    QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::System).size(), what == u"link-to-draft" ? 2 : 1);
+    QCOMPARE(failed.size(), what == u"folder-link" ? 1 : 0);
+    if (what == u"folder-link")
+        QVERIFY(failed.at(0).at(0).toString().contains(u"è un collegamento"_s));
+}
+
+// Thousands of files planted in the folder: the newest drafts are read,
+// within the bounds, and the rest left alone.
+void tst_DraftStore::newestWithinBounds()
+{
+    QTemporaryDir folder;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString big(DraftStore::maxDraftBytes / 2, u'x');
+    for (int i = 0; i < 2000; ++i) {
+        const Draft d = draftAt(u"http://f/%1"_s.arg(i), now.addSecs(i - 2000), i % 10 == 0 ? big : u"breve"_s);
+        QFile file(folder.filePath(DraftStore::fileNameFor(d.key())));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(DraftStore::serialize(d));
+        file.close();
+        file.open(QIODevice::ReadWrite);
+        QVERIFY(file.setFileTime(now.addSecs(i - 2000), QFileDevice::FileModificationTime));
+    }
+    DraftStore store(folder.path());
+    store.load(now);
+    const QList<Draft> kept = store.drafts();
+    QVERIFY(kept.size() <= DraftStore::maxDrafts);
+    QCOMPARE(kept.first().page, u"http://f/1999"_s);
+    qint64 bytes = 0;
+    for (const Draft &d : kept)
+        bytes += DraftStore::serialize(d).size();
+    QVERIFY(bytes <= DraftStore::maxTotalBytes);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2000);
+}
+
+// A page rewriting a field costs one write a second, the last text.
+void tst_DraftStore::rewritesCoalesced()
+{
+    QTemporaryDir folder;
+    DraftStore store(folder.path());
+    store.load();
+    const Draft first = draftAt(u"http://f/p"_s, {}, u"testo 0"_s);
+    const QString path = folder.filePath(DraftStore::fileNameFor(first.key()));
+    const auto onDisk = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? DraftStore::parse(file.readAll()).value_or(Draft{}).text : QString();
+    };
+    store.save(first);
+    QTRY_COMPARE(onDisk(), u"testo 0"_s);
+    for (int i = 1; i <= 20; ++i)
+        store.save(draftAt(first.page, {}, u"testo %1"_s.arg(i)));
+    QTest::qWait(100);
+    QCOMPARE(onDisk(), u"testo 0"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(onDisk(), u"testo 20"_s, 2 * DraftStore::writeIntervalMs);
+}
+
+void tst_DraftStore::shown_data()
+{
+    QTest::addColumn<QString>("draft");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("images");
+    QTest::addColumn<bool>("shown");
+    const QString img = u"http://f/1.gif"_s;
+    QTest::newRow("words") << u"Grazie [b]a tutti[/b] per l'aiuto di ieri"_s
+                           << u"Re: aiuto Grazie a tutti per l'aiuto di ieri"_s << QStringList() << true;
+    QTest::newRow("other words") << u"Grazie a tutti per l'aiuto di ieri"_s << u"Accedi per scrivere"_s
+                                 << QStringList() << false;
+    QTest::newRow("only a picture, shown") << u"[img]%1[/img]"_s.arg(img) << u"Accesso"_s << QStringList{img}
+                                           << true;
+    QTest::newRow("only a picture, not shown") << u"[img]%1[/img]"_s.arg(img) << u"Accesso"_s << QStringList()
+                                               << false;
+    QTest::newRow("few words and a picture not shown")
+        << u"Ciao [img]%1[/img]"_s.arg(img) << u"Ciao"_s << QStringList() << false;
+    QTest::newRow("nothing to show") << u"[b][/b]"_s << u"qualsiasi pagina"_s << QStringList() << false;
+}
+
+void tst_DraftStore::shown()
+{
+    QFETCH(QString, draft);
+    QFETCH(QString, page);
+    QFETCH(QStringList, images);
+    QFETCH(bool, shown);
+    QCOMPARE(DraftStore::isShownIn(draft, page, images), shown);
 }
 
 QTEST_GUILESS_MAIN(tst_DraftStore)
