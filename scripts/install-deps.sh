@@ -17,6 +17,11 @@ for option in "$@"; do
     esac
 done
 
+# npm comes with some Node.js packages and apart in Debian's.
+if [[ " ${packages[*]} " == *" qt6-httpserver-dev "* ]] && ! command -v npm >/dev/null; then
+    packages+=(nodejs npm)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

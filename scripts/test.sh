@@ -9,6 +9,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-tests"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=ON
 cmake --build "$build"
+# The rich-text editors forums use, from the npm registry, for the loopback
+# forum's pages (tests/support/editors).
+mkdir -p "$build/editors"
+cp "$top/tests/support/editors/package.json" "$top/tests/support/editors/package-lock.json" "$build/editors/"
+(cd "$build/editors" && npm ci --no-audit --no-fund --loglevel=error)
 ctest --test-dir "$build" --output-on-failure --timeout 600
 
 # The personal-set reader under libFuzzer, for a bounded time.

@@ -123,6 +123,9 @@ void DraftJournal::collect(const std::function<void()> &then)
                               if (self && self->isForum(page)
                                   && self->keep(page, title, answer.value(u"fields"_s).toList()))
                                   emit self->status(cutText());
+                              // Looked at again until the member's text stands still.
+                              if (self && answer.value(u"pending"_s).toBool())
+                                  self->changed();
                               if (auto step = std::exchange(*once, {}))
                                   step();
                           });
@@ -285,19 +288,25 @@ void DraftJournal::restore(const QString &doc, const QString &page, const QStrin
                 return;
             const QStringList restored = done.value(u"restored"_s).toStringList();
             const QStringList offered = done.value(u"offered"_s).toStringList();
-            const QStringList waiting = done.value(u"waiting"_s).toStringList();
             if (!restored.isEmpty()) {
-                self->m_restored += restored;
+                for (const QString &key : restored) {
+                    if (!self->m_restored.contains(key))
+                        self->m_restored.append(key);
+                }
                 emit self->status(restoredText(newest));
             } else if (!offered.isEmpty() && self->m_offered.isEmpty()) {
                 self->m_offered = texts.value(offered.first()).toString();
                 emit self->status(offeredText());
             }
-            if (!waiting.isEmpty() && attempt < int(std::size(restoreDelaysMs))) {
-                QTimer::singleShot(restoreDelaysMs[attempt], self, [self, doc, page, waiting, attempt] {
-                    if (self && doc == self->m_doc)
-                        self->restore(doc, page, waiting, attempt + 1);
-                });
-            }
+            // An editor still being made may not be there yet, or may set
+            // its own text over what was put back: looked at again until the
+            // member writes.
+            const QStringList again = done.value(u"waiting"_s).toStringList() + self->m_restored;
+            if (again.isEmpty() || attempt >= int(std::size(restoreDelaysMs)))
+                return;
+            QTimer::singleShot(restoreDelaysMs[attempt], self, [self, doc, page, again, attempt] {
+                if (self && doc == self->m_doc && !self->m_editedSinceLoad)
+                    self->restore(doc, page, again, attempt + 1);
+            });
         });
 }

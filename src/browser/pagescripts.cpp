@@ -155,20 +155,27 @@ if (window === window.top && !document.velmoraLoadedAt) {
         setTimeout(() => { pending = false; walk(document); }, 0);
     };
     const guard = doc => {
-        const root = doc.documentElement, win = doc.defaultView;
-        if (!root || !win || root.velmoraGuarded) return;
-        // document.open() drops the listeners, and the root with them.
-        root.velmoraGuarded = true;
-        win.addEventListener('keypress', e => {
-            if (e.isTrusted && e.altKey && !e.ctrlKey && !e.metaKey) e.preventDefault();
-        }, true);
-        doc.addEventListener('load', e => {
-            if (e.target.tagName === 'IFRAME' || e.target.tagName === 'FRAME') walkSoon();
-        }, true);
+        const win = doc.defaultView;
+        if (!win) return;
+        // A document just made has no root yet: its coming is seen here.
         if (!doc.velmoraObserved) {
             doc.velmoraObserved = true;
             new MutationObserver(walkSoon).observe(doc, {childList: true, subtree: true});
         }
+        // document.open() drops the listeners, and the root with them.
+        const root = doc.documentElement;
+        if (!root || root.velmoraGuarded) return;
+        root.velmoraGuarded = true;
+        // The letter comes as text typed after the key went down.
+        let alt = false;
+        win.addEventListener('keydown', e => { alt = e.isTrusted && e.altKey && !e.ctrlKey && !e.metaKey; }, true);
+        win.addEventListener('keyup', () => { alt = false; }, true);
+        win.addEventListener('beforeinput', e => {
+            if (alt && e.isTrusted && e.inputType === 'insertText') e.preventDefault();
+        }, true);
+        doc.addEventListener('load', e => {
+            if (e.target.tagName === 'IFRAME' || e.target.tagName === 'FRAME') walkSoon();
+        }, true);
     };
     const walk = doc => {
         guard(doc);
@@ -262,16 +269,20 @@ V.docs(document, '', doc => {
         if (p.value.trim() && !secrets.includes(p.value.trim())) secrets.push(p.value.trim());
 });
 const fields = [];
+let pending = false;
+// A field stays marked until two looks find the same text: the member's
+// keys may reach it after the first look.
 V.allFields((e, key) => {
     if (!e.velmoraDirty) return;
     const text = V.text(e);
-    const deleted = e.velmoraDirty === 'delete';
-    e.velmoraDirty = false;
-    if (text.trim() === '' && !deleted) return;
+    if (text === e.velmoraLast) { e.velmoraDirty = false; return; }
+    e.velmoraLast = text;
+    pending = true;
+    if (text.trim() === '' && e.velmoraDirty !== 'delete') return;
     if (secrets.includes(text.trim())) fields.push({field: key, secret: true});
     else fields.push({field: key, text});
 });
-return Object.assign(V.page(), {fields});
+return Object.assign(V.page(), {fields, pending});
 )JS"_s,
                 {host});
 }

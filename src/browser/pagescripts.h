@@ -51,8 +51,10 @@ QString insertAtCaret(const QString &text, const QString &host, bool anywhere = 
 // document's key. Null on another host.
 QString identify(const QString &host);
 
-// Evaluates to {page, doc, fields}: fields lists {field, text} for every
-// field marked since the last collect, and forgets the marks. A text that
+// Evaluates to {page, doc, fields, pending}: fields lists {field, text} for
+// every marked field whose text changed since the last collect; a mark is
+// forgotten once a collect finds its text unchanged, and pending says some
+// are still held (the member's keys may reach a field after a look). A text that
 // equals what was typed in a password field of the page comes as
 // {field, secret: true}, without its text. Pictures and links of an
 // editable area come as the forum's [img] and [url=] tags. A field found

@@ -3,6 +3,7 @@
 #include "browser/forumpopup.h"
 #include "browser/webpage.h"
 #include "browser/forumsite.h"
+#include "core/catalogue.h"
 #include "core/draftstore.h"
 #include "forumserver.h"
 #include "scriptedprompter.h"
@@ -39,6 +40,8 @@ private slots:
     void onlyTheMembersTextAreas();
     void backAfterTheProgramIsKilled();
     void writtenInAWindowOfItsOwn();
+    void hostilePages_data();
+    void hostilePages();
 
 private:
     void start();
@@ -150,9 +153,11 @@ void tst_Drafts::backAfter()
     QTRY_VERIFY_WITH_TIMEOUT(!m_status.isEmpty() && m_status.last().startsWith(u"Bozza ripristinata (salvata alle "_s),
                              loadTimeout);
     QCOMPARE(message(), words);
-    // As if typed: the editor's undo takes it out again.
+    // As if typed: the editor's undo takes it out again, and the status
+    // line no longer offers to.
     QTest::keyClick(m_view->findChild<QWebEngineView *>()->focusProxy(), Qt::Key_Z, Qt::ControlModifier);
     QTRY_COMPARE(message(), QString());
+    QTRY_VERIFY(!m_status.last().startsWith(u"Bozza ripristinata"_s));
 }
 
 void tst_Drafts::sentMeansShown_data()
@@ -282,6 +287,85 @@ void tst_Drafts::writtenInAWindowOfItsOwn()
     QTRY_COMPARE_WITH_TIMEOUT(m_store->draft(replyPage(), u"req_message"_s).text, words, loadTimeout);
     m_view->Navigate(replyPage());
     QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
+}
+
+void tst_Drafts::hostilePages_data()
+{
+    QTest::addColumn<QString>("attack");
+    QTest::newRow("another page's address claimed") << u"claim"_s;
+    QTest::newRow("another page's address claimed, its box emptied") << u"claim-empty"_s;
+    QTest::newRow("typing forged by editing commands") << u"forge"_s;
+    QTest::newRow("the console written for ever") << u"noise"_s;
+    QTest::newRow("an error page quoting the post") << u"error"_s;
+    QTest::newRow("the login page after a reply of pictures only") << u"login"_s;
+    QTest::newRow("a password copied into a box") << u"password"_s;
+}
+
+// What a page can do to the member's drafts: read, forge, delay or delete
+// them. None of it works.
+void tst_Drafts::hostilePages()
+{
+    QFETCH(QString, attack);
+    m_server.stolen.clear();
+    const QString secret = u"La mia risposta privata, da non leggere"_s;
+    const auto leaveAndFlush = [&] {
+        m_view->Navigate(m_server.homeUrl());
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), ForumServer::homeTitle(), loadTimeout);
+        m_store->flush();
+    };
+
+    if (attack.startsWith(u"claim")) {
+        m_store->save(Draft{.page = replyPage(), .field = u"req_message"_s, .title = {}, .text = secret, .savedAt = {}});
+        const QString claimed = u"forum/finta?verso=/forum/post.php"_s + (attack == u"claim-empty" ? u"&svuota"_s : u""_s);
+        m_view->Navigate(m_server.url(claimed));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Finta pronta"_s, loadTimeout);
+        leaveAndFlush();
+        QVERIFY(m_server.stolen.isEmpty());
+        QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, secret);
+    } else if (attack == u"forge") {
+        m_view->Navigate(m_server.url(u"forum/falsa"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Falsa fatta"_s, loadTimeout);
+        leaveAndFlush();
+        QVERIFY(m_store->drafts().isEmpty());
+        QVERIFY(QDir(m_folder->path()).entryList(QDir::Files).isEmpty());
+    } else if (attack == u"noise") {
+        // The page and its frame of another site write to their consoles.
+        m_view->Navigate(m_server.url(u"forum/post.php?rumore"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Rispondi alla discussione"_s, loadTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_view->Busy(), loadTimeout);
+        type(u"Scritto mentre la pagina fa rumore"_s);
+        // On disk within a second and a half, whatever the pages write.
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(m_folder->path()).entryList(QDir::Files).size() == 1, 1500);
+    } else if (attack == u"error" || attack == u"login") {
+        const QString words = attack == u"error"
+            ? u"Una risposta che il database non ha preso"_s
+            : Catalogue::imageTag(m_server.url(u"iconario/Yahoo/1.gif"_s));
+        m_server.loginExpired = attack == u"login";
+        openReplyPage();
+        type(words);
+        QTRY_VERIFY_WITH_TIMEOUT(m_store->contains(replyPage(), u"req_message"_s), loadTimeout);
+        run(u"document.forms[0].action = %1; document.forms[0].requestSubmit()"_s.arg(
+            attack == u"error" ? u"'post.php?errore'"_s : u"'post.php'"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), attack == u"error" ? u"Errore"_s : u"Accesso"_s,
+                                  loadTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_view->Busy(), loadTimeout);
+        run(u"1"_s, QWebEngineScript::ApplicationWorld);
+        QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, words);
+    } else if (attack == u"password") {
+        m_view->Navigate(m_server.url(u"forum/accesso"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->LocationName(), u"Accesso al forum"_s, loadTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_view->Busy(), loadTimeout);
+        type(u"segreta1"_s);
+        QTRY_COMPARE(run(u"document.getElementById('copia').value"_s).toString(), u"segreta1"_s);
+        leaveAndFlush();
+        for (const Draft &draft : m_store->drafts())
+            QVERIFY(!draft.text.contains(u"segreta"_s));
+        for (const QString &name : QDir(m_folder->path()).entryList(QDir::Files)) {
+            QFile file(QDir(m_folder->path()).filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(!file.readAll().contains("segreta"));
+        }
+    }
 }
 
 QTEST_MAIN(tst_Drafts)

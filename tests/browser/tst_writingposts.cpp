@@ -10,6 +10,8 @@
 
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +42,7 @@ private slots:
     void zoomIsRemembered();
     void imageMenu();
     void spellingInItalian();
+    void filesChosenFromHome();
 
 private:
     QVariant page(const QString &code);
@@ -235,6 +238,10 @@ void tst_WritingPosts::okTypesWhereYouWrite_data()
                                      << QStringLiteral("Ciao X mondo");
     QTest::newRow("field in another site's frame")
         << QStringLiteral("f.focus()") << t << QStringLiteral("Ciao X mondo");
+    // The field would cut the tag short: it goes only to the clipboard.
+    QTest::newRow("text box too short for the tag")
+        << QStringLiteral("i.maxLength = 30; i.focus(); i.setSelectionRange(6, 6)") << QStringLiteral("i.value")
+        << QStringLiteral("Titolo");
 }
 
 void tst_WritingPosts::okTypesWhereYouWrite()
@@ -250,7 +257,9 @@ void tst_WritingPosts::okTypesWhereYouWrite()
     const bool inserted = expected.contains(QStringLiteral("%1"));
     QCOMPARE(okFromThePicker(3, 0), inserted);
     const QString tag = this->tag(3, 0);
-    QCOMPARE(page(field).toString(), expected.arg(tag));
+    QCOMPARE(page(field).toString(), inserted ? expected.arg(tag) : expected);
+    if (focus.contains(QStringLiteral("maxLength")))
+        QTRY_COMPARE(m_window->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(), EngineWebView::tooLongText());
     if (inserted) {
         QVERIFY(page(QStringLiteral("window.inputs")).toInt() >= 1);
         QVERIFY(m_window->WB()->findChild<QWebEngineView *>()->hasFocus()
@@ -378,6 +387,22 @@ void tst_WritingPosts::spellingInItalian()
     QTRY_VERIFY_WITH_TIMEOUT(suggests(), loadTimeout);
     QVERIFY(actionNamed(menu, QStringLiteral("Controllo ortografico"))->isChecked());
     menu->close();
+}
+
+// A page's "choose a file" opens in the member's folders, not the program's.
+void tst_WritingPosts::filesChosenFromHome()
+{
+    openReplyPage();
+    page(QStringLiteral("{ const f = document.createElement('input'); f.type = 'file'; f.id = 'allega';"
+                        " f.style.cssText = 'position:fixed;left:0;top:0;width:200px;height:40px';"
+                        " document.body.appendChild(f); }"));
+    QString opened;
+    whenModal(QStringLiteral("QFileDialog"), [&](QDialog *dialog) {
+        opened = static_cast<QFileDialog *>(dialog)->directory().absolutePath();
+    });
+    view()->setFocus();
+    QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {}, QPoint(100, 20));
+    QTRY_COMPARE(opened, QDir::homePath());
 }
 
 QTEST_MAIN(tst_WritingPosts)

@@ -15,10 +15,7 @@ namespace {
 QHttpServerResponse html(const QString &title, const QString &body,
                          QHttpServerResponse::StatusCode status = QHttpServerResponse::StatusCode::Ok)
 {
-    const QString page = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
-                                        "</head><body>%2</body></html>")
-                             .arg(title, body);
-    return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8(), status);
+    return ForumServer::page(title, body, status);
 }
 
 // Links as large blocks, one under another, so a test can click each.
@@ -162,6 +159,7 @@ ForumServer::ForumServer(QObject *parent)
         QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Get, [this](const QHttpServerRequest &request) {
             requests.append(QStringLiteral("/forum/post.php"));
             // Replying with a quote, the forum fills the message with it.
+            const bool noisy = request.query().hasQueryItem(QStringLiteral("rumore"));
             const QString quote = request.query().hasQueryItem(QStringLiteral("cita"))
                 ? QStringLiteral("[quote]Testo citato[/quote]\n")
                 : QString();
@@ -170,14 +168,24 @@ ForumServer::ForumServer(QObject *parent)
                                        "<input type=\"password\" name=\"req_password\">"
                                        "<textarea name=\"req_message\" rows=\"8\">%2</textarea>"
                                        "<input type=\"submit\" value=\"Invia\"></form>"
-                                       "<iframe id=\"f\" src=\"http://localhost:%1/estero/area.html\"></iframe>"
-                                       "<script>document.forms[0].req_message.focus();</script>")
+                                       "<iframe id=\"f\" src=\"http://localhost:%1/estero/area.html%3\"></iframe>"
+                                       "<script>document.forms[0].req_message.focus();%4</script>")
                             .arg(m_port)
-                            .arg(quote));
+                            .arg(quote, noisy ? QStringLiteral("?rumore") : QString(),
+                                 // The words a journal might listen for, for ever.
+                                 noisy ? QStringLiteral("setInterval(() => console.debug('velmora:input'), 100);")
+                                       : QString()));
         });
     m_server.route(
         QStringLiteral("/forum/post.php"), QHttpServerRequest::Method::Post, [this](const QHttpServerRequest &request) {
             requests.append(QStringLiteral("POST /forum/post.php"));
+            if (QUrlQuery(request.url()).hasQueryItem(QStringLiteral("errore")))
+                return html(QStringLiteral("Errore"),
+                            QStringLiteral("<h1>Errore del database</h1><p>INSERT INTO posts VALUES ('%1')</p>")
+                                .arg(QUrlQuery(QString::fromUtf8(request.body()).replace(QLatin1Char('+'), QLatin1Char(' ')))
+                                         .queryItemValue(QStringLiteral("req_message"), QUrl::FullyDecoded)
+                                         .toHtmlEscaped()),
+                            QHttpServerResponse::StatusCode::InternalServerError);
             if (loginExpired)
                 return html(
                     QStringLiteral("Accesso"),
@@ -205,13 +213,15 @@ ForumServer::ForumServer(QObject *parent)
                         + QStringLiteral("<form method=\"post\" action=\"post.php\">"
                                          "<textarea name=\"req_message\"></textarea></form>"));
     });
-    m_server.route(QStringLiteral("/estero/area.html"), [this] {
+    m_server.route(QStringLiteral("/estero/area.html"), [this](const QHttpServerRequest &request) {
         requests.append(QStringLiteral("/estero/area.html"));
+        const bool noisy = request.query().hasQueryItem(QStringLiteral("rumore"));
         return html(QStringLiteral("Altro sito"),
-                    QStringLiteral("<textarea id=\"a\"></textarea>"
-                                   "<script>const a = document.getElementById('a');"
+                    QStringLiteral("<textarea id=\"a\"></textarea><script>%1const a = document.getElementById('a');"
                                    "addEventListener('focus', () => a.focus());"
-                                   "a.addEventListener('input', () => parent.postMessage(a.value, '*'));</script>"));
+                                   "a.addEventListener('input', () => parent.postMessage(a.value, '*'));</script>")
+                        .arg(noisy ? QStringLiteral("setInterval(() => console.debug('velmora:input'), 100);")
+                                   : QString()));
     });
 
     m_server.route(QStringLiteral("/forum/"), [this] {
@@ -331,6 +341,15 @@ ForumServer::ForumServer(QObject *parent)
         requests.append(QStringLiteral("/immagini/grande/%1.gif").arg(side));
         return QHttpServerResponse(QByteArrayLiteral("image/gif"), animation(side));
     });
+    addRichForum();
+}
+
+QHttpServerResponse ForumServer::page(const QString &title, const QString &body, QHttpServerResponse::StatusCode status)
+{
+    const QString page = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
+                                        "</head><body>%2</body></html>")
+                             .arg(title, body);
+    return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8(), status);
 }
 
 bool ForumServer::start()

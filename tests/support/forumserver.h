@@ -53,6 +53,24 @@
 //   /forum/viewtopic.php        the topic, titled "Discussione"
 //   /estero/area.html           that form's frame, from localhost: a text
 //                               area that posts its text to the page
+// and, with real editors from VELMORA_EDITORS (richforum.cpp):
+//   /forum/scrivi.php?editor=bb|html   a post form whose text area a rich
+//                               editor replaces (bb: a BBCode editor writing
+//                               its own frame; html: an HTML editor), focused
+//                               on load; &cita=N quotes post N, &p=N edits it.
+//                               Posted: "Anteprima" shows the post and the
+//                               form again; ?errore answers 500 quoting it;
+//                               loginExpired the login page; else the post
+//                               is kept and the answer sends to
+//   /forum/discussione          the posts, each edited in place and saved in
+//                               the background, and a quick reply sent in
+//                               the background that adds the post and empties
+//                               its box, or goes to the full form to preview
+//   /forum/finta?verso=P[&svuota]  claims address P with replaceState, sends
+//                               its box's text to /forum/rubato (stolen), and
+//                               may empty it by an editor command
+//   /forum/falsa                types into 205 fields of its own by commands
+//   /forum/accesso              mirrors a password into a box of its own
 class ForumServer final : public QObject
 {
     Q_OBJECT
@@ -82,12 +100,27 @@ public:
     QStringList posted;
     bool loginExpired = false;
 
+    // The posts of the rich forum, as kept (the forum's tags), and what
+    // hostile pages sent home.
+    QStringList richPosts;
+    QStringList stolen;
+    // Where the editors' files are.
+    static QString editorsFolder();
+
+    static QHttpServerResponse page(const QString &title, const QString &body,
+                                    QHttpServerResponse::StatusCode status = QHttpServerResponse::StatusCode::Ok);
     static QByteArray gif();
     // Two frames of side x side pixels, every pixel drawn, LZW-compressed
     // as any GIF: decoding it costs what a real one of that size does.
     static QByteArray animation(int side);
 
+    // Adds a post to the rich forum's topic; its number.
+    int addRichPost(const QString &text);
+
 private:
+    void addRichForum();
+    QString richPost(int id) const;
+
     struct Held
     {
         QPointer<QTcpSocket> socket;

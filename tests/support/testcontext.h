@@ -51,9 +51,10 @@ struct TestContext
 
     // The main window on the real engine against the loopback forum (see
     // useEngine), shown, with the forum's home titled; null when it is not.
-    std::unique_ptr<frmVelmora> openForum(const ForumServer &server, Downloads *downloads = nullptr)
+    std::unique_ptr<frmVelmora> openForum(const ForumServer &server, Downloads *downloads = nullptr,
+                                          DraftStore *drafts = nullptr)
     {
-        useEngine(server, downloads);
+        useEngine(server, downloads, drafts);
         auto window = std::make_unique<frmVelmora>(context);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
