@@ -8,7 +8,9 @@
 //                                         frame on screen, the picker open
 //     velmora_bench drafts   [--runs N] --dir FOLDER
 //                                         a draft's save as the GUI thread
-//                                         pays for it, 1 KB, 100 KB, 1 MiB
+//                                         pays for it, 1 KB, 100 KB, 1 MiB;
+//                                         reading an empty drafts folder and
+//                                         one of 20,000 files and a pipe
 //
 // Prints one JSON object per line: {"name", "unit", "median", "runs", ...}.
 //
@@ -52,6 +54,7 @@
 #include <functional>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -659,6 +662,36 @@ int drafts(int runs, const QString &dir)
         }
         report(qPrintable(QStringLiteral("draft_save_gui_%1").arg(QLatin1String(name))), asked);
         report(qPrintable(QStringLiteral("draft_save_disk_%1").arg(QLatin1String(name))), written);
+    }
+    // Start-up's reading of the folder: empty, and with 20,000 planted
+    // drafts and a pipe among them.
+    for (const bool planted : {false, true}) {
+        const QString folder = QDir(dir).filePath(planted ? QStringLiteral("piena") : QStringLiteral("vuota"));
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        if (planted) {
+            for (int i = 0; i < 20000; ++i) {
+                const Draft d{.page = QStringLiteral("http://www.velmora.it/forum/%1").arg(i),
+                              .field = QStringLiteral("req_message"),
+                              .title = {},
+                              .text = QStringLiteral("testo"),
+                              .savedAt = QDateTime::currentDateTimeUtc(),
+                              .cut = false};
+                QFile file(QDir(folder).filePath(DraftStore::fileNameFor(d.key())));
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(DraftStore::serialize(d));
+            }
+            mkfifo(QFile::encodeName(QDir(folder).filePath(QStringLiteral("tubo.bozza"))).constData(), 0600);
+        }
+        std::vector<double> loads;
+        for (int i = 0; i < runs; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            DraftStore reader(folder);
+            reader.load();
+            loads.push_back(msSince(clock));
+        }
+        report(planted ? "drafts_load_20000_files" : "drafts_load_empty", loads);
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
@@ -17,6 +18,10 @@
 #include <QThread>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -64,6 +69,20 @@ QString firstBytes(const QString &text, qint64 budget, bool *cut)
         }
     }
     return text;
+}
+
+// When a file was last written, as a number to sort by: a folder of many
+// thousand files is read in milliseconds, without a date made for each.
+qint64 modifiedAt(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    return qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+#else
+    return QFileInfo(path).lastModified().toMSecsSinceEpoch();
+#endif
 }
 
 qint64 encodedSize(const Draft &draft)
@@ -281,11 +300,18 @@ void DraftStore::load(const QDateTime &now)
     // Newest first, by the time each file was written: the drafts kept are
     // the newest, however many files a folder holds.
     const QDateTime oldest = now.addDays(-maxAgeDays);
-    dir.setNameFilters({u"*"_s + QLatin1String(suffix)});
-    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Time);
+    QList<std::pair<qint64, QString>> files;
+    // Names are matched here: a filter of QDir's costs a pattern match a file.
+    QDirIterator each(m_folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (each.hasNext()) {
+        each.next();
+        if (each.fileName().endsWith(QLatin1String(suffix)))
+            files.append({modifiedAt(each.filePath()), each.fileName()});
+    }
+    std::sort(files.begin(), files.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
     int skipped = 0;
-    for (const QFileInfo &info : files) {
-        const QString path = info.filePath();
+    for (const auto &[modified, name] : std::as_const(files)) {
+        const QString path = dir.filePath(name);
         if (m_drafts.size() >= maxDrafts) {
             ++skipped;
             continue;
@@ -297,7 +323,7 @@ void DraftStore::load(const QDateTime &now)
             GestioneFiles::readFile(path, GestioneFiles::Trust::OwnFileNoLinks, &reason, 6 * maxDraftBytes + 4096);
         std::optional<Draft> draft = bytes ? parse(*bytes) : std::nullopt;
         // A file under another draft's name would put its text on that page.
-        if (!draft || fileNameFor(draft->key()) != info.fileName()) {
+        if (!draft || fileNameFor(draft->key()) != name) {
             qCWarning(lcDrafts) << "skipped, not a draft:" << path << reason;
             continue;
         }
