@@ -51,6 +51,20 @@ int main(int argc, char *argv[])
     window.WB()->Navigate(page);
     if (!QTest::qWaitFor([&] { return loaded; }, 30000))
         return 4;
+    // A rich editor is made after the load: typing waits for its caret.
+    bool ready = false;
+    const bool editorReady = QTest::qWaitFor(
+        [&] {
+            engine->page()->runJavaScript(QStringLiteral("window.pronto !== false && document.activeElement"
+                                                         " && ['TEXTAREA', 'IFRAME'].includes("
+                                                         "document.activeElement.tagName)"),
+                                          [&](const QVariant &v) { ready = v.toBool(); });
+            QTest::qWait(100);
+            return ready;
+        },
+        30000);
+    if (!editorReady)
+        return 6;
     engine->setFocus();
     QTest::keyClicks(engine->focusProxy(), args.at(4));
     if (!QTest::qWaitFor([&] { return !QDir(args.at(3)).entryList(QDir::Files).isEmpty(); }, 30000))

@@ -38,6 +38,7 @@ private slots:
     void sentMeansShown();
     void offeredBesideAQuote();
     void onlyTheMembersTextAreas();
+    void backAfterTheProgramIsKilled_data();
     void backAfterTheProgramIsKilled();
     void writtenInAWindowOfItsOwn();
     void hostilePages_data();
@@ -238,14 +239,26 @@ void tst_Drafts::onlyTheMembersTextAreas()
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), 1);
 }
 
+void tst_Drafts::backAfterTheProgramIsKilled_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("text area") << u"forum/post.php"_s << u"document.forms[0].req_message.value"_s;
+    const QString editor = u"document.querySelector('iframe').contentDocument.body.innerText.trim()"_s;
+    QTest::newRow("BBCode editor") << u"forum/scrivi.php?editor=bb"_s << editor;
+    QTest::newRow("HTML editor") << u"forum/scrivi.php?editor=html"_s << editor;
+}
+
 void tst_Drafts::backAfterTheProgramIsKilled()
 {
+    QFETCH(QString, path);
+    QFETCH(QString, text);
     m_view.reset();
     m_store.reset();
     const QString words = u"Scritta prima del colpo"_s;
     QProcess program;
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QStringLiteral(DRAFT_WRITER), {m_server.homeUrl(), replyPage(), m_folder->path(), words});
+    program.start(QStringLiteral(DRAFT_WRITER), {m_server.homeUrl(), m_server.url(path), m_folder->path(), words});
     QVERIFY(program.waitForStarted());
     // Each look takes what came since the last, so it is kept.
     QByteArray said;
@@ -253,12 +266,21 @@ void tst_Drafts::backAfterTheProgramIsKilled()
                                  || program.state() != QProcess::Running,
                              2 * loadTimeout);
     QVERIFY2(program.state() == QProcess::Running, qPrintable(u"ended with %1"_s.arg(program.exitCode())));
+    // Every word on disk before the kill.
+    const auto onDisk = [&] {
+        const QDir folder(m_folder->path());
+        const QStringList names = folder.entryList(QDir::Files);
+        QFile file(folder.filePath(names.value(0)));
+        return names.size() == 1 && file.open(QIODevice::ReadOnly)
+            && DraftStore::parse(file.readAll()).value_or(Draft{}).text.contains(words);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk(), loadTimeout);
     ::kill(pid_t(program.processId()), SIGKILL);
     QVERIFY(program.waitForFinished());
 
     start();
-    openReplyPage();
-    QTRY_COMPARE_WITH_TIMEOUT(message(), words, loadTimeout);
+    m_view->Navigate(m_server.url(path));
+    QTRY_COMPARE_WITH_TIMEOUT(run(text).toString(), words, loadTimeout);
 }
 
 // A reply opened in a window of its own is kept as in the main view.
