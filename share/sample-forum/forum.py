@@ -87,7 +87,26 @@ addEventListener("load", function () {
 
 SECTION = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
 <title>Velmora Forum - Sezione</title></head><body><h1>Sezione</h1>
-<p><a href="rispondi.html">Rispondi</a> &middot; <a href="./">Torna all'indice</a></p></body></html>"""
+<p><a href="rispondi.html">Rispondi</a> &middot; <a href="./">Torna all'indice</a></p>
+<p>Discussioni: <a href="discussione.html">La stampante non stampa più</a></p></body></html>"""
+
+# A topic as forum software shows it: the forum's and the topic's headings,
+# each post under a heading of its own with its author beside it, and a
+# table of the topic's figures.
+TOPIC = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
+<title>La stampante non stampa più - Velmora Forum</title>
+<style>body { font-family: Arial, sans-serif; margin: 0 24px; } .post { display: flex; gap: 24px; }
+.autore { width: 140px; } table { border-collapse: collapse; } th, td { border: 1px solid #999; padding: 4px; }</style>
+</head><body><h1>Velmora Forum</h1><h2>Hardware e periferiche</h2>
+<h3>La stampante non stampa più</h3>
+<div class="post"><div class="autore"><strong>Marco</strong><br>Utente</div>
+<div class="testo"><p>Da ieri la stampante laser non stampa più: la spia lampeggia.</p></div></div>
+<h3>Re: La stampante non stampa più</h3>
+<div class="post"><div class="autore"><strong>Giulia</strong><br>Moderatrice</div>
+<div class="testo"><p>Prova a spegnerla e a togliere il toner per un minuto.</p></div></div>
+<table><tr><th>Messaggi</th><th>Visite</th><th>Iniziata</th><th>Ultima risposta</th></tr>
+<tr><td>2</td><td>57</td><td>ieri</td><td>oggi</td></tr></table>
+<p><a href="rispondi.html">Rispondi</a></p></body></html>"""
 
 # A reply page as forum software makes it: the message box takes the focus.
 REPLY = """<!DOCTYPE html><html lang="it"><head><meta charset="utf-8">
@@ -130,6 +149,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(200, "text/html; charset=utf-8", EMOTICON_PAGE.encode())
         elif path.startswith("/forum/rispondi"):
             self.answer(200, "text/html; charset=utf-8", REPLY.encode())
+        elif path.startswith("/forum/discussione"):
+            self.answer(200, "text/html; charset=utf-8", TOPIC.encode())
         elif path.startswith("/forum/sezione"):
             self.answer(200, "text/html; charset=utf-8", SECTION.encode())
         elif path.startswith("/forum"):

@@ -6,10 +6,12 @@
 #include "browser/navigationbar.h"
 #include "browser/picturebutton.h"
 #include "core/layoutrule.h"
+#include "core/linkrule.h"
 #include "gui/accessibleroles.h"
 #include "gui/controls.h"
 #include "gui/memoryrelief.h"
 #include "gui/prompter.h"
+#include "gui/readingview.h"
 #include "gui/reservedkeys.h"
 #include "gui/spokennotice.h"
 #include "gui/twips.h"
@@ -19,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -52,8 +55,8 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_WB->setAccessibleName(QStringLiteral("Pagina del forum"));
     m_WB->setRectTwips(3150, 1515, 8625, 6540);
     connect(m_WB, &WebView::StatusTextChange, this, &frmVelmora::WB_StatusTextChange);
-    auto *notice = new SpokenNotice(this);
-    connect(m_WB, &WebView::noticeShown, notice, &SpokenNotice::say);
+    m_notice = new SpokenNotice(this);
+    connect(m_WB, &WebView::noticeShown, m_notice, &SpokenNotice::say);
 
     m_navigationBar = new NavigationBar(this);
     connect(m_navigationBar, &NavigationBar::buttonClicked, this, &frmVelmora::imgNavy_Click);
@@ -76,7 +79,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     // A screen reader reads a line of text by its name, which is what it
     // shows; the description says what the line is.
     m_lblURL->setAccessibleDescription(QStringLiteral("Indirizzo della pagina"));
-    Controls::setColours(m_lblURL, QColor(64, 64, 64), QColor(192, 0, 0));
+    Controls::setColours(m_lblURL, addressText(), QColor(192, 0, 0));
     Controls::setOpaque(m_lblURL, false);
 
     m_lblStatus = Controls::label(this, QStringLiteral("lblStatus"), QStringLiteral("Label1"), {3105, 8175, 7185, 255},
@@ -89,13 +92,44 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     connect(m_WB, &WebView::closeRefused, this, [this] { m_closeRequested = false; });
 
     m_fraIconario = new fraIconario(m_context, m_state, this);
-    // The tag OK copies is also typed where the user was writing a post.
-    connect(m_fraIconario, &fraIconario::tagCopied, this,
-            [this](const QString &tag) { m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host()); });
+    // The tag OK copies is also typed where the user was writing a post, and
+    // a screen reader is told which it was.
+    connect(m_fraIconario, &fraIconario::tagCopied, this, [this](const QString &tag) {
+        m_tagPending = true;
+        m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host());
+    });
+    connect(m_WB, &WebView::textInserted, this, [this](bool typed) {
+        if (std::exchange(m_tagPending, false))
+            m_fraIconario->tellWhereTheTagWent(typed);
+    });
+    connect(m_fraIconario, &fraIconario::closedByKeyboard, this, [this] {
+        m_WB->setFocus(Qt::ShortcutFocusReason);
+        m_notice->say(pickerClosedText());
+    });
 
     connect(m_WB, &WebView::addImageRequested, this, &frmVelmora::addToPersonalSet);
     m_findBar = new FindBar(m_WB, this);
     m_zoom = new ZoomControl(m_WB, this);
+    m_reading = new ReadingView(this);
+    connect(m_WB, &WebView::pageRead, this, [this](const QVariantMap &page) {
+        if (!m_reading->isVisible())
+            return;
+        m_reading->setZoom(m_WB->zoomFactor());
+        m_reading->showPage(page);
+    });
+    // It follows the page: each page loaded is read again.
+    connect(m_WB, &WebView::loadingChanged, this, [this](bool busy) {
+        if (!busy && m_reading->isVisible())
+            m_WB->Read();
+    });
+    connect(m_reading, &ReadingView::linkFollowed, this, [this](const QUrl &url) {
+        // The member's own choice: the forum's pages here, another site in
+        // the system's browser.
+        if (LinkRule::isForumPage(url, QUrl(m_context.forumHomeUrl)))
+            m_WB->Navigate(url.toString());
+        else
+            QDesktopServices::openUrl(url);
+    });
     addKeys();
 
     // Tab goes round the window as it is seen: the bar, the open panel on
@@ -155,33 +189,48 @@ void frmVelmora::addKeys()
     key(QKeySequence(Qt::Key_F5), [this] { imgNavy_Click(2); });
     key(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { imgNavy_Click(2); });
     key(QKeySequence(Qt::Key_Escape), [this] {
-        if (m_findBar->isVisible() && m_findBar->isAncestorOf(QApplication::focusWidget()))
+        if (m_reading->isVisible() && m_reading->isAncestorOf(QApplication::focusWidget()))
+            closeReading();
+        else if (m_findBar->isVisible() && m_findBar->isAncestorOf(QApplication::focusWidget()))
             m_findBar->close();
         else if (m_state.IconarioAperto && m_fraIconario->isAncestorOf(QApplication::focusWidget()))
             closePickerByKey();
         else
             imgNavy_Click(3);
     });
-    // The Iconario from the keyboard: open with the focus on its sets, and
-    // closed again with the focus back in the page, where the member was
-    // writing.
+    // The Iconario from the keyboard: open with the focus on its sets;
+    // from the page with the panel open, into the panel, for a second
+    // emoticon; from the panel, closed again with the focus back in the
+    // page, where the member was writing.
     key(QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
         if (!m_state.IconarioAperto) {
             imgNavy_Click(5);
+            m_fraIconario->focusSets();
+            m_notice->say(pickerOpenedText());
+        } else if (!m_fraIconario->isAncestorOf(QApplication::focusWidget())) {
             m_fraIconario->focusSets();
         } else {
             closePickerByKey();
         }
     });
     key(QKeySequence(Qt::ALT | Qt::Key_Home), [this] { imgNavy_Click(4); });
+    key(QKeySequence(Qt::Key_F9), [this] { toggleReading(); });
     key(QKeySequence::Find, [this] {
         placeFindBar();
         m_findBar->open();
     });
-    key(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { m_zoom->zoomIn(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_zoom->zoomIn(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_zoom->zoomOut(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->reset(); });
+    // The reading view follows the page's size.
+    const auto zoomed = [this](void (ZoomControl::*change)()) {
+        return [this, change] {
+            (m_zoom->*change)();
+            if (m_reading->isVisible())
+                m_WB->Read();
+        };
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_Plus), zoomed(&ZoomControl::zoomIn));
+    key(QKeySequence(Qt::CTRL | Qt::Key_Equal), zoomed(&ZoomControl::zoomIn));
+    key(QKeySequence(Qt::CTRL | Qt::Key_Minus), zoomed(&ZoomControl::zoomOut));
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), zoomed(&ZoomControl::reset));
     // The Control keys that a text field of the page would otherwise take.
     new ReservedKeys(this,
                      {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_R),
@@ -199,6 +248,7 @@ void frmVelmora::closePickerByKey()
 {
     m_fraIconario->lblChiudiIC_Click();
     m_WB->setFocus(Qt::ShortcutFocusReason);
+    m_notice->say(pickerClosedText());
 }
 
 void frmVelmora::addToPersonalSet(const QUrl &image)
@@ -212,6 +262,26 @@ void frmVelmora::addToPersonalSet(const QUrl &image)
     manager.proposeEntry(name, image.toString(QUrl::FullyEncoded));
     manager.exec();
     MemoryRelief::releaseSoon();
+}
+
+void frmVelmora::toggleReading()
+{
+    if (m_reading->isVisible()) {
+        closeReading();
+        return;
+    }
+    m_reading->setGeometry(m_WB->geometry());
+    m_reading->show();
+    m_reading->raise();
+    m_reading->setFocus(Qt::ShortcutFocusReason);
+    m_WB->Read();
+}
+
+void frmVelmora::closeReading()
+{
+    m_reading->hide();
+    m_reading->clear();
+    m_WB->setFocus(Qt::ShortcutFocusReason);
 }
 
 void frmVelmora::placeFindBar()
@@ -349,7 +419,10 @@ void frmVelmora::tmrBusy_Timer()
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(QStringLiteral("NORVALE system - ") + name);
     m_lblURL->setText(m_WB->LocationURL());
-    Controls::setOpaque(m_lblURL, m_WB->Busy());
+    // Readable in both states: white on the red, near black on the orange.
+    const bool busy = m_WB->Busy();
+    Controls::setColours(m_lblURL, busy ? addressBusyText() : addressText(), QColor(192, 0, 0));
+    Controls::setOpaque(m_lblURL, busy);
 }
 
 void frmVelmora::WB_StatusTextChange(const QString &text)
@@ -383,6 +456,8 @@ void frmVelmora::tmrWBSizer_Timer()
             m_lblStatus->setGeometry(status);
         if (m_findBar->isVisible())
             placeFindBar();
+        if (m_reading->isVisible())
+            m_reading->setGeometry(m_WB->geometry());
         return;
     }
 

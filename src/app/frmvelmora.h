@@ -3,6 +3,7 @@
 #include "gui/appcontext.h"
 #include "gui/mainwindowstate.h"
 
+#include <QColor>
 #include <QRectF>
 #include <QWidget>
 
@@ -12,7 +13,9 @@ class ZoomControl;
 class fraIconario;
 class QLabel;
 class QSessionManager;
+class SpokenNotice;
 class QTimer;
+class ReadingView;
 class QUrl;
 class WebView;
 
@@ -35,6 +38,7 @@ public:
     NavigationBar *navigationBar() const { return m_navigationBar; }
     fraIconario *picker() const { return m_fraIconario; }
     FindBar *findBar() const { return m_findBar; }
+    ReadingView *readingView() const { return m_reading; }
 
     // Outer geometry (frame and title bar included), in twips.
     QRectF outerGeometryTwips() const;
@@ -61,12 +65,23 @@ protected:
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+    // The address line's text, on the window's orange and on the red of a
+    // page loading.
+    static QColor addressText() { return QColor(32, 32, 32); }
+    static QColor addressBusyText() { return Qt::white; }
+    static QString pickerOpenedText() { return QStringLiteral("Iconario aperto"); }
+    static QString pickerClosedText() { return QStringLiteral("Iconario chiuso"); }
+
 private:
     void closePickerByKey();
     void Form_Load();
     void addKeys();
     void addToPersonalSet(const QUrl &image);
     void placeFindBar();
+    // F9: the page as text to read, over the page; F9 or Esc again gives the
+    // keyboard back to the page.
+    void toggleReading();
+    void closeReading();
     // Starts tmrWBSizer, unless the rule is restoring a window made too small.
     void layOutSoon();
     // True when the user answered Yes to the exit question.
@@ -87,6 +102,10 @@ private:
     QTimer *m_tmrWBSizer = nullptr;
     FindBar *m_findBar = nullptr;
     ZoomControl *m_zoom = nullptr;
+    SpokenNotice *m_notice = nullptr;
+    ReadingView *m_reading = nullptr;
+    // OK copied a tag that the forum view is typing: its answer is told.
+    bool m_tagPending = false;
     // The outer size last set, in twips: the pixels it snapped to would lose
     // the fraction (768 px less 400 twips is 741.33 px).
     QRectF m_outerTwips;

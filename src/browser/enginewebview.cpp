@@ -9,7 +9,9 @@
 #include "browser/webpage.h"
 #include "core/linkrule.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QTimer>
 #include <QDateTime>
 #include <QDropEvent>
 #include <QInputMethodEvent>
@@ -305,6 +307,13 @@ bool EngineWebView::eventFilter(QObject *watched, QEvent *event)
     if (m_view && watched != m_view && watched->parent() == m_view) {
         bool deleting = false;
         switch (event->type()) {
+        case QEvent::FocusIn:
+            // The keyboard comes back to the page (after OK, Esc, a window
+            // closed): a screen reader is told which field has it, which the
+            // page, whose own focus did not move, does not say.
+            if (QAccessible::isActive())
+                QTimer::singleShot(0, this, &EngineWebView::announceFocus);
+            break;
         case QEvent::FocusOut:
             // The member leaves the page (for the Iconario, another window):
             // where the caret is, for OK, and a moment to save.
@@ -351,6 +360,24 @@ bool EngineWebView::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return WebView::eventFilter(watched, event);
+}
+
+void EngineWebView::announceFocus()
+{
+    if (!m_view || !m_view->hasFocus())
+        return;
+    QAccessibleInterface *focused = QAccessible::queryAccessibleInterface(m_view);
+    // Down to the page's own element with the focus.
+    for (int depth = 0; focused && depth < 64; ++depth) {
+        QAccessibleInterface *inner = focused->focusChild();
+        if (!inner || inner == focused)
+            break;
+        focused = inner;
+    }
+    if (!focused)
+        return;
+    QAccessibleEvent event(focused, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
 }
 
 void EngineWebView::GoBack()
@@ -430,6 +457,9 @@ void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
     case QWebEngineLoadingInfo::LoadSucceededStatus:
         m_shownStatus = QStringLiteral("Completato");
         emit StatusTextChange(m_shownStatus);
+        // A screen reader hears each page arrive; the eye sees its title.
+        if (m_role == Role::Forum)
+            emit noticeShown(QStringLiteral("Caricata: ") + m_page->title());
         return;
     case QWebEngineLoadingInfo::LoadStartedStatus:
         return;
@@ -504,6 +534,19 @@ void EngineWebView::Find(const QString &text, bool backwards)
         if (view)
             emit findResult(r.activeMatch(), r.numberOfMatches());
     });
+}
+
+void EngineWebView::Read()
+{
+    if (!m_page || m_role != Role::Forum) {
+        emit pageRead({});
+        return;
+    }
+    m_page->runJavaScript(PageScripts::readable(m_site.home.host()), QWebEngineScript::ApplicationWorld,
+                          [self = QPointer<EngineWebView>(this)](const QVariant &result) {
+                              if (self)
+                                  emit self->pageRead(result.toMap());
+                          });
 }
 
 double EngineWebView::zoomFactor() const

@@ -40,6 +40,7 @@ public:
     QString LocationURL() const override;
     void InsertAtCaret(const QString &text, const QString &host) override;
     void Find(const QString &text, bool backwards) override;
+    void Read() override;
     double zoomFactor() const override;
     void setZoomFactor(double factor) override;
 
@@ -65,6 +66,8 @@ protected:
 
 private:
     static QWebEngineProfile *profileFor(Role role);
+    // Tells assistive technology which element of the page has the keyboard.
+    void announceFocus();
     // Types text where the member writes (see PageScripts::insertAtCaret).
     void insert(const QString &text, const QString &host, bool anywhere);
     // Runs a step that takes the page away once the journal has its words.

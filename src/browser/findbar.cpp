@@ -2,6 +2,7 @@
 
 #include "gui/accessibleroles.h"
 #include "gui/controls.h"
+#include "gui/spokennotice.h"
 #include "gui/webview.h"
 
 #include <QHBoxLayout>
@@ -51,6 +52,9 @@ FindBar::FindBar(WebView *view, QWidget *parent)
     row->addWidget(previous);
     row->addWidget(next);
     row->addWidget(closing);
+
+    // The count changes without the focus moving: a screen reader is told.
+    m_notice = new SpokenNotice(this);
 
     connect(m_text, &QLineEdit::textEdited, this, [this] { find(false); });
     connect(previous, &QPushButton::clicked, this, [this] { find(true); });
@@ -109,4 +113,6 @@ void FindBar::showResult(int active, int total)
         m_count->setText(QStringLiteral("Nessun risultato"));
     else
         m_count->setText(QStringLiteral("%1 di %2").arg(active).arg(total));
+    if (!m_count->text().isEmpty())
+        m_notice->say(m_count->text());
 }

@@ -4,6 +4,7 @@
 
 class QLabel;
 class QLineEdit;
+class SpokenNotice;
 class WebView;
 
 // The small bar over the bottom of the forum view that finds text in the
@@ -33,4 +34,5 @@ private:
     WebView *m_view = nullptr;
     QLineEdit *m_text = nullptr;
     QLabel *m_count = nullptr;
+    SpokenNotice *m_notice = nullptr;
 };

@@ -337,4 +337,99 @@ return Object.assign(V.page(), {text, fields, images, password});
                 {host});
 }
 
+QString readable(const QString &host)
+{
+    return call(uR"JS(
+const out = {title: document.title, blocks: []};
+// A page of millions of words is read up to here.
+let budget = 2000000;
+const SKIP = /^(SCRIPT|STYLE|NOSCRIPT|TEMPLATE|HEAD|TITLE|META|LINK|SVG|CANVAS|VIDEO|AUDIO|OBJECT|EMBED|SELECT|TEXTAREA)$/;
+const BLOCK = /^(P|DIV|SECTION|ARTICLE|MAIN|HEADER|FOOTER|NAV|ASIDE|BLOCKQUOTE|FORM|FIELDSET|PRE|ADDRESS|FIGURE|FIGCAPTION|DL|DT|DD|CENTER|HR|LI|TR|TD|TH|CAPTION|LEGEND)$/;
+const hidden = el => el.hidden || el.getAttribute('aria-hidden') === 'true' || el.getClientRects().length === 0;
+const text = (runs, s) => {
+    if (budget <= 0) return;
+    s = s.slice(0, budget);
+    budget -= s.length;
+    runs.push({t: 'text', s});
+};
+// The inline content of node's children, into runs.
+const inline = (node, runs) => {
+    for (let n = node.firstChild; n; n = n.nextSibling) one(n, runs);
+};
+const one = (n, runs) => {
+    if (n.nodeType === 3) { text(runs, n.data.replace(/\s+/g, ' ')); return; }
+    if (n.nodeType !== 1 || SKIP.test(n.tagName) || hidden(n)) return;
+    const tag = n.tagName;
+    if (tag === 'BR') { text(runs, '\n'); return; }
+    if (tag === 'IMG') {
+        // An empty alternative text marks a picture as decoration.
+        const alt = n.getAttribute('alt');
+        if (alt !== '') runs.push({t: 'img', s: (alt || n.title || n.src).slice(0, 500)});
+        return;
+    }
+    if (tag === 'INPUT') {
+        if (['submit', 'button', 'reset'].includes(n.type) && n.value) text(runs, ' ' + n.value + ' ');
+        return;
+    }
+    if (tag === 'A' && /^https?:/i.test(n.href)) {
+        const inner = [];
+        inline(n, inner);
+        const words = inner.map(r => r.s).join('').replace(/\s+/g, ' ').trim();
+        runs.push({t: 'link', s: words || n.title || n.href, href: n.href});
+        return;
+    }
+    if (tag === 'IFRAME' || tag === 'FRAME') {
+        const d = V.inner(n);
+        if (d && d.body) inline(d.body, runs);
+        return;
+    }
+    const spaced = BLOCK.test(tag) || /^(H[1-6]|UL|OL|TABLE)$/.test(tag);
+    if (spaced) text(runs, ' ');
+    inline(n, runs);
+    if (spaced) text(runs, ' ');
+};
+let para = null;
+const flush = () => {
+    if (para && para.some(r => r.t !== 'text' || r.s.trim())) out.blocks.push({type: 'p', runs: para});
+    para = null;
+};
+const runsOf = node => { const runs = []; inline(node, runs); return runs; };
+const flow = node => {
+    for (let n = node.firstChild; n && budget > 0; n = n.nextSibling) {
+        if (n.nodeType === 1 && (SKIP.test(n.tagName) || hidden(n))) continue;
+        const tag = n.nodeType === 1 ? n.tagName : '';
+        const heading = /^H([1-6])$/.exec(tag);
+        if (heading || (n.nodeType === 1 && n.getAttribute('role') === 'heading')) {
+            flush();
+            out.blocks.push({type: 'h', level: heading ? Number(heading[1]) : Number(n.getAttribute('aria-level') || 2),
+                             runs: runsOf(n)});
+        } else if (tag === 'UL' || tag === 'OL') {
+            flush();
+            const items = Array.from(n.children).filter(li => li.tagName === 'LI' && !hidden(li)).map(runsOf);
+            out.blocks.push({type: 'list', ordered: tag === 'OL', items});
+        } else if (tag === 'TABLE') {
+            flush();
+            const rows = Array.from(n.rows).filter(tr => !hidden(tr)).map(tr => Array.from(tr.cells).map(c => (
+                {header: c.tagName === 'TH' || tr.parentElement.tagName === 'THEAD', runs: runsOf(c)})));
+            out.blocks.push({type: 'table', rows});
+        } else if (tag === 'IFRAME' || tag === 'FRAME') {
+            const d = V.inner(n);
+            if (d && d.body) { flush(); flow(d.body); flush(); }
+        } else if (BLOCK.test(tag)) {
+            flush();
+            flow(n);
+            flush();
+        } else {
+            para = para || [];
+            one(n, para);
+        }
+    }
+};
+if (document.body) flow(document.body);
+flush();
+return out;
+)JS"_s,
+                {host});
+}
+
 } // namespace PageScripts

@@ -77,4 +77,14 @@ QString restore(const QString &host, const QString &page, const QVariantMap &dra
 // field is there: to tell whether a post was taken.
 QString answer(const QString &host);
 
+// Evaluates to {title, blocks}: the page's content as a reader meets it, in
+// order, for the reading view: headings {type: "h", level, runs},
+// paragraphs {type: "p", runs}, lists {type: "list", ordered, items: [runs]}
+// and tables {type: "table", rows: [[{header, runs}]]}, where runs are
+// {t: "text"|"link"|"img", s, href}: text, a link's words and address, a
+// picture's alternative text (or address). Hidden elements are left out;
+// same-site frames are read in place. Text only: nothing of the page runs
+// where it is shown.
+QString readable(const QString &host);
+
 } // namespace PageScripts

@@ -52,6 +52,11 @@ void WebView::InsertAtCaret(const QString &, const QString &)
     emit textInserted(false);
 }
 
+void WebView::Read()
+{
+    emit pageRead({});
+}
+
 void WebView::Find(const QString &, bool)
 {
     emit findResult(0, 0);

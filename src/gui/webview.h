@@ -3,6 +3,7 @@
 #include <QRectF>
 #include <QString>
 #include <QUrl>
+#include <QVariantMap>
 #include <QWidget>
 
 // The program's only view of a web browser: the few operations the windows
@@ -47,6 +48,9 @@ public:
     // Highlights text in the page and moves to its next (or previous)
     // match; findResult tells where. An empty text ends the search.
     virtual void Find(const QString &text, bool backwards);
+    // Reads the page shown as text for the reading view; pageRead answers
+    // (see PageScripts::readable), with an empty map where there is none.
+    virtual void Read();
     virtual double zoomFactor() const { return 1.0; }
     virtual void setZoomFactor(double factor);
 
@@ -77,6 +81,7 @@ signals:
     void textInserted(bool inserted);
     // Match active of total (0 of 0: none).
     void findResult(int active, int total);
+    void pageRead(const QVariantMap &page);
     // The user asked, from the page's menu, to add this image to the
     // personal set.
     void addImageRequested(const QUrl &image);

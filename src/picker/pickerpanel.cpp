@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 
 namespace {
@@ -52,6 +53,22 @@ fraIconario::fraIconario(const AppContext &context, MainWindowState &state, QWid
     setAccessibleName(QStringLiteral("Iconario"));
     setFrameShape(QFrame::NoFrame);
     Controls::setColours(this, Qt::black, Controls::orange());
+    // A window shorter than the panel (a large text scale on a small
+    // screen) shows it in part and scrolls it: its lower controls stay in
+    // reach.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("scrIconario"));
+    m_scroll->setAccessibleName(QStringLiteral("Iconario"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    Controls::setColours(m_scroll->viewport(), Qt::black, Controls::orange());
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("fraIconarioContenuto"));
+    Controls::setColours(m_content, Qt::black, Controls::orange());
+    m_content->resize(Twips::rect(0, 0, panelWidth, openHeight).size());
+    m_scroll->setWidget(m_content);
+    window->installEventFilter(this);
     buildControls();
     setHeightTwips(openHeight);
     hide();
@@ -76,47 +93,47 @@ void fraIconario::buildControls()
 
     // Shapes first: they lie under the labels placed over them.
     auto circle = [this](const QString &name, double left, double top) {
-        new ShapeControl(this, name, ShapeControl::Kind::Oval, {left, top, 345, 345}, Qt::black, 2, markFill);
+        new ShapeControl(m_content, name, ShapeControl::Kind::Oval, {left, top, 345, 345}, Qt::black, 2, markFill);
     };
     circle(QStringLiteral("shpStep1"), 45, 525);
     circle(QStringLiteral("shpStep2"), 105, 1845);
     circle(QStringLiteral("shpStep3"), 75, 3210);
-    new ShapeControl(this, QStringLiteral("shpChiudi"), ShapeControl::Kind::Oval, {60, 5970, 2970, 345}, Qt::black, 2,
+    new ShapeControl(m_content, QStringLiteral("shpChiudi"), ShapeControl::Kind::Oval, {60, 5970, 2970, 345}, Qt::black, 2,
                      markFill);
 
-    new LineControl(this, QStringLiteral("Line1"), {30, 480}, {3075, 480}, Controls::blue(), 2);
-    new LineControl(this, QStringLiteral("Line2"), {45, 1770}, {3090, 1755}, Controls::blue(), 2);
-    new LineControl(this, QStringLiteral("Line3"), {45, 3150}, {3060, 3165}, Controls::blue(), 2);
-    new LineControl(this, QStringLiteral("Line4"), {60, 5910}, {3075, 5910}, Controls::blue(), 2);
-    new LineControl(this, QStringLiteral("Line8"), {2040, 1560}, {2685, 1560}, Qt::black, 2);
+    new LineControl(m_content, QStringLiteral("Line1"), {30, 480}, {3075, 480}, Controls::blue(), 2);
+    new LineControl(m_content, QStringLiteral("Line2"), {45, 1770}, {3090, 1755}, Controls::blue(), 2);
+    new LineControl(m_content, QStringLiteral("Line3"), {45, 3150}, {3060, 3165}, Controls::blue(), 2);
+    new LineControl(m_content, QStringLiteral("Line4"), {60, 5910}, {3075, 5910}, Controls::blue(), 2);
+    new LineControl(m_content, QStringLiteral("Line8"), {2040, 1560}, {2685, 1560}, Qt::black, 2);
 
     // The title in relief: a dark copy 15 twips below and right of the red one.
-    Controls::label(this, QStringLiteral("lblTitoloOmbra"), QStringLiteral("Norvale ICONARIO"), {315, 210, 2085, 240},
+    Controls::label(m_content, QStringLiteral("lblTitoloOmbra"), QStringLiteral("Norvale ICONARIO"), {315, 210, 2085, 240},
                     large, centred);
-    QLabel *title = Controls::label(this, QStringLiteral("lblTitolo"), QStringLiteral("Norvale ICONARIO"),
+    QLabel *title = Controls::label(m_content, QStringLiteral("lblTitolo"), QStringLiteral("Norvale ICONARIO"),
                                     {300, 195, 2085, 240}, large, centred);
     Controls::setColours(title, Controls::red());
 
     auto stepMark = [&](const QString &name, const QString &digit, double left, double top) {
-        QLabel *mark = Controls::label(this, name, digit, {left, top, 195, 225}, text, centred);
+        QLabel *mark = Controls::label(m_content, name, digit, {left, top, 195, 225}, text, centred);
         Controls::setColours(mark, Controls::darkBlue());
     };
     stepMark(QStringLiteral("lblPasso1"), QStringLiteral("1"), 120, 585);
     stepMark(QStringLiteral("lblPasso2"), QStringLiteral("2"), 180, 1905);
     stepMark(QStringLiteral("lblPasso3"), QStringLiteral("3"), 150, 3270);
-    Controls::label(this, QStringLiteral("lblIstruzione1"), QStringLiteral("Seleziona il set di Emoticons"),
+    Controls::label(m_content, QStringLiteral("lblIstruzione1"), QStringLiteral("Seleziona il set di Emoticons"),
                     {450, 585, 2505, 255}, text);
-    Controls::label(this, QStringLiteral("lblIstruzione2"), QStringLiteral("Seleziona l'Emoticon voluta dall'elenco"),
+    Controls::label(m_content, QStringLiteral("lblIstruzione2"), QStringLiteral("Seleziona l'Emoticon voluta dall'elenco"),
                     {495, 1905, 2370, 390}, text, Qt::AlignLeft, true);
-    Controls::label(this, QStringLiteral("lblIstruzione3"),
+    Controls::label(m_content, QStringLiteral("lblIstruzione3"),
                     QStringLiteral("Guardala in Anteprima. Se è quella che volevi fai CLICK su OK per copiare i Tags"),
                     {450, 3210, 2640, 660}, text, Qt::AlignLeft, true);
 
-    auto *group = new QButtonGroup(this);
+    auto *group = new QButtonGroup(m_content);
     group->setExclusive(true);
     for (int i = 0; i < Catalogue::setCount; ++i) {
         const Catalogue::EmoticonSet &set = Catalogue::set(i);
-        auto *option = new QPushButton(set.caption, this);
+        auto *option = new QPushButton(set.caption, m_content);
         option->setObjectName(QStringLiteral("optEmo%1").arg(i));
         option->setCheckable(true);
         // One set at a time, as radio buttons: Tab stops at the chosen one,
@@ -132,7 +149,7 @@ void fraIconario::buildControls()
         m_optEmo.append(option);
     }
 
-    auto *cmdHelpIC = new QPushButton(QStringLiteral("?"), this);
+    auto *cmdHelpIC = new QPushButton(QStringLiteral("?"), m_content);
     cmdHelpIC->setObjectName(QStringLiteral("cmdHelpIC"));
     cmdHelpIC->setAccessibleName(QStringLiteral("Aiuto e set personale"));
     cmdHelpIC->setFont(large);
@@ -141,7 +158,7 @@ void fraIconario::buildControls()
     Controls::place(cmdHelpIC, 2715, 1440, 285, 285);
     connect(cmdHelpIC, &QPushButton::clicked, this, &fraIconario::cmdHelpIC_Click);
 
-    m_lstEmo = new ListBox(this);
+    m_lstEmo = new ListBox(m_content);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
     m_lstEmo->setAccessibleName(QStringLiteral("Emoticon del set"));
     m_lstEmo->setFont(text);
@@ -159,22 +176,22 @@ void fraIconario::buildControls()
             cmdEmoOK_Click();
     });
 
-    m_WBIC = m_context.makeWebView(WebView::Role::Preview, this);
+    m_WBIC = m_context.makeWebView(WebView::Role::Preview, m_content);
     m_WBIC->setAccessibleName(QStringLiteral("Anteprima"));
     m_WBIC->setObjectName(QStringLiteral("WBIC"));
     m_WBIC->setRectTwips(105, 3870, 2025, 1905);
 
-    m_lblEmoBusy = Controls::label(this, QStringLiteral("lblEmoBusy"), QStringLiteral("Attesa..."),
+    m_lblEmoBusy = Controls::label(m_content, QStringLiteral("lblEmoBusy"), QStringLiteral("Attesa..."),
                                    {2190, 3885, 855, 285}, text, centred);
     Controls::setColours(m_lblEmoBusy, Controls::red());
 
-    m_lblDone = Controls::label(this, QStringLiteral("lblDone"), QStringLiteral("FATTO"), {2205, 4800, 720, 285}, large,
+    m_lblDone = Controls::label(m_content, QStringLiteral("lblDone"), QStringLiteral("FATTO"), {2205, 4800, 720, 285}, large,
                                 centred);
     Controls::setColours(m_lblDone, Qt::white);
     m_lblDone->hide();
-    m_notice = new SpokenNotice(this);
+    m_notice = new SpokenNotice(m_content);
 
-    m_cmdEmoOK = new AnimatedButton(QStringLiteral("OK"), QStringLiteral(":/ok.gif"), this);
+    m_cmdEmoOK = new AnimatedButton(QStringLiteral("OK"), QStringLiteral(":/ok.gif"), m_content);
     m_cmdEmoOK->setObjectName(QStringLiteral("cmdEmoOK"));
     m_cmdEmoOK->setFont(Controls::arial(12, true));
     m_cmdEmoOK->setToolTip(QStringLiteral("Copia Tags per l'Emoticon scelta"));
@@ -182,14 +199,20 @@ void fraIconario::buildControls()
     m_cmdEmoOK->setEnabled(false);
     connect(m_cmdEmoOK, &QPushButton::clicked, this, &fraIconario::cmdEmoOK_Click);
 
-    auto *lblChiudiIC = new PictureButton(this);
+    auto *lblChiudiIC = new PictureButton(m_content);
     lblChiudiIC->setObjectName(QStringLiteral("lblChiudiIC"));
     lblChiudiIC->setText(QStringLiteral("CHIUDI L'ICONARIO"));
     lblChiudiIC->setAccessibleName(QStringLiteral("Chiudi l'Iconario"));
     lblChiudiIC->setFont(text);
     Controls::setColours(lblChiudiIC, Controls::darkBlue());
     Controls::place(lblChiudiIC, 570, 6030, 2055, 225);
-    connect(lblChiudiIC, &PictureButton::clicked, this, &fraIconario::lblChiudiIC_Click);
+    connect(lblChiudiIC, &PictureButton::clicked, this, [this, lblChiudiIC] {
+        // A click gives it no focus; only the keyboard could press it so.
+        const bool byKeyboard = lblChiudiIC->hasFocus();
+        lblChiudiIC_Click();
+        if (byKeyboard)
+            emit closedByKeyboard();
+    });
 }
 
 QString fraIconario::forumLogo() const
@@ -200,7 +223,19 @@ QString fraIconario::forumLogo() const
 void fraIconario::setHeightTwips(qint32 height)
 {
     m_heightTwips = height;
-    setGeometry(Twips::rect(panelLeft, panelTop, panelWidth, height));
+    QRect place = Twips::rect(panelLeft, panelTop, panelWidth, height);
+    // Never below the window's bottom edge.
+    if (const QWidget *window = parentWidget())
+        place.setHeight(std::max(0, std::min(place.height(), window->height() - place.top())));
+    setGeometry(place);
+    m_scroll->setGeometry(rect());
+}
+
+bool fraIconario::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setHeightTwips(m_heightTwips);
+    return QFrame::eventFilter(watched, event);
 }
 
 void fraIconario::openSequence()
@@ -229,6 +264,7 @@ void fraIconario::focusSets()
     // The keyboard brought the focus here: the button shows it, as after Tab.
     window()->setAttribute(Qt::WA_KeyboardFocusChange);
     chosen->setFocus(Qt::ShortcutFocusReason);
+    m_scroll->ensureWidgetVisible(chosen);
 }
 
 void fraIconario::slideTimerFired()
@@ -424,9 +460,15 @@ void fraIconario::cmdEmoOK_Click()
     clipboard->setText(m_TagsEmo);
     m_context.beep();
     m_lblDone->show();
-    m_notice->say(m_lblDone->text());
+    m_copiedName = m_lstEmo->text(m_lstEmo->selectedRow());
     m_tmrDone->start();
     emit tagCopied(m_TagsEmo);
+}
+
+void fraIconario::tellWhereTheTagWent(bool typed)
+{
+    // "FATTO" shows either way; a screen reader hears which it was.
+    m_notice->say(typed ? typedText(m_copiedName) : copiedText(m_copiedName));
 }
 
 void fraIconario::tmrDone_Timer()

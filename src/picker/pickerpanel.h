@@ -13,6 +13,7 @@ class AnimatedButton;
 class QLabel;
 class ListBox;
 class QPushButton;
+class QScrollArea;
 class QTimer;
 
 // The emoticon picker: a panel at the left of the main window that slides
@@ -34,6 +35,11 @@ public:
     void openSequence();
     // Gives the keyboard to the chosen set's button, or the first.
     void focusSets();
+    // Says what OK did with the tag: typed into the message, or only put on
+    // the clipboard.
+    void tellWhereTheTagWent(bool typed);
+    static QString typedText(const QString &name) { return QStringLiteral("Inserito nel messaggio: ") + name; }
+    static QString copiedText(const QString &name) { return QStringLiteral("Copiato negli appunti: ") + name; }
 
     // The handlers, public so that the window's pieces and tests can drive
     // them as the window system would.
@@ -53,6 +59,9 @@ signals:
     // The panel wrote the window's state (it opened, reached its full
     // height or closed): the window lays itself out again.
     void stateChanged();
+    // "CHIUDI L'ICONARIO" was pressed with the keyboard: the keyboard goes
+    // back where it was, as with Esc.
+    void closedByKeyboard();
 
 public:
     qint16 SetScelto() const { return m_SetScelto; }
@@ -62,6 +71,9 @@ public:
     WebView *WBIC() const { return m_WBIC; }
     // The personal set as last read, behind the names the list shows.
     const PersonalSet &personalSet() const { return m_personalSet; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
@@ -91,9 +103,13 @@ private:
     qint16 m_SetScelto = 0;
     QString m_CartellaSet;
     QString m_TagsEmo;
+    // The name of the emoticon whose tag OK copied last.
+    QString m_copiedName;
     bool m_filling = false;
     PersonalSet m_personalSet;
 
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_content = nullptr;
     QList<QPushButton *> m_optEmo;
     ListBox *m_lstEmo = nullptr;
     WebView *m_WBIC = nullptr;

@@ -11,9 +11,13 @@ the page must stay unread (it costs processor time). Then a listener comes,
 as Orca does, and the page must be read without being asked; then by keys
 alone the member goes to a reply (Tab, Enter, Tab, Enter), writes, opens the
 Iconario with Ctrl+E (its button checked), chooses a set with Space, reaches
-the list by Tab, picks with Down, reaches OK by Tab and presses Space: "FATTO"
-is said, the tag is in the reply and the member writes on; Ctrl+E closes the
-panel with the keyboard still in the reply. Tab leaves the page for the bar
+the list by Tab, picks with Down and presses Enter: the screen reader hears
+that the tag went into the message, and is told the reply has the keyboard
+again; the member writes on. Ctrl+E in the reply goes back into the open
+panel, Esc closes it, and the reply is told to have the keyboard again; so
+too after Ctrl+E closes it. A topic is reached by keys, each page heard as
+it loads, and read with F9: its text by line, its headings with their
+levels, its table with its size. Tab leaves the page for the bar
 and comes back in. Last, the flag Orca sets alone is enough.
 
 Exits 77 (skipped) where the machine cannot run the bus: no Xvfb, no session
@@ -292,16 +296,51 @@ def run_checks(pyatspi, GLib, app_process):
     ok = find(pyatspi, app, pyatspi.ROLE_PUSH_BUTTON, "OK")
     key("Down", until=lambda: ok.getState().contains(pyatspi.STATE_ENABLED)
         and ok.getState().contains(pyatspi.STATE_SHOWING))
-    key("Tab", until=focus_is(pyatspi.ROLE_PUSH_BUTTON, "OK"))
-    # The tag goes into the reply, and the member with it.
-    key("space", until=lambda: "FATTO" in heard["said"] and within(heard["focus"], page))
+
+    def back_in_the_reply():
+        return heard["focus"] is not None and heard["focus"] == box
+
+    # Enter on the name is OK: the tag goes into the reply, the keyboard
+    # with it, and the screen reader hears both.
+    key("Return", until=lambda: any(s.startswith("Inserito nel messaggio: ") for s in heard["said"])
+        and back_in_the_reply())
     subprocess.run(["xdotool", "type", " a tutti"], check=True)
-    key("ctrl+e", until=lambda: not iconario.getState().contains(pyatspi.STATE_CHECKED))
+    # A second emoticon: Ctrl+E in the reply goes into the open panel; Esc
+    # there closes it, with the keyboard back in the reply, and says so.
+    key("ctrl+e", until=focus_is(pyatspi.ROLE_RADIO_BUTTON))
+    key("Escape", until=lambda: not iconario.getState().contains(pyatspi.STATE_CHECKED) and back_in_the_reply()
+        and "Iconario chiuso" in heard["said"])
     subprocess.run(["xdotool", "type", "!"], check=True)
     text = box.queryText()
     written = pump(lambda: (lambda t: t if t.endswith(" a tutti!") else None)(text.getText(0, -1)), 10)
     if not written or not written.startswith("Ciao [img]") or "[/img] a tutti!" not in written:
         fail(f"the reply holds {text.getText(0, -1)!r}")
+    # Ctrl+E opens the panel and, in the panel, closes it again.
+    key("ctrl+e", until=focus_is(pyatspi.ROLE_RADIO_BUTTON))
+    heard["focus"] = None
+    key("ctrl+e", until=lambda: not iconario.getState().contains(pyatspi.STATE_CHECKED) and back_in_the_reply())
+
+    # A topic, read as in a browser: to it by keys, each page heard as it
+    # loads; F9 shows it as text, read by line, by heading with its level,
+    # by table with its size; Esc gives the keyboard back to the page.
+    key("alt+Home", until=titled("Velmora Forum - Indice"))
+    key("Tab", until=focus_is(pyatspi.ROLE_LINK, "Hardware e periferiche"))
+    key("Return", until=titled("Velmora Forum - Sezione"))
+    for _ in range(3):
+        key("Tab", until=lambda: heard["focus"] is not None and heard["focus"].getRole() == pyatspi.ROLE_LINK)
+        if heard["focus"].name == "La stampante non stampa più":
+            break
+    topic = "La stampante non stampa più - Velmora Forum"
+    key("Return", until=lambda: f"Caricata: {topic}" in heard["said"])
+    key("F9", until=lambda: heard["focus"] is not None and heard["focus"].name == "Lettura della pagina")
+    reading = heard["focus"].queryText()
+    read = pump(lambda: (lambda t: t if "Re: La stampante non stampa più" in t else None)(reading.getText(0, -1)), 10)
+    if not read or "Messaggi: 2; Visite: 57; Iniziata: ieri; Ultima risposta: oggi" not in read:
+        fail(f"the topic reads {reading.getText(0, -1)!r}")
+    key("3", until=lambda: "Intestazione livello 3: La stampante non stampa più" in heard["said"])
+    key("h", until=lambda: "Intestazione livello 3: Re: La stampante non stampa più" in heard["said"])
+    key("t", until=lambda: "Tabella con 2 righe e 4 colonne" in heard["said"])
+    key("Escape", until=lambda: within(heard["focus"], page))
 
     # Tab leaves the page for the bar, goes along it, and comes back in.
     bar = ["Indietro", "Avanti", "Ricarica", "Interrompi", "Pagina iniziale del forum"]

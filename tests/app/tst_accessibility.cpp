@@ -4,6 +4,7 @@
 #include "browser/frmbozze.h"
 #include "core/catalogue.h"
 #include "core/draftstore.h"
+#include "gui/listbox.h"
 #include "help/frmerrorsinpersonalset.h"
 #include "help/frmhowdoesitwork.h"
 #include "help/frmhowtogetimginfo.h"
@@ -191,9 +192,13 @@ void tst_Accessibility::noControlUnnamed()
 void tst_Accessibility::tabFollowsTheWindow()
 {
     TestContext test;
+    Downloads downloads;
+    test.context.downloads = &downloads;
     frmVelmora main(test.context);
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
+    // As after a download: the status line's word shows.
+    main.findChild<QWidget *>(u"lblDownload"_s)->show();
     main.picker()->openSequence();
     QTRY_VERIFY(main.picker()->findChild<QWidget *>(u"lblChiudiIC"_s)->isVisible());
     main.findBar()->open();
@@ -204,7 +209,7 @@ void tst_Accessibility::tabFollowsTheWindow()
     expected << u"optEmo0"_s;
     // OK shows only once an emoticon is chosen.
     expected << u"cmdHelpIC"_s << u"lstEmo"_s << u"lblChiudiIC"_s << u"WB"_s << u"txtTrova"_s << u"cmdPrecedente"_s
-             << u"cmdSuccessivo"_s << u"cmdChiudiTrova"_s;
+             << u"cmdSuccessivo"_s << u"cmdChiudiTrova"_s << u"lblDownload"_s;
     main.findChild<QWidget *>(expected.first())->setFocus(Qt::TabFocusReason);
     const auto walk = [&](Qt::Key key) {
         QStringList seen;
@@ -227,7 +232,8 @@ void tst_Accessibility::tabFollowsTheWindow()
 void tst_Accessibility::messagesAreSpoken_data()
 {
     QTest::addColumn<QString>("message");
-    QTest::newRow("tag copied") << u"FATTO"_s;
+    // The first emoticon's tag, with no field to type it into.
+    QTest::newRow("tag copied") << fraIconario::copiedText(Catalogue::names(0).value(0));
     QTest::newRow("draft restored") << u"Bozza ripristinata (salvata alle 10:02) — Ctrl+Z per toglierla"_s;
     QTest::newRow("opening blocked") << u"Apertura bloccata: altro.example"_s;
 }
@@ -239,9 +245,12 @@ void tst_Accessibility::messagesAreSpoken()
     TestContext test;
     frmVelmora main(test.context);
     main.show();
-    if (message == u"FATTO"_s)
+    if (message.startsWith(fraIconario::copiedText({}))) {
+        main.picker()->openSequence();
+        main.picker()->optEmo_Click(0);
+        main.picker()->findChild<ListBox *>(u"lstEmo"_s)->setCurrentRow(0);
         main.picker()->cmdEmoOK_Click();
-    else
+    } else
         emit main.WB()->noticeShown(message);
     // Offscreen has no accessibility bus to show it on: the end-to-end
     // test over the bus hears it said.

@@ -1,4 +1,5 @@
 #include "app/frmvelmora.h"
+#include "gui/controls.h"
 #include "browser/picturebutton.h"
 #include "gui/twips.h"
 #include "picker/pickerpanel.h"
@@ -9,6 +10,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <cmath>
 #include <QTimer>
 
 #include <functional>
@@ -48,6 +51,17 @@ private:
     std::unique_ptr<TestContext> m_test;
     std::unique_ptr<frmVelmora> m_window;
 };
+
+// WCAG's contrast ratio of two colours.
+static double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 void tst_frmVelmora::init()
 {
@@ -214,9 +228,26 @@ void tst_frmVelmora::iconarioByKeyboard()
     QVERIFY(!m_window->state().IconarioAperto);
     QVERIFY(view()->calls.isEmpty());
     QVERIFY(m_window->WB()->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == m_window->WB());
+    const auto inPage = [this] {
+        return m_window->WB()->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == m_window->WB();
+    };
+    // Opened, then from the page once more: into the panel, still open,
+    // for a second emoticon; from the panel, closed.
     QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    m_window->WB()->setFocus();
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(m_window->state().IconarioAperto);
+    QVERIFY(m_window->picker()->isAncestorOf(QApplication::focusWidget()));
     QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
     QVERIFY(!m_window->state().IconarioAperto);
+    QVERIFY(inPage());
+    // "CHIUDI L'ICONARIO" pressed by keys is Esc.
+    QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+    QWidget *close = m_window->picker()->findChild<QWidget *>(QStringLiteral("lblChiudiIC"));
+    close->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(close, Qt::Key_Space);
+    QVERIFY(!m_window->state().IconarioAperto);
+    QVERIFY(inPage());
 }
 
 void tst_frmVelmora::hoverLightsOneButton()
@@ -274,6 +305,12 @@ void tst_frmVelmora::statusTickFollowsTheView()
     QCOMPARE(lblURL->text(), view()->LocationURL());
     QTRY_VERIFY(lblURL->autoFillBackground());
     QCOMPARE(lblURL->palette().color(QPalette::Window), QColor(192, 0, 0));
+    // Readable on the red (WCAG's 4.5 to 1 at least), and, once loaded, on
+    // the window's orange; so is the status line.
+    QVERIFY(contrast(lblURL->palette().color(QPalette::WindowText), QColor(192, 0, 0)) >= 4.5);
+    QLabel *lblStatus = label("lblStatus");
+    QVERIFY(contrast(lblStatus->palette().color(QPalette::WindowText), lblStatus->palette().color(QPalette::Window))
+            >= 4.5);
 
     // Shown as the page gives it, "[*]" included.
     m_window->winId();
@@ -283,6 +320,7 @@ void tst_frmVelmora::statusTickFollowsTheView()
     view()->setBusy(false);
     view()->setName(QString());
     QTRY_VERIFY(!lblURL->autoFillBackground());
+    QVERIFY(contrast(lblURL->palette().color(QPalette::WindowText), Controls::orange()) >= 4.5);
     QTRY_COMPARE(m_window->windowTitle(), QStringLiteral("NORVALE system - "));
 }
 
