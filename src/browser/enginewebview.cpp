@@ -75,7 +75,6 @@ QWebEngineView *EngineWebView::engine()
                                                        : WebPage::Kind::Forum;
     m_page = new WebPage(profile, kind, m_site, m_view);
     m_view->setPage(m_page);
-    m_page->watchInput(m_view);
     m_view->setZoomFactor(m_zoom);
     // The engine's own widget inside the view takes the keys, and is made
     // again with a new renderer: every child is watched as it comes.
@@ -117,12 +116,13 @@ QWebEngineView *EngineWebView::engine()
     });
     if (m_role == Role::Forum) {
         // Notes which page each document was loaded from, for the journal
-        // and for OK; keeps Alt's letters out of the fields. Option and a
+        // and for OK; tells the page's policy what the member's clicks and
+        // keys land on; keeps Alt's letters out of the fields. Option and a
         // letter type characters on a Mac.
 #ifdef Q_OS_MACOS
-        m_page->scripts().insert(PageScripts::watcher(false));
+        m_page->scripts().insert(PageScripts::watcher(m_page->secret(), false));
 #else
-        m_page->scripts().insert(PageScripts::watcher(true));
+        m_page->scripts().insert(PageScripts::watcher(m_page->secret(), true));
 #endif
     }
     if (m_role == Role::Forum && m_site.drafts) {

@@ -130,66 +130,91 @@ QString call(const QString &body, const QJsonArray &arguments)
 
 } // namespace
 
-QWebEngineScript watcher(bool guardAltKeys)
+QWebEngineScript watcher(const QString &secret, bool guardAltKeys)
 {
     QWebEngineScript script;
     script.setName(u"velmora-watcher"_s);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setRunsOnSubFrames(true);
-    QString source = uR"JS(
+    // The values travel as JSON, so no text can break out of its string.
+    const QString settings = QString::fromUtf8(QJsonDocument(QJsonArray{secret, guardAltKeys}).toJson(QJsonDocument::Compact));
+    script.setSourceCode(u"(([secret, guardAltKeys]) => {\n"_s + uR"JS(
+const tell = what => console.debug('velmora:' + secret + ':' + JSON.stringify(what));
 // The document keeps the address it was loaded from: document.open() writes
 // a new root into the same document, and runs this again.
 if (window === window.top && !document.velmoraLoadedAt) {
     document.velmoraLoadedAt = location.href;
     document.velmoraDoc = Array.from(crypto.getRandomValues(new Uint32Array(4)), n => n.toString(36)).join('');
+    tell({made: true});
 }
-)JS"_s;
-    if (guardAltKeys) {
-        source += uR"JS(
-(() => {
-    let pending = false;
-    const walkSoon = () => {
-        if (pending) return;
-        pending = true;
-        setTimeout(() => { pending = false; walk(document); }, 0);
-    };
-    const guard = doc => {
-        const win = doc.defaultView;
-        if (!win) return;
-        // A document just made has no root yet: its coming is seen here.
-        if (!doc.velmoraObserved) {
-            doc.velmoraObserved = true;
-            new MutationObserver(walkSoon).observe(doc, {childList: true, subtree: true});
-        }
-        // document.open() drops the listeners, and the root with them.
-        const root = doc.documentElement;
-        if (!root || root.velmoraGuarded) return;
-        root.velmoraGuarded = true;
-        // The letter comes as text typed after the key went down.
-        let alt = false;
-        win.addEventListener('keydown', e => { alt = e.isTrusted && e.altKey && !e.ctrlKey && !e.metaKey; }, true);
-        win.addEventListener('keyup', () => { alt = false; }, true);
-        win.addEventListener('beforeinput', e => {
-            if (alt && e.isTrusted && e.inputType === 'insertText') e.preventDefault();
-        }, true);
-        doc.addEventListener('load', e => {
-            if (e.target.tagName === 'IFRAME' || e.target.tagName === 'FRAME') walkSoon();
-        }, true);
-    };
-    const walk = doc => {
-        guard(doc);
-        for (const frame of doc.querySelectorAll('iframe, frame')) {
-            let inner = null;
-            try { inner = frame.contentDocument; } catch (error) {}
-            if (inner) walk(inner);
-        }
-    };
-    walk(document);
-})();
-)JS"_s;
+// What a click or key landed on, in the document it landed in.
+const landedOn = (target, key) => {
+    const el = target && target.nodeType === 1 ? target : target && target.parentElement;
+    const win = el ? el.ownerDocument.defaultView : window;
+    let forum = false;
+    try { forum = !!win.top.document; } catch (error) {}
+    const out = {target: 'none', top: win === win.top, forum};
+    if (!el || win.innerWidth * win.innerHeight < 400) return out;
+    const link = el.closest('a[href], area[href]');
+    if (link && key !== ' ') {
+        const here = link.href.split('#')[0] === el.ownerDocument.location.href.split('#')[0];
+        if (/^(https?|mailto|tel|ftp):/i.test(link.href) && !here) { out.target = 'link'; out.href = link.href; }
+        else out.target = 'button';
+        return out;
     }
-    script.setSourceCode(source);
+    if (el.closest('button, input[type=submit], input[type=button], input[type=image], input[type=reset], '
+                   + '[role=button], [role=link], summary'))
+        out.target = 'button';
+    else if (key === 'Enter' && el.tagName === 'INPUT' && el.form)
+        out.target = 'button';
+    return out;
+};
+let pending = false;
+const walkSoon = () => {
+    if (pending) return;
+    pending = true;
+    setTimeout(() => { pending = false; walk(document); }, 0);
+};
+const guard = doc => {
+    const win = doc.defaultView;
+    if (!win) return;
+    // A document just made has no root yet: its coming is seen here.
+    if (!doc.velmoraObserved) {
+        doc.velmoraObserved = true;
+        new MutationObserver(walkSoon).observe(doc, {childList: true, subtree: true});
+    }
+    // document.open() drops the listeners, and the root with them.
+    const root = doc.documentElement;
+    if (!root || root.velmoraGuarded) return;
+    root.velmoraGuarded = true;
+    win.addEventListener('pointerdown', e => {
+        if (e.isTrusted && e.button <= 1) tell({gesture: landedOn(e.target)});
+    }, true);
+    let alt = false;
+    win.addEventListener('keydown', e => {
+        if (e.isTrusted && (e.key === 'Enter' || e.key === ' ')) tell({gesture: landedOn(e.target, e.key)});
+        alt = guardAltKeys && e.isTrusted && e.altKey && !e.ctrlKey && !e.metaKey;
+    }, true);
+    // The letter comes as text typed after the key went down.
+    win.addEventListener('keyup', () => { alt = false; }, true);
+    win.addEventListener('beforeinput', e => {
+        if (alt && e.isTrusted && e.inputType === 'insertText') e.preventDefault();
+    }, true);
+    doc.addEventListener('load', e => {
+        if (e.target.tagName === 'IFRAME' || e.target.tagName === 'FRAME') walkSoon();
+    }, true);
+};
+const walk = doc => {
+    guard(doc);
+    for (const frame of doc.querySelectorAll('iframe, frame')) {
+        let inner = null;
+        try { inner = frame.contentDocument; } catch (error) {}
+        if (inner) walk(inner);
+    }
+};
+walk(document);
+)JS"_s + u"})("_s + settings + u");"_s);
     return script;
 }
 

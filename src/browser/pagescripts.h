@@ -20,11 +20,18 @@ namespace PageScripts {
 // Put into every document as it is made. Notes, once per document and before
 // any script of the page runs, the address the page was loaded from and a
 // key of its own, so that nothing a page does later (replaceState,
-// pushState, document.open) changes which page a draft belongs to. With
-// guardAltKeys, a key pressed with Alt never types a letter into a field
-// (an access key the page lacks, Alt+S in an editor's frame, types nothing,
-// as in a browser on this system), in frames written by script too.
-QWebEngineScript watcher(bool guardAltKeys);
+// pushState, document.open) changes which page a draft belongs to. Tells the
+// page's policy, on the console with secret (which only this script knows),
+// that a new document of the page itself was made ({made: true}), and what
+// each of the member's clicks and Enter or Space keys landed on
+// ({gesture: {target: link|button|none, href, top, forum}}), in every frame
+// of the forum's, frames written by script too: a link and where it leads,
+// a button or a link a script answers, Enter sending a form, or nothing (a
+// text field, plain text, a frame too small to be seen). With guardAltKeys,
+// a key pressed with Alt never types a letter into a field (an access key
+// the page lacks, Alt+S in an editor's frame, types nothing, as in a browser
+// on this system).
+QWebEngineScript watcher(const QString &secret, bool guardAltKeys);
 
 // The member pressed an editing key (or pasted, dropped, or took an entry of
 // the page's menu): marks the field with the caret as written by the member

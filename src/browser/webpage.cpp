@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QKeyEvent>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineQuotaRequest>
@@ -54,6 +56,17 @@ public:
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
+        // Who asked for what, for a moment: a file is the page's that asked.
+        const QUrl url = info.requestUrl();
+        const qint64 at = now();
+        QMetaObject::invokeMethod(
+            m_page,
+            [page = m_page, url, at] {
+                if (page->m_requested.size() > 200)
+                    page->m_requested.clear();
+                page->m_requested.insert(url, at);
+            },
+            Qt::QueuedConnection);
         if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeXhr || info.requestMethod() != "POST"
             || !LinkRule::isForumPage(info.requestUrl(), m_page->m_site.home))
             return;
@@ -75,6 +88,8 @@ WebPage::WebPage(QWebEngineProfile *profile, Kind kind, const ForumSite &site, Q
     : QWebEnginePage(profile, parent)
     , m_kind(kind)
     , m_site(site)
+    , m_secret(QString::fromLatin1(QByteArray::number(QRandomGenerator::system()->generate64(), 36)
+                                   + QByteArray::number(QRandomGenerator::system()->generate64(), 36)))
 {
     if (m_kind == Kind::Preview) {
         QWebEngineSettings *s = settings();
@@ -111,16 +126,24 @@ WebPage::~WebPage()
 WebPage *WebPage::downloadOwner(const QUrl &url)
 {
     // A file the page's own address or one of its frames turned out to be;
-    // else one a link or a script gave (a download attribute): the page
-    // just clicked in, or the newest.
+    // else the page that asked for it last; else the page just clicked in,
+    // or the newest.
     const QList<WebPage *> &pages = forumPages();
+    WebPage *requested = nullptr;
+    qint64 requestedAt = 0;
     WebPage *clicked = nullptr;
     for (auto page = pages.rbegin(); page != pages.rend(); ++page) {
         if ((*page)->m_granted.contains(url) || (*page)->m_asked == url || (*page)->m_frameAddresses.contains(url))
             return *page;
+        if (const qint64 at = (*page)->m_requested.value(url); at > requestedAt) {
+            requested = *page;
+            requestedAt = at;
+        }
         if (!clicked && (*page)->m_intent.fresh(now()))
             clicked = *page;
     }
+    if (requested)
+        return requested;
     if (clicked)
         return clicked;
     return pages.isEmpty() ? nullptr : pages.last();
@@ -135,7 +158,7 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
         // Only the page itself may ask; a frame (an advert) may not.
         if (m_kind == Kind::Preview || !isMainFrame)
             return false;
-        if (!mayLeave())
+        if (!m_intent.consumeFor(UserIntent::Act::Elsewhere, url, now()))
             return decline(url, blockedText(url));
         askToOpenElsewhere(url);
         return decline(url);
@@ -154,53 +177,47 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
 
-    // A link the user follows out of the forum opens in the user's browser;
-    // redirects, posts and what we navigate to ourselves stay here. Qt calls
-    // a script's navigation a link click too: only the member's input tells.
-    if (type == NavigationTypeLinkClicked && !m_site.home.isEmpty() && !LinkRule::isForumPage(url, m_site.home)) {
-        if (!mayLeave())
+    // Whose navigation this is. The server's redirects of a navigation still
+    // under way are that navigation's; a redirect once a page has been made
+    // (a meta refresh, a script) is the page's own.
+    const bool serverRedirect = type == NavigationTypeRedirect && m_inFlight;
+    const bool elsewhere = !m_site.home.isEmpty() && !LinkRule::isForumPage(url, m_site.home);
+    bool members = false;
+    if (serverRedirect)
+        members = !m_asked.isEmpty();
+    else if (type == NavigationTypeTyped)
+        members = true; // the program's own step, or an address the member gave
+    else if (type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted
+             || type == NavigationTypeRedirect || type == NavigationTypeOther)
+        members = m_intent.consumeFor(elsewhere && type == NavigationTypeLinkClicked ? UserIntent::Act::Elsewhere
+                                                                                    : UserIntent::Act::Navigation,
+                                      url, now());
+
+    if (elsewhere) {
+        // A link the member follows out of the forum opens in the member's
+        // browser; another site never takes the view unasked.
+        if (!members)
             return decline(url, blockedText(url));
-        QDesktopServices::openUrl(url);
-        return decline(url);
+        if (type == NavigationTypeLinkClicked) {
+            QDesktopServices::openUrl(url);
+            return decline(url);
+        }
     }
-    noteNavigation(url, type);
+    // A file the navigation turns out to be is the member's only if the
+    // navigation is.
+    m_asked = members ? url : QUrl();
+    if (!serverRedirect)
+        m_frameAddresses.clear();
+    m_inFlight = true;
     if (type == NavigationTypeFormSubmitted) {
         m_postAnswer = true;
         emit formSubmitted();
-    } else {
+    } else if (!serverRedirect) {
         if (type != NavigationTypeReload)
             m_postAnswer = false;
         emit leaving();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-}
-
-void WebPage::noteNavigation(const QUrl &url, NavigationType type)
-{
-    switch (type) {
-    case NavigationTypeTyped:
-        m_asked = url;
-        break;
-    case NavigationTypeLinkClicked:
-    case NavigationTypeFormSubmitted:
-        // The click is spent here: the page it leads to gets no file of
-        // its own choosing for it.
-        m_asked = m_intent.consume(now()) ? url : QUrl();
-        break;
-    case NavigationTypeRedirect:
-        if (!m_asked.isEmpty())
-            m_asked = url;
-        return;
-    default:
-        m_asked.clear();
-        break;
-    }
-    m_frameAddresses.clear();
-}
-
-bool WebPage::mayLeave()
-{
-    return m_intent.consume(now());
 }
 
 QString WebPage::blockedText(const QUrl &url)
@@ -222,8 +239,9 @@ bool WebPage::mayDownload(const QUrl &url, const QString &name)
         m_asked.clear();
         return true;
     }
-    // A link with a download attribute starts no navigation.
-    if (!m_frameAddresses.contains(url) && m_intent.consume(now()))
+    // A link with a download attribute starts no navigation; a file a frame
+    // loaded is never the member's.
+    if (!m_frameAddresses.contains(url) && m_intent.consumeFor(UserIntent::Act::Download, url, now()))
         return true;
     return decline(url, QStringLiteral("Download bloccato: %1").arg(name));
 }
@@ -232,37 +250,6 @@ void WebPage::downloadOnWord(const QUrl &url, const QString &name)
 {
     m_granted.insert(url);
     download(url, name);
-}
-
-void WebPage::watchInput(QWidget *view)
-{
-    // The engine's own widget inside the view takes the input, and is made
-    // again with a new renderer: every child is watched as it comes.
-    view->installEventFilter(this);
-    const QList<QWidget *> children = view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    for (QWidget *child : children)
-        child->installEventFilter(this);
-}
-
-bool WebPage::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::ChildAdded:
-        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
-            child->installEventFilter(this);
-        break;
-    case QEvent::MouseButtonPress:
-    case QEvent::TouchBegin:
-        m_intent.input(now());
-        break;
-    case QEvent::KeyPress:
-        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
-            m_intent.input(now());
-        break;
-    default:
-        break;
-    }
-    return QWebEnginePage::eventFilter(watched, event);
 }
 
 QWebEnginePage *WebPage::createWindow(WebWindowType)
@@ -282,14 +269,14 @@ void WebPage::onNewWindow(QWebEngineNewWindowRequest &request)
     case Scheme::Local:
         return;
     case Scheme::OtherProgram:
-        if (mayLeave())
+        if (m_intent.consumeFor(UserIntent::Act::Elsewhere, url, now()))
             askToOpenElsewhere(url);
         else
             decline(url, blockedText(url));
         return;
     case Scheme::Web:
         if (!LinkRule::isForumPage(url, m_site.home)) {
-            if (mayLeave())
+            if (m_intent.consumeFor(UserIntent::Act::Elsewhere, url, now()))
                 QDesktopServices::openUrl(url);
             else
                 decline(url, blockedText(url));
@@ -299,6 +286,9 @@ void WebPage::onNewWindow(QWebEngineNewWindowRequest &request)
     case Scheme::Engine:
         break; // a blank window the forum's script fills
     }
+    // A window is one act of the click's, like any other.
+    if (!m_intent.consumeFor(UserIntent::Act::NewWindow, url, now()))
+        return;
     // The forum's page in a window of its own: the page being written in,
     // and its history, stay as they are.
     auto *popup = new ForumPopup(m_site, ownerWindow());
@@ -356,10 +346,34 @@ bool WebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
     return dialogAllowed(securityOrigin) && m_dialogs.confirm(ownerWindow(), url(), msg);
 }
 
-void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &)
+void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int, const QString &)
 {
-    // What a page writes to its console is the page's business: in a loop
-    // it would fill the desktop's error log.
+    // Only the program's own scripts know the page's secret: nothing a
+    // page writes can pass for them. What a page writes is the page's
+    // business: in a loop it would fill the desktop's error log.
+    const QString prefix = QStringLiteral("velmora:") + m_secret + QLatin1Char(':');
+    if (!message.startsWith(prefix))
+        return;
+    const QJsonObject said = QJsonDocument::fromJson(message.mid(prefix.size()).toUtf8()).object();
+    if (said.value(QStringLiteral("made")).toBool()) {
+        // A new document of the page's own: the navigation has arrived, and
+        // an input in the page left buys nothing here.
+        m_inFlight = false;
+        m_intent.clear();
+        return;
+    }
+    const QJsonObject gesture = said.value(QStringLiteral("gesture")).toObject();
+    if (gesture.isEmpty())
+        return;
+    const QString target = gesture.value(QStringLiteral("target")).toString();
+    UserIntent::Input input;
+    input.target = target == u"link"     ? UserIntent::Target::Link
+        : target == u"button"             ? UserIntent::Target::Button
+                                          : UserIntent::Target::None;
+    input.href = QUrl(gesture.value(QStringLiteral("href")).toString());
+    input.top = gesture.value(QStringLiteral("top")).toBool();
+    input.forumFrame = gesture.value(QStringLiteral("forum")).toBool();
+    m_intent.input(now(), input);
 }
 
 QStringList WebPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles, const QStringList &)

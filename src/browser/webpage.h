@@ -4,6 +4,7 @@
 #include "browser/pagedialogs.h"
 #include "core/userintent.h"
 
+#include <QHash>
 #include <QSet>
 #include <QWebEnginePage>
 
@@ -35,9 +36,9 @@ public:
     static QString externalTitle() { return QStringLiteral("Norvale - Apertura Esterna"); }
     static QString externalQuestion() { return QStringLiteral("Aprire questo indirizzo con un altro programma?"); }
 
-    // The member's clicks and keys in view are what lets the page leave the
-    // program; a script cannot make them.
-    void watchInput(QWidget *view);
+    // Known to the program's own scripts in the page alone: their messages
+    // (the member's clicks and keys, a new document) carry it.
+    QString secret() const { return m_secret; }
 
     // The page a download comes from, found by its address: Qt 6.4's
     // QWebEngineDownloadRequest::page() crashes when that page is gone.
@@ -69,7 +70,6 @@ signals:
     void navigationDeclined(const QUrl &url, const QString &why);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
@@ -85,13 +85,9 @@ private:
     friend class SendWatch;
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askToOpenElsewhere(const QUrl &url);
-    // True, once per input, when the member just clicked or typed in the
-    // view.
-    bool mayLeave();
     static QString blockedText(const QUrl &url);
     // Always false, for acceptNavigationRequest to return.
     bool decline(const QUrl &url, const QString &why = {});
-    void noteNavigation(const QUrl &url, NavigationType type);
     bool dialogAllowed(const QUrl &securityOrigin) const;
     QWidget *ownerWindow() const;
 
@@ -99,7 +95,15 @@ private:
     ForumSite m_site;
     bool m_postAnswer = false;
     PageDialogs m_dialogs;
+    QString m_secret;
+    // The member's last click or key in the page, as the page's own script
+    // of ours saw what it landed on.
     UserIntent m_intent;
+    // A navigation of the page itself is under way: redirects now are the
+    // server's, of that navigation.
+    bool m_inFlight = false;
+    // What the page asked for lately, and when.
+    QHash<QUrl, qint64> m_requested;
     // The main frame's address the member typed or clicked, followed through
     // redirects: a file it turns out to be is the member's.
     QUrl m_asked;

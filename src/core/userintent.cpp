@@ -1,9 +1,10 @@
 #include "core/userintent.h"
 
-void UserIntent::input(qint64 nowMs)
+void UserIntent::input(qint64 nowMs, const Input &what)
 {
     m_inputAt = nowMs;
-    m_unused = true;
+    m_input = what;
+    m_unused = what.target != Target::None;
 }
 
 bool UserIntent::fresh(qint64 nowMs) const
@@ -14,6 +15,23 @@ bool UserIntent::fresh(qint64 nowMs) const
 bool UserIntent::consume(qint64 nowMs)
 {
     if (!fresh(nowMs))
+        return false;
+    m_unused = false;
+    return true;
+}
+
+bool UserIntent::consumeFor(Act act, const QUrl &url, qint64 nowMs)
+{
+    if (!fresh(nowMs))
+        return false;
+    // A frame of another site may open its own windows, nothing more.
+    if (!m_input.forumFrame && act != Act::NewWindow)
+        return false;
+    // A click in a frame does not move the page around it.
+    if (act == Act::Navigation && !m_input.top)
+        return false;
+    if (m_input.target == Target::Link
+        && url.adjusted(QUrl::RemoveFragment) != m_input.href.adjusted(QUrl::RemoveFragment))
         return false;
     m_unused = false;
     return true;

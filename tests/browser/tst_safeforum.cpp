@@ -27,6 +27,8 @@
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 // Stands in for the system's browser and mail program.
 class UrlOpener : public QObject
 {
@@ -65,6 +67,8 @@ private slots:
     void failedDownloadSaysWhy();
     void runningDownloadIsCancelled();
     void downloadsOnlyOnAClick();
+    void nothingWithoutTheMembersClick_data();
+    void nothingWithoutTheMembersClick();
     void exitAsksWhileDownloading();
     void sessionLoginSurvivesARestart();
     void permissionsRefused();
@@ -490,6 +494,61 @@ void tst_SafeForum::downloadsOnlyOnAClick()
     QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().size(), 2, loadTimeout);
     QCOMPARE(m_downloads->entries().size(), 5);
     window->close();
+}
+
+void tst_SafeForum::nothingWithoutTheMembersClick_data()
+{
+    // The page, what the member clicks in it, and what shows the page has
+    // done its worst: a refused download, a refused opening, its own title.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<QString>("until");
+    QTest::newRow("a meta refresh to a file") << "meta" << "" << "blocked";
+    QTest::newRow("a meta refresh to another host's file") << "metaaltro" << "" << "Apertura bloccata: localhost";
+    QTest::newRow("a meta refresh, then a redirect to a file") << "catena" << "" << "blocked";
+    QTest::newRow("a meta refresh a script adds later") << "tardi" << "" << "blocked";
+    QTest::newRow("an address a script sets as the page loads") << "subito" << "" << "blocked";
+    QTest::newRow("another site by a meta refresh") << "fuori" << "" << "Apertura bloccata: localhost";
+    QTest::newRow("another site by a form a script sends") << "modulo" << "" << "Apertura bloccata: localhost";
+    QTest::newRow("a hidden frame, on a click into a box") << "cornice" << "m" << "fatto";
+    QTest::newRow("another site's hidden frame, on a click into a box") << "corniceestera" << "m" << "fatto";
+    QTest::newRow("a file and another site, on a click into a box") << "clic" << "m" << "fatto";
+    QTest::newRow("a window of the forum's, and more on its click") << "finestra" << "apri" << "fatto";
+}
+
+// Nothing is saved, nothing opened elsewhere and the view stays on the
+// forum, whatever a page does, but for what the member's own click asked.
+void tst_SafeForum::nothingWithoutTheMembersClick()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, click);
+    QFETCH(QString, until);
+    m_window->WB()->Navigate(m_server.url(u"forum/trappola?tipo="_s + kind));
+    if (!click.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), u"Trappola"_s, loadTimeout);
+        QTRY_VERIFY(!m_window->WB()->Busy());
+        activate();
+        this->click(mainView(), click);
+        // The page had the click.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [this] {
+                QVariant clicked;
+                mainView()->page()->runJavaScript(u"window.cliccato === true"_s,
+                                                  [&clicked](const QVariant &v) { clicked = v; });
+                return QTest::qWaitFor([&] { return clicked.isValid(); }, loadTimeout) && clicked.toBool();
+            }(),
+            loadTimeout);
+    }
+    if (until == u"blocked")
+        QTRY_VERIFY_WITH_TIMEOUT(!m_downloads->blocked().isEmpty(), loadTimeout);
+    else if (until == u"fatto")
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), until, loadTimeout);
+    else
+        QTRY_COMPARE_WITH_TIMEOUT(status(), until, loadTimeout);
+    QCOMPARE(m_window->findChildren<ForumPopup *>().size(), kind == u"finestra" ? 1 : 0);
+    QVERIFY(m_downloads->entries().isEmpty());
+    QVERIFY(m_opener.opened.isEmpty());
+    QCOMPARE(QUrl(m_window->WB()->LocationURL()).host(), u"127.0.0.1"_s);
 }
 
 void tst_SafeForum::exitAsksWhileDownloading()

@@ -28,6 +28,8 @@ private slots:
     void dialogsInARow();
     void userIntent_data();
     void userIntent();
+    void spentOnWhatItLandedOn_data();
+    void spentOnWhatItLandedOn();
 };
 
 void tst_BrowserRules::forumPage_data()
@@ -212,6 +214,46 @@ void tst_BrowserRules::userIntent()
         QCOMPARE(wasFresh, actual.last());
     }
     QCOMPARE(actual, launched);
+}
+
+void tst_BrowserRules::spentOnWhatItLandedOn_data()
+{
+    using Act = UserIntent::Act;
+    using Target = UserIntent::Target;
+    QTest::addColumn<int>("target");
+    QTest::addColumn<bool>("top");
+    QTest::addColumn<bool>("forumFrame");
+    QTest::addColumn<int>("act");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("spent");
+    const QString link = u"http://f/allegato.zip"_s;
+    const auto row = [&](const char *name, Target target, bool top, bool forum, Act act, const QString &url, bool spent) {
+        QTest::newRow(name) << int(target) << top << forum << int(act) << url << spent;
+    };
+    row("a link, to where it leads", Target::Link, true, true, Act::Download, link, true);
+    row("a link, to its address and a fragment", Target::Link, true, true, Act::Navigation, link + u"#a"_s, true);
+    row("a link, to another file", Target::Link, true, true, Act::Download, u"http://f/virus.exe"_s, false);
+    row("a button, to a file of the page's", Target::Button, true, true, Act::Download, u"blob:http://f/1"_s, true);
+    row("a text field, to nothing", Target::None, true, true, Act::Download, link, false);
+    row("a text field, to no other site", Target::None, true, true, Act::Elsewhere, u"http://phish/"_s, false);
+    row("a frame's button, not the page's move", Target::Button, false, true, Act::Navigation, link, false);
+    row("another site's frame, its own window", Target::Button, false, false, Act::NewWindow, link, true);
+    row("another site's frame, no file", Target::Button, false, false, Act::Download, link, false);
+}
+
+void tst_BrowserRules::spentOnWhatItLandedOn()
+{
+    QFETCH(int, target);
+    QFETCH(bool, top);
+    QFETCH(bool, forumFrame);
+    QFETCH(int, act);
+    QFETCH(QString, url);
+    QFETCH(bool, spent);
+    UserIntent intent;
+    intent.input(0, {UserIntent::Target(target), QUrl(u"http://f/allegato.zip"_s), top, forumFrame});
+    QCOMPARE(intent.consumeFor(UserIntent::Act(act), QUrl(url), 10), spent);
+    // Once.
+    QVERIFY(!intent.consumeFor(UserIntent::Act(act), QUrl(url), 20));
 }
 
 QTEST_GUILESS_MAIN(tst_BrowserRules)

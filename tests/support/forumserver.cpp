@@ -344,11 +344,12 @@ ForumServer::ForumServer(QObject *parent)
     addRichForum();
 }
 
-QHttpServerResponse ForumServer::page(const QString &title, const QString &body, QHttpServerResponse::StatusCode status)
+QHttpServerResponse ForumServer::page(const QString &title, const QString &body, QHttpServerResponse::StatusCode status,
+                                      const QString &head)
 {
-    const QString page = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
+    const QString page = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>%3"
                                         "</head><body>%2</body></html>")
-                             .arg(title, body);
+                             .arg(title, body, head);
     return QHttpServerResponse(QByteArrayLiteral("text/html; charset=utf-8"), page.toUtf8(), status);
 }
 

@@ -71,6 +71,18 @@
 //                               may empty it by an editor command
 //   /forum/falsa                types into 205 fields of its own by commands
 //   /forum/accesso              mirrors a password into a box of its own
+//   /forum/trappola?tipo=T      tries to save a file or to take the view
+//                               without the member: by a meta refresh (meta,
+//                               metaaltro to another host, catena through
+//                               /forum/rinvia's redirect, fuori to another
+//                               site's page), one a script adds later
+//                               (tardi), a script during the load (subito),
+//                               a form sent by script to another site
+//                               (modulo), or on the member's click into its
+//                               box: a hidden frame's download link
+//                               (cornice, corniceestera from another host),
+//                               a file and another site of its own (clic); or
+//                               on a link to a window of the forum's (finestra)
 class ForumServer final : public QObject
 {
     Q_OBJECT
@@ -108,7 +120,8 @@ public:
     static QString editorsFolder();
 
     static QHttpServerResponse page(const QString &title, const QString &body,
-                                    QHttpServerResponse::StatusCode status = QHttpServerResponse::StatusCode::Ok);
+                                    QHttpServerResponse::StatusCode status = QHttpServerResponse::StatusCode::Ok,
+                                    const QString &head = {});
     static QByteArray gif();
     // Two frames of side x side pixels, every pixel drawn, LZW-compressed
     // as any GIF: decoding it costs what a real one of that size does.

@@ -272,6 +272,78 @@ document.addEventListener('click', event => {
                              query.hasQueryItem(QStringLiteral("svuota")) ? QStringLiteral("true")
                                                                           : QStringLiteral("false")));
     });
+    // Pages that try to save files or take the view without the member.
+    m_server.route(QStringLiteral("/forum/trappola"), [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("/forum/trappola"));
+        const QString kind = QUrlQuery(request.url()).queryItemValue(QStringLiteral("tipo"));
+        const QString other = QStringLiteral("http://localhost:%1/forum/").arg(m_port);
+        QString head, body;
+        const QString box = QStringLiteral("<textarea id=\"m\" style=\"width:400px;height:100px\"></textarea>");
+        const QString done = QStringLiteral("<script>setTimeout(() => document.title = 'fatto', 2500);</script>");
+        if (kind == u"meta")
+            head = QStringLiteral("<meta http-equiv=\"refresh\" content=\"1;url=allegato.zip?n=meta\">");
+        else if (kind == u"metaaltro")
+            head = QStringLiteral("<meta http-equiv=\"refresh\" content=\"1;url=%1allegato.zip?n=altro\">").arg(other);
+        else if (kind == u"catena")
+            head = QStringLiteral("<meta http-equiv=\"refresh\" content=\"1;url=rinvia\">");
+        else if (kind == u"tardi")
+            body = QStringLiteral("<script>setTimeout(() => { const m = document.createElement('meta');"
+                                  " m.httpEquiv = 'refresh'; m.content = '0;url=allegato.zip?n=tardi';"
+                                  " document.head.appendChild(m); }, 1000);</script>");
+        else if (kind == u"subito")
+            body = QStringLiteral("<script>location.href = 'allegato.zip?n=subito';</script><p>Carico</p>");
+        else if (kind == u"fuori")
+            head = QStringLiteral("<meta http-equiv=\"refresh\" content=\"1;url=%1seconda.html\">").arg(other);
+        else if (kind == u"modulo")
+            body = QStringLiteral("<form method=\"post\" action=\"%1invia\"><input name=\"x\" value=\"1\"></form>"
+                                  "<script>setTimeout(() => document.forms[0].submit(), 300);</script>")
+                       .arg(other);
+        else if (kind == u"cornice" || kind == u"corniceestera")
+            // The member clicks into the box; a frame too small to see
+            // takes that moment to save a file.
+            body = box
+                + QStringLiteral("<iframe style=\"width:1px;height:1px;border:0\" src=\"%1cornice.html\"></iframe>"
+                                 "<script>document.getElementById('m').addEventListener('mousedown', () => {"
+                                 " window.cliccato = true; setTimeout(() => frames[0].postMessage('ora', '*'), 800);"
+                                 " });</script>")
+                      .arg(kind == u"cornice" ? QString() : other)
+                + done;
+        else if (kind == u"clic")
+            // The member's click into the box spent on a file and on
+            // another site.
+            body = box
+                + QStringLiteral("<script>document.getElementById('m').addEventListener('mousedown', () => {"
+                                 " const a = document.createElement('a');"
+                                 " a.href = URL.createObjectURL(new Blob(['MZ'])); a.download = 'gioco.exe'; a.click();"
+                                 " window.open('%1seconda.html'); window.cliccato = true; });</script>")
+                      .arg(other)
+                + done;
+        else if (kind == u"finestra")
+            // A link to a window of the forum's, whose click the page also
+            // spends on a file and another site.
+            body = QStringLiteral("<a id=\"apri\" target=\"_blank\" href=\"chiudibile.html\""
+                                  " style=\"display:block;width:300px;height:40px\">Apri</a>"
+                                  "<script>document.getElementById('apri').addEventListener('click', () => {"
+                                  " const a = document.createElement('a'); a.href = 'allegato.zip?n=finestra';"
+                                  " a.download = 'x.zip'; a.click(); setTimeout(() => window.open('%1seconda.html'),"
+                                  " 10); window.cliccato = true; });</script>")
+                       .arg(other)
+                + done;
+        return page(QStringLiteral("Trappola"), body, QHttpServerResponse::StatusCode::Ok, head);
+    });
+    m_server.route(QStringLiteral("/forum/cornice.html"), [this] {
+        requests.append(QStringLiteral("/forum/cornice.html"));
+        return page(QStringLiteral("Cornice"),
+                    QStringLiteral("<a id=\"a\" download href=\"/forum/allegato.zip?n=cornice\">x</a>"
+                                   "<script>addEventListener('message', () => document.getElementById('a').click());"
+                                   "</script>"));
+    });
+    m_server.route(QStringLiteral("/forum/rinvia"), [this] {
+        requests.append(QStringLiteral("/forum/rinvia"));
+        QHttpServerResponse redirect(QHttpServerResponse::StatusCode::Found);
+        redirect.setHeader(QByteArrayLiteral("Location"), QByteArrayLiteral("allegato.zip?n=catena"));
+        return redirect;
+    });
     m_server.route(QStringLiteral("/forum/rubato"), QHttpServerRequest::Method::Post,
                    [this](const QHttpServerRequest &request) {
                        stolen.append(QString::fromUtf8(request.body()));
