@@ -2,6 +2,7 @@
 
 #include "core/draftstore.h"
 #include "gui/controls.h"
+#include "gui/focusframestyle.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,6 +11,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +23,7 @@ frmBozze::frmBozze(DraftStore *store, OpenPage openPage, QWidget *parent)
 {
     QVBoxLayout *outer = layOutModeless(u"frmBozze"_s, title());
     m_rows = Controls::scrollingRows(this, outer, u"lstBozze"_s, u"Elenco delle bozze"_s);
+    FocusFrameStyle::frameWhileFocused(findChild<QScrollArea *>());
     fill();
 }
 

@@ -1,10 +1,14 @@
 #include "gui/listbox.h"
 
+#include "gui/focusframestyle.h"
+
 #include <QDrag>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QStringListModel>
 #include <QTimer>
+
+#include <utility>
 
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
@@ -67,6 +71,14 @@ int ListBox::currentRow() const
 void ListBox::setCurrentRow(int row)
 {
     setCurrentIndex(m_model->index(row, 0));
+}
+
+void ListBox::focusInEvent(QFocusEvent *event)
+{
+    // Made at the first focus, when the list has its place in a window.
+    if (!std::exchange(m_framed, true))
+        FocusFrameStyle::frameWhileFocused(this);
+    QListView::focusInEvent(event);
 }
 
 void ListBox::setDragText(std::function<QString(int row)> text)

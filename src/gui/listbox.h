@@ -44,10 +44,12 @@ signals:
     void rowSelected(int row);
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     QStringListModel *m_model = nullptr;
+    bool m_framed = false;
     std::function<QString(int row)> m_dragText;
     QStringList m_items;
     // Lines replaced, freed once the new ones are on screen.
