@@ -4,6 +4,7 @@
 
 #include <QDrag>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QStringListModel>
 #include <QTimer>
@@ -71,6 +72,35 @@ int ListBox::currentRow() const
 void ListBox::setCurrentRow(int row)
 {
     setCurrentIndex(m_model->index(row, 0));
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    // The focus coming by Tab makes a line current without choosing it, and
+    // on that line Home, End, Enter and Space would do nothing: they choose
+    // it, as a click does. Enter still goes on to the view, which takes it as
+    // acting on the line, so it chooses and acts at once, as a double-click.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const auto chooseCurrent = [this] {
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && !selectionModel()->isSelected(current))
+            selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+    };
+    switch (plain ? event->key() : 0) {
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+    case Qt::Key_Space:
+        chooseCurrent();
+        QListView::keyPressEvent(event);
+        return;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        QListView::keyPressEvent(event);
+        chooseCurrent();
+        return;
+    default:
+        QListView::keyPressEvent(event);
+    }
 }
 
 void ListBox::focusInEvent(QFocusEvent *event)

@@ -44,6 +44,7 @@ signals:
     void rowSelected(int row);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
 
