@@ -136,8 +136,9 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_txtURL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Controls::place(m_txtURL, {1920, 4080, 5790, 630});
 
-    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers,      m_cmdRimuovi, m_txtNome,
-                                 m_txtURL, m_cmdAggiungi, m_cmdEsci,    m_cmdVerifica};
+    // As the controls are seen: top to bottom, and left to right on a line.
+    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers,      m_cmdRimuovi,  m_txtNome,
+                                 m_txtURL, m_cmdVerifica, m_cmdAggiungi, m_cmdEsci};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     m_lstEmo->setFocus();
@@ -267,7 +268,6 @@ void frmGestionePersonali::cmdAggiungi_Click()
 
 void frmGestionePersonali::cmdRimuovi_Click()
 {
-    // The button stays enabled after a removal, with no entry selected.
     const int row = selectedRow();
     if (row < 0)
         return;
@@ -291,6 +291,10 @@ void frmGestionePersonali::cmdRimuovi_Click()
         m_lstEmo->clearSelection();
         m_lstEmo->setCurrentIndex({});
     }
+    // Nothing is chosen now; the focus waits on the list for the next choice.
+    if (m_cmdRimuovi->hasFocus())
+        m_lstEmo->setFocus(Qt::OtherFocusReason);
+    m_cmdRimuovi->setEnabled(false);
 
     m_WBPers->Navigate(QStringLiteral("ciao"));
     m_context.prompter->tell(this, QMessageBox::Information, QStringLiteral("Norvale - Rimozione Completa"),

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -58,7 +59,9 @@ private slots:
     void additionsAppendInOrder();
     void removalOfSelectedAmongEqualNames();
     void removalAnsweredNo();
-    void removalWithNothingSelected();
+    void removalLeavesNothingToRemove();
+    void tabFollowsTheWindow_data();
+    void tabFollowsTheWindow();
     void nameWithoutAddress();
     void unreadableFile_data();
     void unreadableFile();
@@ -306,7 +309,7 @@ void tst_frmGestionePersonali::removalOfSelectedAmongEqualNames()
     QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     QCOMPARE(m_preview->navigations, QStringList({u"u3"_s, u"ciao"_s}));
     QCOMPARE(m_names->selectedRow(), -1);
-    QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
 }
 
 void tst_frmGestionePersonali::removalAnsweredNo()
@@ -322,17 +325,52 @@ void tst_frmGestionePersonali::removalAnsweredNo()
     QCOMPARE(m_preview->navigations, QStringList(u"u1"_s));
 }
 
-void tst_frmGestionePersonali::removalWithNothingSelected()
+void tst_frmGestionePersonali::removalLeavesNothingToRemove()
 {
     open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     select(0);
-    click(u"cmdRimuovi"_s);
-    QCOMPARE(m_test->prompter.shown.size(), 2);
-    // Still enabled with nothing selected: a second press does nothing at all.
-    click(u"cmdRimuovi"_s);
+    auto *remove = child<QPushButton>(u"cmdRimuovi"_s);
+    remove->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(remove, Qt::Key_Space);
     QCOMPARE(m_test->prompter.shown.size(), 2);
     QCOMPARE(items(m_names), QStringList(u"y"_s));
-    QCOMPARE(fileBytes(), setFile({u"y"_s, u"u2"_s}));
+    // Nothing is chosen: the button cannot be pressed, and the keyboard is
+    // back on the list to choose again.
+    QVERIFY(!remove->isEnabled());
+    QVERIFY(m_names->hasFocus());
+    select(0);
+    QVERIFY(remove->isEnabled());
+}
+
+void tst_frmGestionePersonali::tabFollowsTheWindow_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("stops");
+    // Top to bottom; "Verifica URL" and "Aggiungi" share a line.
+    const QStringList seen = {u"lstEmo"_s,      u"cmdRimuovi"_s,  u"txtNome"_s, u"txtURL"_s,
+                              u"cmdVerifica"_s, u"cmdAggiungi"_s, u"cmdEsci"_s};
+    QStringList back = seen;
+    std::reverse(back.begin() + 1, back.end());
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << seen;
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << back;
+}
+
+void tst_frmGestionePersonali::tabFollowsTheWindow()
+{
+    QFETCH(int, key);
+    QFETCH(QStringList, stops);
+    open(setFile({u"x"_s, u"u1"_s}));
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    select(0);
+    typeAndWait(u"n"_s, u"http://x/n.gif"_s);
+    m_names->setFocus();
+    QStringList walked;
+    for (qsizetype i = 0; i < stops.size(); ++i) {
+        walked << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    }
+    QCOMPARE(walked, stops);
 }
 
 void tst_frmGestionePersonali::nameWithoutAddress()
