@@ -11,9 +11,24 @@
 
 #include <utility>
 
+class ListBox::Lines final : public QStringListModel
+{
+public:
+    using QStringListModel::QStringListModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::AccessibleDescriptionRole)
+            return description && index.isValid() ? description(index.row()) : QString();
+        return QStringListModel::data(index, role);
+    }
+
+    std::function<QString(int row)> description;
+};
+
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
-    , m_model(new QStringListModel(this))
+    , m_model(new Lines(this))
 {
     setModel(m_model);
     setUniformItemSizes(true);
@@ -72,6 +87,11 @@ int ListBox::currentRow() const
 void ListBox::setCurrentRow(int row)
 {
     setCurrentIndex(m_model->index(row, 0));
+}
+
+void ListBox::setDescription(std::function<QString(int row)> description)
+{
+    m_model->description = std::move(description);
 }
 
 void ListBox::keyPressEvent(QKeyEvent *event)

@@ -1,7 +1,9 @@
 #include "personal/frmgestionepersonali.h"
 #include "gui/listbox.h"
+#include "gui/spokennotice.h"
 #include "testcontext.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -62,6 +64,9 @@ private slots:
     void removalLeavesNothingToRemove();
     void tabFollowsTheWindow_data();
     void tabFollowsTheWindow();
+    void entriesDescribedByAddress();
+    void verificationIsSaid_data();
+    void verificationIsSaid();
     void nameWithoutAddress();
     void unreadableFile_data();
     void unreadableFile();
@@ -371,6 +376,55 @@ void tst_frmGestionePersonali::tabFollowsTheWindow()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     }
     QCOMPARE(walked, stops);
+}
+
+void tst_frmGestionePersonali::entriesDescribedByAddress()
+{
+    open(setFile({u"a"_s, u"http://x/a.gif"_s, u"b"_s, u"http://x/b.gif"_s, u"orphan"_s}));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(m_names);
+    QVERIFY(list && list->tableInterface());
+    const auto description = [&](int row) {
+        return list->tableInterface()->cellAt(row, 0)->text(QAccessible::Description);
+    };
+    QCOMPARE(description(0), u"http://x/a.gif"_s);
+    QCOMPARE(description(1), u"http://x/b.gif"_s);
+    QCOMPARE(description(2), QString());
+}
+
+void tst_frmGestionePersonali::verificationIsSaid_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("shown") << u"http://x/a.gif"_s << QString() << u"Anteprima caricata: a.gif (16×16)"_s;
+    QTest::newRow("not found") << u"http://x/a.gif"_s << u"Impossibile aprire la pagina http://x/a.gif"_s
+                               << u"Impossibile aprire la pagina http://x/a.gif"_s;
+    QTest::newRow("no web address") << u"ftp://x/a.gif"_s << QString()
+                                    << u"L'indirizzo indicato non è un indirizzo web: l'anteprima resta vuota"_s;
+}
+
+// What the eye sees in the preview after "Verifica URL" is said.
+void tst_frmGestionePersonali::verificationIsSaid()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, failure);
+    QFETCH(QString, said);
+    open();
+    auto *notice = child<SpokenNotice>(u"avviso"_s);
+    QVERIFY(notice);
+    typeAndWait(QString(), url);
+    click(u"cmdVerifica"_s);
+    m_preview->setBusy(true);
+    m_preview->setName(u"a.gif (16×16)"_s);
+    m_preview->setBusy(false);
+    // The engine tells a failure just after the loading ends: a web
+    // address's outcome is not said before that.
+    if (url.startsWith(u"http:"_s))
+        QVERIFY(notice->accessibleName().isEmpty());
+    if (!failure.isEmpty())
+        emit m_preview->noticeShown(failure);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    QCOMPARE(notice->accessibleName(), said);
 }
 
 void tst_frmGestionePersonali::nameWithoutAddress()
