@@ -1,22 +1,47 @@
 #include "browser/frmbozze.h"
 #include "core/draftstore.h"
+#include "gui/spokennotice.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-// The drafts' window: newest first, and each button does what it says.
+namespace {
+
+QDateTime now()
+{
+    static const QDateTime at = QDateTime::currentDateTimeUtc();
+    return at;
+}
+
+Draft draftOf(const QString &page, const QString &title, const QString &text, qint64 ago)
+{
+    return Draft{.page = page,
+                 .field = u"req_message"_s,
+                 .title = title,
+                 .text = text,
+                 .savedAt = now().addSecs(-ago),
+                 .cut = false};
+}
+
+} // namespace
+
+// The drafts' window: newest first, and each button does what it says, and
+// says what it did.
 class tst_FrmBozze : public QObject
 {
     Q_OBJECT
 
 private slots:
     void listsAndActs();
+    void deletionCanBeUndone_data();
+    void deletionCanBeUndone();
 };
 
 void tst_FrmBozze::listsAndActs()
@@ -24,17 +49,8 @@ void tst_FrmBozze::listsAndActs()
     QTemporaryDir folder;
     DraftStore store(folder.path());
     store.load();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const auto draft = [&](const QString &page, const QString &title, const QString &text, qint64 ago) {
-        store.save(Draft{.page = page,
-                         .field = u"req_message"_s,
-                         .title = title,
-                         .text = text,
-                         .savedAt = now.addSecs(-ago),
-                         .cut = false});
-    };
-    draft(u"http://f/vecchia"_s, u"Vecchia"_s, u"prima"_s, 60);
-    draft(u"http://f/nuova"_s, u"Nuova"_s, u"seconda  risposta\ncon a capo"_s, 0);
+    store.save(draftOf(u"http://f/vecchia"_s, u"Vecchia"_s, u"prima"_s, 60));
+    store.save(draftOf(u"http://f/nuova"_s, u"Nuova"_s, u"seconda  risposta\ncon a capo"_s, 0));
     QStringList opened;
     frmBozze window(&store, [&](const QString &page) { opened.append(page); });
     window.show();
@@ -47,6 +63,12 @@ void tst_FrmBozze::listsAndActs()
 
     newest->findChild<QPushButton *>(u"cmdCopiaTesto"_s)->click();
     QCOMPARE(QApplication::clipboard()->text(), u"seconda  risposta\ncon a capo"_s);
+    auto *message = window.findChild<QLabel *>(u"lblAvviso"_s);
+    auto *notice = window.findChild<SpokenNotice *>();
+    QVERIFY(message && notice);
+    QCOMPARE(message->text(), u"Testo copiato negli appunti"_s);
+    QVERIFY(message->isVisible());
+    QCOMPARE(notice->accessibleName(), message->text());
     newest->findChild<QPushButton *>(u"cmdApriPagina"_s)->click();
     QCOMPARE(opened, QStringList{u"http://f/nuova"_s});
     newest->findChild<QPushButton *>(u"cmdElimina"_s)->click();
@@ -55,6 +77,57 @@ void tst_FrmBozze::listsAndActs()
 
     rows().first()->findChild<QPushButton *>(u"cmdElimina"_s)->click();
     QTRY_VERIFY(window.findChild<QLabel *>(u"lblNessuna"_s));
+}
+
+void tst_FrmBozze::deletionCanBeUndone_data()
+{
+    QTest::addColumn<bool>("undone");
+    QTest::newRow("Annulla") << true;
+    QTest::newRow("time runs out") << false;
+}
+
+// "Elimina" says what it threw away and offers it back for a while; taken
+// back, the draft is as it was.
+void tst_FrmBozze::deletionCanBeUndone()
+{
+    QFETCH(bool, undone);
+    QTemporaryDir folder;
+    DraftStore store(folder.path());
+    store.load();
+    const Draft kept = *store.save(draftOf(u"http://f/nuova"_s, u"Nuova"_s, u"la mia risposta"_s, 30));
+    frmBozze window(&store, [](const QString &) {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto *message = window.findChild<QLabel *>(u"lblAvviso"_s);
+    auto *undo = window.findChild<QPushButton *>(u"cmdAnnulla"_s);
+    auto *notice = window.findChild<SpokenNotice *>();
+    QVERIFY(message && undo && notice);
+    QVERIFY(!message->isVisible() && !undo->isVisible());
+
+    auto *remove = window.findChild<QPushButton *>(u"cmdElimina"_s);
+    remove->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(remove, Qt::Key_Space);
+    QTRY_VERIFY(!window.findChild<QWidget *>(u"rigaBozza"_s));
+    QVERIFY(!store.contains(kept.page, kept.field));
+    QCOMPARE(message->text(), u"Bozza eliminata: Nuova"_s);
+    QCOMPARE(notice->accessibleName(), message->text());
+    // The focus left with the row's buttons: it waits on the way back.
+    QVERIFY(undo->isVisible() && undo->hasFocus());
+
+    if (undone) {
+        QTest::keyClick(undo, Qt::Key_Space);
+        QVERIFY(store.contains(kept.page, kept.field));
+        QCOMPARE(DraftStore::serialize(store.draft(kept.page, kept.field)), DraftStore::serialize(kept));
+        QCOMPARE(window.findChildren<QWidget *>(u"rigaBozza"_s).size(), 1);
+        QCOMPARE(notice->accessibleName(), u"Bozza ripristinata: Nuova"_s);
+        QVERIFY(!undo->isVisible());
+    } else {
+        window.setMessageInterval(std::chrono::milliseconds(50));
+        QTRY_VERIFY(!undo->isVisible());
+        QVERIFY(!message->isVisible());
+        QVERIFY(!store.contains(kept.page, kept.field));
+    }
+    QVERIFY(window.findChild<QScrollArea *>()->hasFocus());
 }
 
 QTEST_MAIN(tst_FrmBozze)
