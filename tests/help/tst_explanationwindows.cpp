@@ -3,6 +3,7 @@
 #include "help/frmhowdoesitwork.h"
 #include "help/frmhowtogetimginfo.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
@@ -41,6 +42,9 @@ private slots:
     void textBoxesReadOnlyButCopyable();
     void errorsTextIsExact();
     void paragraphsFilledOnceAtEachOpening();
+    void openOnTheirText_data();
+    void openOnTheirText();
+    void stepsReadWhole();
 };
 
 void tst_ExplanationWindows::frameAndClosing_data()
@@ -184,6 +188,59 @@ void tst_ExplanationWindows::paragraphsFilledOnceAtEachOpening()
         QCOMPARE(text->toPlainText(), QString(expected).replace(u"\r\n"_s, u"\n"_s));
         QCOMPARE(text->document()->blockCount(), 5);
     }
+}
+
+void tst_ExplanationWindows::openOnTheirText_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("HowDoesItWork") << u"frmHowDoesItWork"_s << u"Come Funziona"_s << u"Text1"_s;
+    // Without a title bar, each is named by its heading.
+    QTest::newRow("HowToGetImgInfo") << u"frmHowToGetImgInfo"_s
+                                     << u"Come ottenere l'Indirizzo URL di un'immagine/gif ?"_s << u"Label3"_s;
+    QTest::newRow("ErrorsInPersonalSet")
+        << u"frmErrorsInPersonalSet"_s
+        << u"Perchè l'Iconario mi risponde con un messaggio d'errore se seleziono il Set Personali ?"_s << u"Text1"_s;
+}
+
+// A screen reader names the window and starts reading its text.
+void tst_ExplanationWindows::openOnTheirText()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(QString, focused);
+    const auto w = make(window);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.get())->text(QAccessible::Name), name);
+    w->close();
+}
+
+// Tab reads the five steps in order, the second with the word that ends
+// it on a line of its own, then reaches the button.
+void tst_ExplanationWindows::stepsReadWhole()
+{
+    frmHowToGetImgInfo w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QStringList heard;
+    for (int stop = 0; stop < 6; ++stop) {
+        heard << QAccessible::queryAccessibleInterface(QApplication::focusWidget())->text(QAccessible::Name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    const QStringList expected = {
+        u"1. Fai click col pulsante destro sull'immagine voluta."_s,
+        u"2. Dal menù che apparirà seleziona l'ultima voce in basso, cioè PROPRIETA'"_s,
+        u"3. Vi apparirà la finestra \"Proprietà\" come questa <<<<<  qui a lato."_s,
+        u"4. Non dovrete far altro che selezionare e copiare con CTRL + C l'indirizzo URL che trovate come voce tra "
+        "le proprietà."_s,
+        u"5. A questo punto l'indirizzo copiato sarà \"incollabile\" con la combinazione di tasti CTRL + V"_s,
+        u"Chiudi Questa Finestra"_s,
+    };
+    QCOMPARE(heard, expected);
+    w.close();
 }
 
 QTEST_MAIN(tst_ExplanationWindows)
