@@ -34,6 +34,7 @@ protected:
             case QEvent::FocusOut:
             case QEvent::Show:
             case QEvent::ParentChange:
+            case QEvent::StyleChange:
                 follow();
                 break;
             default:

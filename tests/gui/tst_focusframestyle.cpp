@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
@@ -105,6 +106,7 @@ void tst_FocusFrameStyle::listsFramedWhileFocused()
 {
     QFETCH(bool, scrollingArea);
     QFETCH(bool, byKeyboard);
+    QProxyStyle otherStyle;
     QWidget window;
     Controls::setColours(&window, Qt::black, Controls::orange());
     window.resize(200, 200);
@@ -134,6 +136,8 @@ void tst_FocusFrameStyle::listsFramedWhileFocused()
     else
         QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(list->hasFocus());
+    QCOMPARE(framed(), byKeyboard);
+    list->setStyle(&otherStyle);
     QCOMPARE(framed(), byKeyboard);
     edit->setFocus(Qt::BacktabFocusReason);
     QVERIFY(!framed());
