@@ -1,6 +1,7 @@
 #include "browser/frmdownloads.h"
 
 #include "gui/controls.h"
+#include "gui/focusframestyle.h"
 #include "browser/downloads.h"
 
 #include <QDesktopServices>
@@ -8,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
@@ -26,6 +28,7 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     outer->addWidget(folderLabel);
 
     m_rows = Controls::scrollingRows(this, outer, QStringLiteral("lstDownload"), QStringLiteral("Elenco dei download"));
+    FocusFrameStyle::frameWhileFocused(findChild<QScrollArea *>());
     m_rows->addStretch(1);
 
     const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();

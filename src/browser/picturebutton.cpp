@@ -1,16 +1,10 @@
 #include "browser/picturebutton.h"
 
-#include "gui/controls.h"
+#include "gui/focusframestyle.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
-
-namespace {
-
-constexpr int focusFrameWidth = 2;
-
-} // namespace
 
 PictureButton::PictureButton(QWidget *parent)
     : QAbstractButton(parent)
@@ -37,11 +31,8 @@ void PictureButton::paintEvent(QPaintEvent *)
     if (!text().isEmpty())
         style()->drawItemText(&painter, rect(), Qt::AlignHCenter | Qt::AlignTop, palette(), isEnabled(), text(),
                               foregroundRole());
-    if (showsFocusFrame()) {
-        painter.setPen(QPen(Controls::blue(), focusFrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        const qreal inset = focusFrameWidth / 2.0;
-        painter.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
-    }
+    if (showsFocusFrame())
+        FocusFrameStyle::drawFrame(&painter, rect());
 }
 
 void PictureButton::keyPressEvent(QKeyEvent *event)

@@ -1,14 +1,34 @@
 #include "gui/listbox.h"
 
+#include "gui/focusframestyle.h"
+
 #include <QDrag>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QStringListModel>
 #include <QTimer>
 
+#include <utility>
+
+class ListBox::Lines final : public QStringListModel
+{
+public:
+    using QStringListModel::QStringListModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::AccessibleDescriptionRole)
+            return description && index.isValid() ? description(index.row()) : QString();
+        return QStringListModel::data(index, role);
+    }
+
+    std::function<QString(int row)> description;
+};
+
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
-    , m_model(new QStringListModel(this))
+    , m_model(new Lines(this))
 {
     setModel(m_model);
     setUniformItemSizes(true);
@@ -67,6 +87,48 @@ int ListBox::currentRow() const
 void ListBox::setCurrentRow(int row)
 {
     setCurrentIndex(m_model->index(row, 0));
+}
+
+void ListBox::setDescription(std::function<QString(int row)> description)
+{
+    m_model->description = std::move(description);
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    // The focus coming by Tab makes a line current without choosing it, and
+    // on that line Home, End, Enter and Space would do nothing: they choose
+    // it, as a click does. Enter still goes on to the view, which takes it as
+    // acting on the line, so it chooses and acts at once, as a double-click.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const auto chooseCurrent = [this] {
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && !selectionModel()->isSelected(current))
+            selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+    };
+    switch (plain ? event->key() : 0) {
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+    case Qt::Key_Space:
+        chooseCurrent();
+        QListView::keyPressEvent(event);
+        return;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        QListView::keyPressEvent(event);
+        chooseCurrent();
+        return;
+    default:
+        QListView::keyPressEvent(event);
+    }
+}
+
+void ListBox::focusInEvent(QFocusEvent *event)
+{
+    // Made at the first focus, when the list has its place in a window.
+    if (!std::exchange(m_framed, true))
+        FocusFrameStyle::frameWhileFocused(this);
+    QListView::focusInEvent(event);
 }
 
 void ListBox::setDragText(std::function<QString(int row)> text)

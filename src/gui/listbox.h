@@ -6,7 +6,6 @@
 #include <functional>
 
 class QMimeData;
-class QStringListModel;
 
 // A list of texts backed by one string list: filling or emptying it is a
 // single swap, where a list of item objects would make and free one object
@@ -33,6 +32,10 @@ public:
     int currentRow() const;
     void setCurrentRow(int row);
 
+    // What a screen reader tells of each line after its text: an address
+    // behind a name, say.
+    void setDescription(std::function<QString(int row)> description);
+
     // Lines dragged out of the list carry the text this gives for their row;
     // an empty text starts no drag.
     void setDragText(std::function<QString(int row)> text);
@@ -44,10 +47,15 @@ signals:
     void rowSelected(int row);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
-    QStringListModel *m_model = nullptr;
+    class Lines;
+
+    Lines *m_model = nullptr;
+    bool m_framed = false;
     std::function<QString(int row)> m_dragText;
     QStringList m_items;
     // Lines replaced, freed once the new ones are on screen.

@@ -17,14 +17,17 @@ frmErrorsInPersonalSet::frmErrorsInPersonalSet(QWidget *parent)
                                                     "d'errore se seleziono il Set Personali ?"),
                                      {150, 90, 6045, 540}, Controls::arial(9.75, true), Qt::AlignHCenter, true);
 
+    // Without a title bar, the question is the window's name for a screen reader.
+    setAccessibleName(Label1->text());
+
     QPlainTextEdit *Text1 = addTextBox({180, 810, 6060, 4785}, Controls::arial(9.75));
     Text1->setPlainText(explanation());
     // The question names the answer's box for a screen reader.
     Label1->setBuddy(Text1);
 
-    // The button comes first, so the window opens with it focused.
-    setTabOrder(m_Command1, Text1);
-    m_Command1->setFocus();
+    // The window opens on its answer, to be read at once; the button follows.
+    setTabOrder(Text1, m_Command1);
+    Text1->setFocus();
 }
 
 QString frmErrorsInPersonalSet::explanation()

@@ -1,10 +1,12 @@
 #include "personal/frmgestionepersonali.h"
 
 #include "core/gestionefiles.h"
+#include "core/linkrule.h"
 #include "gui/boundedtextedit.h"
 #include "gui/controls.h"
 #include "gui/listbox.h"
 #include "gui/prompter.h"
+#include "gui/spokennotice.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
 
@@ -15,9 +17,11 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QUrl>
 
 #include <iterator>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -62,6 +66,9 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_lstEmo = new ListBox(this);
     m_lstEmo->setObjectName(QStringLiteral("lstEmo"));
     m_lstEmo->setAccessibleName(QStringLiteral("Set personale"));
+    // The eye sees the address in the preview; a screen reader hears it
+    // after the name.
+    m_lstEmo->setDescription([this](int row) { return m_set.at(row).url; });
     Controls::setColours(m_lstEmo, Qt::black, Controls::orange());
     Controls::place(m_lstEmo, {105, 105, 3345, 2460});
 
@@ -136,8 +143,9 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     m_txtURL->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Controls::place(m_txtURL, {1920, 4080, 5790, 630});
 
-    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers,      m_cmdRimuovi, m_txtNome,
-                                 m_txtURL, m_cmdAggiungi, m_cmdEsci,    m_cmdVerifica};
+    // As the controls are seen: top to bottom, and left to right on a line.
+    QWidget *const tabOrder[] = {m_lstEmo, m_WBPers,      m_cmdRimuovi,  m_txtNome,
+                                 m_txtURL, m_cmdVerifica, m_cmdAggiungi, m_cmdEsci};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     m_lstEmo->setFocus();
@@ -157,6 +165,18 @@ frmGestionePersonali::frmGestionePersonali(const AppContext &context, QWidget *p
     connect(m_WBPers, &WebView::loadingChanged, this, changed);
     connect(m_txtNome, &QLineEdit::textChanged, this, changed);
     connect(m_txtURL, &QPlainTextEdit::textChanged, this, changed);
+
+    // What the preview failed to show is said, as in the forum's window.
+    m_notice = new SpokenNotice(this);
+    connect(m_WBPers, &WebView::noticeShown, this, [this](const QString &text) {
+        m_verifying = false;
+        m_notice->say(text);
+    });
+    connect(m_WBPers, &WebView::loadingChanged, this, [this](bool busy) {
+        // A failure is told just after the loading ends: success waits for it.
+        if (!busy && m_verifying)
+            QMetaObject::invokeMethod(this, &frmGestionePersonali::tellVerified, Qt::QueuedConnection);
+    });
 
     Form_Load();
     m_Timer1->start();
@@ -213,6 +233,7 @@ void frmGestionePersonali::lstEmo_Click()
     // A damaged file can leave a name without its address: nothing to preview.
     const QString url = m_set.at(row).url;
     if (!url.isEmpty()) {
+        m_verifying = false;
         m_WBPers->Navigate(url);
         m_lneEmo->show();
         m_lneVerifica->hide();
@@ -227,7 +248,20 @@ void frmGestionePersonali::cmdVerifica_Click()
         return;
     m_lneVerifica->show();
     m_lneEmo->hide();
+    // The preview shows only web addresses: any other stays blank.
+    m_verifying = LinkRule::isPreviewable(QUrl(url));
+    if (!m_verifying)
+        m_notice->say(QStringLiteral("L'indirizzo indicato non è un indirizzo web: l'anteprima resta vuota"));
     m_WBPers->Navigate(url);
+}
+
+void frmGestionePersonali::tellVerified()
+{
+    if (!std::exchange(m_verifying, false))
+        return;
+    const QString shown = m_WBPers->LocationName();
+    m_notice->say(shown.isEmpty() ? QStringLiteral("Anteprima caricata")
+                                  : QStringLiteral("Anteprima caricata: %1").arg(shown));
 }
 
 void frmGestionePersonali::cmdAggiungi_Click()
@@ -267,7 +301,6 @@ void frmGestionePersonali::cmdAggiungi_Click()
 
 void frmGestionePersonali::cmdRimuovi_Click()
 {
-    // The button stays enabled after a removal, with no entry selected.
     const int row = selectedRow();
     if (row < 0)
         return;
@@ -291,7 +324,12 @@ void frmGestionePersonali::cmdRimuovi_Click()
         m_lstEmo->clearSelection();
         m_lstEmo->setCurrentIndex({});
     }
+    // Nothing is chosen now; the focus waits on the list for the next choice.
+    if (m_cmdRimuovi->hasFocus())
+        m_lstEmo->setFocus(Qt::OtherFocusReason);
+    m_cmdRimuovi->setEnabled(false);
 
+    m_verifying = false;
     m_WBPers->Navigate(QStringLiteral("ciao"));
     m_context.prompter->tell(this, QMessageBox::Information, QStringLiteral("Norvale - Rimozione Completa"),
                              QStringLiteral("Immagine Rimossa"));

@@ -11,6 +11,7 @@ class ListBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class SpokenNotice;
 class WebView;
 
 // The manager of the personal set: lists the entries, previews one or a
@@ -38,6 +39,8 @@ private:
     void cmdRimuovi_Click();
     void cmdEsci_Click();
     void Timer1_Timer();
+    // Says how the preview of a typed address ended, when no failure was told.
+    void tellVerified();
 
     int selectedRow() const;
     // Writes changed to the file; on failure says so and gives false. The
@@ -66,4 +69,7 @@ private:
     QPushButton *m_cmdAggiungi = nullptr;
     QPushButton *m_cmdEsci = nullptr;
     QTimer *m_Timer1 = nullptr;
+    SpokenNotice *m_notice = nullptr;
+    // The preview is loading a typed address; its outcome is still to be said.
+    bool m_verifying = false;
 };

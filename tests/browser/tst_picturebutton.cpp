@@ -1,5 +1,5 @@
 #include "browser/picturebutton.h"
-#include "gui/controls.h"
+#include "gui/focusframestyle.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -82,7 +82,7 @@ void tst_PictureButton::clicksOnce()
 
 void tst_PictureButton::tabFocusIsFramed()
 {
-    auto frameShown = [this] { return m_button->grab().toImage().pixelColor(0, 0) == Controls::blue(); };
+    auto frameShown = [this] { return m_button->grab().toImage().pixelColor(0, 0) == FocusFrameStyle::frameColour(); };
     QVERIFY(!frameShown());
     QTest::keyClick(m_edit, Qt::Key_Tab);
     QVERIFY(m_button->hasFocus());

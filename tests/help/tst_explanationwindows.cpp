@@ -3,6 +3,7 @@
 #include "help/frmhowdoesitwork.h"
 #include "help/frmhowtogetimginfo.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
@@ -41,6 +42,9 @@ private slots:
     void textBoxesReadOnlyButCopyable();
     void errorsTextIsExact();
     void paragraphsFilledOnceAtEachOpening();
+    void openOnTheirText_data();
+    void openOnTheirText();
+    void stepsReadWhole();
 };
 
 void tst_ExplanationWindows::frameAndClosing_data()
@@ -184,6 +188,51 @@ void tst_ExplanationWindows::paragraphsFilledOnceAtEachOpening()
         QCOMPARE(text->toPlainText(), QString(expected).replace(u"\r\n"_s, u"\n"_s));
         QCOMPARE(text->document()->blockCount(), 5);
     }
+}
+
+void tst_ExplanationWindows::openOnTheirText_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("HowDoesItWork") << u"frmHowDoesItWork"_s << u"Come Funziona"_s << u"Text1"_s;
+    // Without a title bar, named by their headings.
+    QTest::newRow("HowToGetImgInfo") << u"frmHowToGetImgInfo"_s
+                                     << u"Come ottenere l'Indirizzo URL di un'immagine/gif ?"_s << u"Label3"_s;
+    QTest::newRow("ErrorsInPersonalSet")
+        << u"frmErrorsInPersonalSet"_s
+        << u"Perchè l'Iconario mi risponde con un messaggio d'errore se seleziono il Set Personali ?"_s << u"Text1"_s;
+}
+
+// A screen reader names the window and starts reading its text.
+void tst_ExplanationWindows::openOnTheirText()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(QString, focused);
+    const auto w = make(window);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.get())->text(QAccessible::Name), name);
+    w->close();
+}
+
+// The steps are Tab stops in order, and the second is read with the word
+// that ends it on a line of its own.
+void tst_ExplanationWindows::stepsReadWhole()
+{
+    frmHowToGetImgInfo w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QStringList stops;
+    for (int i = 0; i < 6; ++i) {
+        stops << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(stops, QStringList({u"Label3"_s, u"Label5"_s, u"Label8"_s, u"Label10"_s, u"Label11"_s, u"Command1"_s}));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.findChild<QWidget *>(u"Label5"_s))->text(QAccessible::Name),
+             u"2. Dal menù che apparirà seleziona l'ultima voce in basso, cioè PROPRIETA'"_s);
 }
 
 QTEST_MAIN(tst_ExplanationWindows)

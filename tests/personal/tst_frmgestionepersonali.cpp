@@ -1,7 +1,9 @@
 #include "personal/frmgestionepersonali.h"
 #include "gui/listbox.h"
+#include "gui/spokennotice.h"
 #include "testcontext.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -59,6 +61,10 @@ private slots:
     void removalOfSelectedAmongEqualNames();
     void removalAnsweredNo();
     void removalWithNothingSelected();
+    void tabFollowsTheWindow();
+    void entriesDescribedByAddress();
+    void verificationIsSaid_data();
+    void verificationIsSaid();
     void nameWithoutAddress();
     void unreadableFile_data();
     void unreadableFile();
@@ -306,7 +312,7 @@ void tst_frmGestionePersonali::removalOfSelectedAmongEqualNames()
     QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     QCOMPARE(m_preview->navigations, QStringList({u"u3"_s, u"ciao"_s}));
     QCOMPARE(m_names->selectedRow(), -1);
-    QVERIFY(child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(u"cmdRimuovi"_s)->isEnabled());
 }
 
 void tst_frmGestionePersonali::removalAnsweredNo()
@@ -328,11 +334,75 @@ void tst_frmGestionePersonali::removalWithNothingSelected()
     select(0);
     click(u"cmdRimuovi"_s);
     QCOMPARE(m_test->prompter.shown.size(), 2);
-    // Still enabled with nothing selected: a second press does nothing at all.
+    // Disabled with nothing selected: a second press does nothing at all.
     click(u"cmdRimuovi"_s);
     QCOMPARE(m_test->prompter.shown.size(), 2);
     QCOMPARE(items(m_names), QStringList(u"y"_s));
     QCOMPARE(fileBytes(), setFile({u"y"_s, u"u2"_s}));
+}
+
+// Top to bottom; "Verifica URL" and "Aggiungi" share a line.
+void tst_frmGestionePersonali::tabFollowsTheWindow()
+{
+    open(setFile({u"x"_s, u"u1"_s}));
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    select(0);
+    typeAndWait(u"n"_s, u"http://x/n.gif"_s);
+    m_names->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 7; ++i) {
+        walked << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(walked,
+             QStringList({u"lstEmo"_s, u"cmdRimuovi"_s, u"txtNome"_s, u"txtURL"_s, u"cmdVerifica"_s, u"cmdAggiungi"_s,
+                          u"cmdEsci"_s}));
+}
+
+void tst_frmGestionePersonali::entriesDescribedByAddress()
+{
+    open(setFile({u"a"_s, u"http://x/a.gif"_s, u"b"_s, u"http://x/b.gif"_s, u"orphan"_s}));
+    QAccessibleTableInterface *list = QAccessible::queryAccessibleInterface(m_names)->tableInterface();
+    QStringList described;
+    for (int row = 0; row < 3; ++row)
+        described << list->cellAt(row, 0)->text(QAccessible::Description);
+    QCOMPARE(described, QStringList({u"http://x/a.gif"_s, u"http://x/b.gif"_s, QString()}));
+}
+
+void tst_frmGestionePersonali::verificationIsSaid_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("shown") << u"http://x/a.gif"_s << QString() << u"Anteprima caricata: a.gif (16×16)"_s;
+    QTest::newRow("not found") << u"http://x/a.gif"_s << u"Impossibile aprire la pagina http://x/a.gif"_s
+                               << u"Impossibile aprire la pagina http://x/a.gif"_s;
+    QTest::newRow("no web address") << u"ftp://x/a.gif"_s << QString()
+                                    << u"L'indirizzo indicato non è un indirizzo web: l'anteprima resta vuota"_s;
+}
+
+// What the eye sees in the preview after "Verifica URL" is said.
+void tst_frmGestionePersonali::verificationIsSaid()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, failure);
+    QFETCH(QString, said);
+    open();
+    auto *notice = child<SpokenNotice>(u"avviso"_s);
+    QVERIFY(notice);
+    typeAndWait(QString(), url);
+    click(u"cmdVerifica"_s);
+    m_preview->setBusy(true);
+    m_preview->setName(u"a.gif (16×16)"_s);
+    m_preview->setBusy(false);
+    // The engine tells a failure just after the loading ends: a web
+    // address's outcome is not said before that.
+    if (url.startsWith(u"http:"_s))
+        QVERIFY(notice->accessibleName().isEmpty());
+    if (!failure.isEmpty())
+        emit m_preview->noticeShown(failure);
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    QCOMPARE(notice->accessibleName(), said);
 }
 
 void tst_frmGestionePersonali::nameWithoutAddress()
