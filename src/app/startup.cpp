@@ -137,8 +137,9 @@ void afterApplication()
     // The engine exposes the pages' content to screen readers only if this
     // is set when it starts; it costs processor time on big pages, so only
     // when a screen reader runs, or the member asked.
-    const bool readable = screenReaderAsked ? *screenReaderAsked
-                                            : qEnvironmentVariableIsSet(pageAccessibility) || ScreenReader::running();
+    const bool readable = screenReaderAsked
+        ? *screenReaderAsked
+        : qEnvironmentVariableIsSet(pageAccessibility) || ScreenReader::ask() == ScreenReader::Answer::Running;
     if (readable)
         qputenv(pageAccessibility, "1");
     else
