@@ -1,5 +1,7 @@
 #include "app/screenreader.h"
 
+#include <QAccessible>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -188,6 +190,22 @@ Answer ask(std::chrono::milliseconds within)
         cutShort().append(question);
     }
     return answer->load();
+}
+
+void keepQtOffTheBus()
+{
+    // Qt makes its bridge at the first accessibility call, and the bridge
+    // takes its bus from this variable alone where it is set: an address of
+    // no bus fails at once and leaves it inactive for good. Put back at
+    // once, so that the engine and programs opened later see the desktop's.
+    const bool wasSet = qEnvironmentVariableIsSet(busAddressVariable);
+    const QByteArray address = qgetenv(busAddressVariable);
+    qputenv(busAddressVariable, "none:");
+    QAccessible::isActive();
+    if (wasSet)
+        qputenv(busAddressVariable, address);
+    else
+        qunsetenv(busAddressVariable);
 }
 
 } // namespace ScreenReader
