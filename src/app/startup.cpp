@@ -134,11 +134,18 @@ std::optional<int> beforeApplication(int &argc, char **argv)
 
 void afterApplication()
 {
+    // Asked whatever the command line says: Qt's own bridge talks to the bus
+    // as the first window is made, and must stay off one that is silent.
+    const ScreenReader::Answer answer = ScreenReader::ask();
+    if (answer == ScreenReader::Answer::BusSilent)
+        ScreenReader::keepQtOffTheBus();
+
     // The engine exposes the pages' content to screen readers only if this
     // is set when it starts; it costs processor time on big pages, so only
     // when a screen reader runs, or the member asked.
-    const bool readable = screenReaderAsked ? *screenReaderAsked
-                                            : qEnvironmentVariableIsSet(pageAccessibility) || ScreenReader::running();
+    const bool readable = screenReaderAsked
+        ? *screenReaderAsked
+        : qEnvironmentVariableIsSet(pageAccessibility) || answer == ScreenReader::Answer::Running;
     if (readable)
         qputenv(pageAccessibility, "1");
     else

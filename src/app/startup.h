@@ -12,9 +12,10 @@ namespace Startup {
 // make its QApplication and main window.
 std::optional<int> beforeApplication(int &argc, char **argv);
 
-// Once the application object exists, before any window or engine: Qt's own
-// texts and the engine's in Italian, and the spelling dictionary of an
-// installed program found.
+// Once the application object exists, before any window or engine: the
+// accessibility bus asked, for half a second at most, Qt's own texts and the
+// engine's in Italian, and the spelling dictionary of an installed program
+// found.
 void afterApplication();
 
 } // namespace Startup
