@@ -47,6 +47,15 @@ const OptionText &screenReaderOption()
     return option;
 }
 
+const OptionText &logConsoleOption()
+{
+    static const OptionText option{
+        {u"log-console"_s},
+        u"Scrive sullo standard error i messaggi della console delle pagine del forum, al più 20 al "
+        u"secondo (per chi sviluppa il forum)."_s};
+    return option;
+}
+
 // The options every Qt program takes (-platform, -style, ...), which
 // QApplication reads itself: accepted here so they keep working, and not
 // listed in the help.
@@ -88,7 +97,8 @@ QString asTyped(const QString &name, const QStringList &arguments)
 
 QString helpText(const QString &program)
 {
-    const OptionText *listed[] = {&helpOption(), &versionOption(), &noSandboxOption(), &screenReaderOption()};
+    const OptionText *listed[] = {&helpOption(), &versionOption(), &noSandboxOption(), &screenReaderOption(),
+                                  &logConsoleOption()};
     qsizetype width = 0;
     for (const OptionText *option : listed)
         width = std::max(width, spelled(option->names).size());
@@ -112,7 +122,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption version(versionOption().names, versionOption().description);
     const QCommandLineOption noSandbox(noSandboxOption().names, noSandboxOption().description);
     const QCommandLineOption screenReader(screenReaderOption().names, screenReaderOption().description, u"on|off"_s);
-    parser.addOptions({help, version, noSandbox, screenReader});
+    const QCommandLineOption logConsole(logConsoleOption().names, logConsoleOption().description);
+    parser.addOptions({help, version, noSandbox, screenReader, logConsole});
     parser.addOptions(qtOptions());
 
     CommandLine result;
@@ -144,6 +155,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.m_text = u"Velmora "_s + QStringLiteral(VELMORA_VERSION) + u'\n';
     }
     result.m_noSandbox = parser.isSet(noSandbox);
+    result.m_logConsole = parser.isSet(logConsole);
     if (parser.isSet(screenReader)) {
         const QString value = parser.value(screenReader);
         if (value != u"on"_s && value != u"off"_s)

@@ -29,6 +29,8 @@ public:
     // --screen-reader=on|off: the forum's pages exposed to screen readers or
     // not, whatever is running; nothing when the program is to find out.
     std::optional<bool> screenReader() const { return m_screenReader; }
+    // --log-console: the pages' console messages on standard error.
+    bool logConsole() const { return m_logConsole; }
 
     static constexpr int refusedStatus = 2;
 
@@ -36,5 +38,6 @@ private:
     Action m_action = Action::Run;
     QString m_text;
     bool m_noSandbox = false;
+    bool m_logConsole = false;
     std::optional<bool> m_screenReader;
 };

@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/screenreader.h"
+#include "browser/webpage.h"
 #include "gui/focusframestyle.h"
 #include "gui/prompter.h"
 
@@ -125,6 +126,7 @@ std::optional<int> beforeApplication(int &argc, char **argv)
         break;
     }
     screenReaderAsked = commandLine.screenReader();
+    WebPage::showConsole(commandLine.logConsole());
     if (commandLine.noSandbox())
         switchSandboxOff();
     else if (runsAsRoot() && !sandboxAlreadyOff())

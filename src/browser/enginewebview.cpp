@@ -237,6 +237,16 @@ QWebEngineProfile *EngineWebView::forumProfile()
 
 void EngineWebView::beforeLeaving(const std::function<void()> &step)
 {
+    // The member leaves the page: a box of its is answered "cancel" first,
+    // and the step taken once the page's script has its answer.
+    if (m_page && m_page->dialogsOpen()) {
+        m_page->dismissDialogs();
+        QTimer::singleShot(0, this, [self = QPointer<EngineWebView>(this), step] {
+            if (self)
+                self->beforeLeaving(step);
+        });
+        return;
+    }
     if (m_journal)
         m_journal->saveThen(step);
     else

@@ -3,6 +3,7 @@
 #include "gui/prompter.h"
 #include "browser/forumpopup.h"
 #include "core/linkrule.h"
+#include "core/processes.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,8 +12,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTimer>
 #include <QStandardPaths>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QWebEngineFileSystemAccessRequest>
@@ -40,6 +43,32 @@ QList<WebPage *> &forumPages()
 }
 
 const QString lastFolderKey = QStringLiteral("forum/lastFolder");
+
+Q_LOGGING_CATEGORY(lcConsole, "velmora.console")
+
+bool consoleShown = false;
+
+// A second's worth of lines is printed; the rest is counted and said.
+void printConsoleLine(const QString &line)
+{
+    static qint64 secondStarted = 0;
+    static int printed = 0;
+    static int dropped = 0;
+    const qint64 at = now();
+    if (at - secondStarted >= 1000) {
+        if (dropped > 0)
+            qCInfo(lcConsole, "... %d messaggi della console omessi", dropped);
+        secondStarted = at;
+        printed = 0;
+        dropped = 0;
+    }
+    if (printed < WebPage::consoleLinesPerSecond) {
+        ++printed;
+        qCInfo(lcConsole).noquote() << line.left(1000);
+    } else {
+        ++dropped;
+    }
+}
 
 } // namespace
 
@@ -343,17 +372,33 @@ bool WebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
         emit leaveRefused();
         return false;
     }
-    return dialogAllowed(securityOrigin) && m_dialogs.confirm(ownerWindow(), url(), msg);
+    return dialogAllowed(securityOrigin)
+        && askWhileAlive([this, msg] { return m_dialogs.confirm(ownerWindow(), url(), msg); });
 }
 
-void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int, const QString &)
+void WebPage::showConsole(bool shown)
+{
+    consoleShown = shown;
+}
+
+void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                       const QString &sourceID)
 {
     // Only the program's own scripts know the page's secret: nothing a
     // page writes can pass for them. What a page writes is the page's
-    // business: in a loop it would fill the desktop's error log.
+    // business, shown only on request: in a loop it would fill the
+    // desktop's error log.
     const QString prefix = QStringLiteral("velmora:") + m_secret + QLatin1Char(':');
-    if (!message.startsWith(prefix))
+    if (!message.startsWith(prefix)) {
+        if (consoleShown) {
+            static const char *const levels[] = {"info", "warning", "error"};
+            printConsoleLine(QStringLiteral("%1 %2:%3: %4")
+                                 .arg(QLatin1String(levels[std::clamp(int(level), 0, 2)]), sourceID)
+                                 .arg(lineNumber)
+                                 .arg(message));
+        }
         return;
+    }
     const QJsonObject said = QJsonDocument::fromJson(message.mid(prefix.size()).toUtf8()).object();
     if (said.value(QStringLiteral("made")).toBool()) {
         // A new document of the page's own: the navigation has arrived, and
@@ -374,6 +419,21 @@ void WebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QStr
     input.top = gesture.value(QStringLiteral("top")).toBool();
     input.forumFrame = gesture.value(QStringLiteral("forum")).toBool();
     m_intent.input(now(), input);
+}
+
+bool WebPage::askWhileAlive(const std::function<bool()> &ask)
+{
+    // While the box waits, the engine hears nothing of its renderer: it is
+    // looked at from here.
+    const qint64 pid = renderProcessPid();
+    QTimer watch;
+    watch.setInterval(250);
+    connect(&watch, &QTimer::timeout, this, [this, pid] {
+        if (!Processes::alive(pid))
+            m_dialogs.dismiss();
+    });
+    watch.start();
+    return ask();
 }
 
 QStringList WebPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles, const QStringList &)
@@ -403,5 +463,7 @@ QStringList WebPage::chooseFiles(FileSelectionMode mode, const QStringList &oldF
 bool WebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
                                QString *result)
 {
-    return dialogAllowed(securityOrigin) && m_dialogs.prompt(ownerWindow(), url(), msg, defaultValue, result);
+    return dialogAllowed(securityOrigin) && askWhileAlive([this, msg, defaultValue, result] {
+               return m_dialogs.prompt(ownerWindow(), url(), msg, defaultValue, result);
+           });
 }

@@ -6,6 +6,8 @@
 
 #include <QHash>
 #include <QSet>
+
+#include <functional>
 #include <QWebEnginePage>
 
 // Policy for the pages of our views. The forum's pages stay on the forum:
@@ -53,6 +55,15 @@ public:
     // The window is closing: the page's boxes close and no new one opens,
     // so a page that keeps showing them cannot hold the program.
     void closing() { m_dialogs.refuseFromNow(); }
+    // The pages' console messages go to standard error (--log-console), at
+    // most consoleLinesPerSecond a second; otherwise nowhere.
+    static void showConsole(bool shown);
+    static constexpr int consoleLinesPerSecond = 20;
+
+    // A box of the page's is up, or waiting to come up.
+    bool dialogsOpen() const { return m_dialogs.isOpen(); }
+    // The member leaves the page: its boxes are answered "cancel".
+    void dismissDialogs() { m_dialogs.dismiss(); }
 
 signals:
     // The user chose to stay when the page asked about leaving it.
@@ -85,6 +96,9 @@ private:
     friend class SendWatch;
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askToOpenElsewhere(const QUrl &url);
+    // Asks a box that holds the page's script until answered; a renderer that
+    // dies meanwhile ends the wait at once, as "cancel".
+    bool askWhileAlive(const std::function<bool()> &ask);
     static QString blockedText(const QUrl &url);
     // Always false, for acceptNavigationRequest to return.
     bool decline(const QUrl &url, const QString &why = {});

@@ -64,6 +64,7 @@ private slots:
         QTest::newRow("screen reader value") << QStringList{u"--screen-reader=sì"_s} << 2 << QString()
                                              << u"il valore di --screen-reader è on oppure off, non \"sì\"."_s;
         QTest::newRow("screen reader listed") << QStringList{u"--help"_s} << 0 << u"--screen-reader"_s << QString();
+        QTest::newRow("console listed") << QStringList{u"--help"_s} << 0 << u"--log-console"_s << QString();
         QTest::newRow("value where none goes")
             << QStringList{u"--help=1"_s} << 2 << QString() << u"l'opzione --help non prevede un valore."_s;
     }

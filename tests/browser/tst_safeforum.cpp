@@ -10,6 +10,7 @@
 #include "testcontext.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -74,7 +75,11 @@ private slots:
     void permissionsRefused();
     void dialogsNamedAndSilenced();
     void dialogPingPong();
+    void boxesHoldNothing_data();
+    void boxesHoldNothing();
     void engineSpeaksItalian();
+    void consoleOnlyOnRequest_data();
+    void consoleOnlyOnRequest();
     void draftAsksBeforeExit_data();
     void draftAsksBeforeExit();
     void crashesReloadTwiceAMinute();
@@ -629,6 +634,48 @@ void tst_SafeForum::dialogsNamedAndSilenced()
     QCOMPARE(offeredToStop, (QList<bool>{false, true}));
 }
 
+void tst_SafeForum::boxesHoldNothing_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("action");
+    QTest::newRow("Home under an alert") << "alert" << "home";
+    QTest::newRow("Reload under a confirm") << "confirm" << "reload";
+    QTest::newRow("the renderer killed under a confirm") << "confirm" << "kill";
+}
+
+// A page's box never holds the program: the bar acts at once, answering it
+// "cancel", and a crash under it is said at once.
+void tst_SafeForum::boxesHoldNothing()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, action);
+    const qsizetype loads = m_server.requests.count(u"/forum/avviso.html"_s);
+    // A confirm holds the page's script, and this test's too: the member
+    // acts from a timer, as from the event loop.
+    bool acted = false;
+    QTimer member;
+    connect(&member, &QTimer::timeout, this, [&] {
+        if (acted || !pageBox())
+            return;
+        acted = true;
+        if (action == u"kill")
+            ::kill(pid_t(static_cast<EngineWebView *>(m_window->WB())->rendererProcessId()), SIGKILL);
+        else
+            QTest::mouseClick(m_window->findChild<QWidget *>(action == u"home" ? u"imgNavy4"_s : u"imgNavy2"_s),
+                              Qt::LeftButton);
+    });
+    member.start(50);
+    m_window->WB()->Navigate(m_server.url(u"forum/avviso.html?tipo="_s + box));
+    QTRY_VERIFY_WITH_TIMEOUT(acted, loadTimeout);
+    if (action == u"home")
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), ForumServer::homeTitle(), 5000);
+    else if (action == u"reload")
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.requests.count(u"/forum/avviso.html"_s), loads + 2, 5000);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(u"La pagina si è chiusa per un errore"_s), 5000);
+    QTRY_VERIFY(!pageBox());
+}
+
 void tst_SafeForum::dialogPingPong()
 {
     // The page and a frame of another site take turns with alert().
@@ -663,6 +710,41 @@ void tst_SafeForum::dialogPingPong()
     QCOMPARE(m_boxTitles, QStringList(3, QStringLiteral("127.0.0.1")));
     QCOMPARE(offeredToStop, (QList<bool>{false, true, true}));
     QTRY_VERIFY(!pageBox());
+}
+
+void tst_SafeForum::consoleOnlyOnRequest_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("by default") << false;
+    QTest::newRow("--log-console") << true;
+}
+
+// A page writing to its console in a loop fills no log: nothing by default,
+// a bounded trickle on request.
+void tst_SafeForum::consoleOnlyOnRequest()
+{
+    QFETCH(bool, shown);
+    static QAtomicInt lines;
+    lines = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &context, const QString &) {
+            if (qstrcmp(context.category, "velmora.console") == 0 || qstrcmp(context.category, "js") == 0)
+                ++lines;
+        });
+    WebPage::showConsole(shown);
+    QElapsedTimer clock;
+    clock.start();
+    mainView()->page()->runJavaScript(u"for (let i = 0; i < 20000; ++i) console.error('rumore ' + i);"
+                                      "document.title = 'scritto';"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->WB()->LocationName(), u"scritto"_s, loadTimeout);
+    QTest::qWait(200);
+    WebPage::showConsole(false);
+    qInstallMessageHandler(previous);
+    if (shown)
+        QVERIFY2(lines > 0 && lines <= (clock.elapsed() / 1000 + 2) * (WebPage::consoleLinesPerSecond + 1),
+                 qPrintable(QString::number(lines.loadRelaxed())));
+    else
+        QCOMPARE(lines.loadRelaxed(), 0);
 }
 
 void tst_SafeForum::engineSpeaksItalian()

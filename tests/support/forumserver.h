@@ -71,6 +71,8 @@
 //                               may empty it by an editor command
 //   /forum/falsa                types into 205 fields of its own by commands
 //   /forum/accesso              mirrors a password into a box of its own
+//   /forum/avviso.html?tipo=T   an alert (or a confirm) 0.3 s after its
+//                               first load in the session
 //   /forum/trappola?tipo=T      tries to save a file or to take the view
 //                               without the member: by a meta refresh (meta,
 //                               metaaltro to another host, catena through

@@ -331,6 +331,15 @@ document.addEventListener('click', event => {
                 + done;
         return page(QStringLiteral("Trappola"), body, QHttpServerResponse::StatusCode::Ok, head);
     });
+    m_server.route(QStringLiteral("/forum/avviso.html"), [this](const QHttpServerRequest &request) {
+        requests.append(QStringLiteral("/forum/avviso.html"));
+        // A box once a page's session, shortly after the load.
+        const QString kind = QUrlQuery(request.url()).queryItemValue(QStringLiteral("tipo"));
+        return page(QStringLiteral("Avviso"),
+                    QStringLiteral("<p>Avviso</p><script>if (!sessionStorage.visto) { sessionStorage.visto = 1;"
+                                   " setTimeout(() => %1('Sei sicuro?'), 300); }</script>")
+                        .arg(kind == u"confirm" ? QStringLiteral("confirm") : QStringLiteral("alert")));
+    });
     m_server.route(QStringLiteral("/forum/cornice.html"), [this] {
         requests.append(QStringLiteral("/forum/cornice.html"));
         return page(QStringLiteral("Cornice"),
