@@ -3,6 +3,7 @@
 #include "gui/controls.h"
 #include "gui/focusframestyle.h"
 #include "browser/downloads.h"
+#include "core/downloadname.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -134,7 +135,12 @@ void frmDownloads::addBlockedRow(int index)
             row->deleteLater();
             return;
         }
-        name->setText(entry.names.join(QStringLiteral(", ")));
+        // The names as they would be saved: the server's own could turn
+        // their text around ("fdp.exe" shown as "exe.pdf") or hide the rest.
+        QStringList names;
+        for (const QString &sent : entry.names)
+            names.append(DownloadName::safe(sent));
+        name->setText(names.join(QStringLiteral(", ")));
         row->setAccessibleName(name->text());
         anyway->setAccessibleDescription(name->text());
     };
