@@ -12,6 +12,8 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 
+#include <algorithm>
+
 namespace {
 
 using Reason = QWebEngineDownloadRequest::DownloadInterruptReason;
@@ -133,14 +135,21 @@ void Downloads::block(QObject *page, const QUrl &pageUrl, const QUrl &url, const
     emit blockedAdded(int(m_blocked.size() - 1));
 }
 
-bool Downloads::downloadAnyway(int index)
+bool Downloads::downloadAnyway(int index, qsizetype count)
 {
     Blocked &entry = m_blocked[index];
     if (entry.done || !entry.page)
         return false;
-    entry.done = true;
-    for (qsizetype i = 0; i < entry.urls.size(); ++i)
-        m_saveOnWord(entry.page, entry.urls.at(i), entry.names.at(i));
+    // Taken out before they are saved: saving may block more files.
+    count = std::clamp<qsizetype>(count, 0, entry.urls.size());
+    const QPointer<QObject> page = entry.page;
+    const QList<QUrl> urls = entry.urls.first(count);
+    const QStringList names = entry.names.first(count);
+    entry.urls.remove(0, count);
+    entry.names.remove(0, count);
+    entry.done = entry.urls.isEmpty();
+    for (qsizetype i = 0; i < urls.size() && page; ++i)
+        m_saveOnWord(page, urls.at(i), names.at(i));
     emit blockedChanged(index);
     return true;
 }

@@ -62,8 +62,10 @@ public:
     // Keeps url, which page (shown at pageUrl) asked for without a click,
     // for the member's word.
     void block(QObject *page, const QUrl &pageUrl, const QUrl &url, const QString &name);
-    // Saves the entry's files after all; false when its page is gone.
-    bool downloadAnyway(int index);
+    // Saves the entry's first count files, those its row listed when the
+    // member pressed; any the page added since stay blocked. False when its
+    // page is gone.
+    bool downloadAnyway(int index, qsizetype count);
     static QString blockedText() { return QStringLiteral("Bloccato"); }
 
     // How a blocked file is saved on the member's word: by the page that
