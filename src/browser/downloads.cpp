@@ -12,6 +12,8 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 
+#include <algorithm>
+
 namespace {
 
 using Reason = QWebEngineDownloadRequest::DownloadInterruptReason;
@@ -54,6 +56,10 @@ QString reasonText(const QWebEngineDownloadRequest *download)
 Downloads::Downloads(QObject *parent)
     : QObject(parent)
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+    , m_saveOnWord([](QObject *page, const QUrl &url, const QString &name) {
+        if (auto *webPage = qobject_cast<WebPage *>(page))
+            webPage->downloadOnWord(url, name);
+    })
 {
 }
 
@@ -75,7 +81,7 @@ void Downloads::take(QWebEngineDownloadRequest *download)
     const bool resumed = download->interruptReason() != QWebEngineDownloadRequest::NoReason;
     if (WebPage *page = WebPage::downloadOwner(download->url());
         page && !resumed && !page->mayDownload(download->url(), download->suggestedFileName())) {
-        block(page, download);
+        refuse(page, download);
         return;
     }
     // The engine would only cancel, without a word, a download it cannot
@@ -105,32 +111,45 @@ void Downloads::take(QWebEngineDownloadRequest *download)
     emit changed();
 }
 
-void Downloads::block(WebPage *page, QWebEngineDownloadRequest *download)
+void Downloads::refuse(WebPage *page, QWebEngineDownloadRequest *download)
 {
     const QString name = download->suggestedFileName();
+    const QUrl url = download->url();
     download->cancel();
+    block(page, page->url(), url, name);
+}
+
+void Downloads::block(QObject *page, const QUrl &pageUrl, const QUrl &url, const QString &name)
+{
     // A page asking again and again makes one entry, not one each time.
     const auto same = std::find_if(m_blocked.begin(), m_blocked.end(), [&](const Blocked &entry) {
-        return !entry.done && entry.page == page && entry.pageUrl == page->url();
+        return !entry.done && entry.page == page && entry.pageUrl == pageUrl;
     });
     if (same != m_blocked.end()) {
-        same->urls.append(download->url());
+        same->urls.append(url);
         same->names.append(name);
         emit blockedChanged(int(same - m_blocked.begin()));
         return;
     }
-    m_blocked.append({.page = page, .pageUrl = page->url(), .urls = {download->url()}, .names = {name}});
+    m_blocked.append({.page = page, .pageUrl = pageUrl, .urls = {url}, .names = {name}});
     emit blockedAdded(int(m_blocked.size() - 1));
 }
 
-bool Downloads::downloadAnyway(int index)
+bool Downloads::downloadAnyway(int index, qsizetype count)
 {
     Blocked &entry = m_blocked[index];
     if (entry.done || !entry.page)
         return false;
-    entry.done = true;
-    for (qsizetype i = 0; i < entry.urls.size(); ++i)
-        entry.page->downloadOnWord(entry.urls.at(i), entry.names.at(i));
+    // Taken out before they are saved: saving may block more files.
+    count = std::clamp<qsizetype>(count, 0, entry.urls.size());
+    const QPointer<QObject> page = entry.page;
+    const QList<QUrl> urls = entry.urls.first(count);
+    const QStringList names = entry.names.first(count);
+    entry.urls.remove(0, count);
+    entry.names.remove(0, count);
+    entry.done = entry.urls.isEmpty();
+    for (qsizetype i = 0; i < urls.size() && page; ++i)
+        m_saveOnWord(page, urls.at(i), names.at(i));
     emit blockedChanged(index);
     return true;
 }

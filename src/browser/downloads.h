@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
 class WebPage;
@@ -47,18 +49,29 @@ public:
 
     // Files a page wanted to save without the member's click: one entry per
     // page shown, however many it asked for, saved only on the member's word.
+    // names are the server's, as sent: shown only through DownloadName::safe.
     struct Blocked
     {
-        QPointer<WebPage> page;
+        QPointer<QObject> page;
         QUrl pageUrl;
         QList<QUrl> urls;
         QStringList names;
         bool done = false;
     };
     const QList<Blocked> &blocked() const { return m_blocked; }
-    // Saves the entry's files after all; false when its page is gone.
-    bool downloadAnyway(int index);
+    // Keeps url, which page (shown at pageUrl) asked for without a click,
+    // for the member's word.
+    void block(QObject *page, const QUrl &pageUrl, const QUrl &url, const QString &name);
+    // Saves the entry's first count files, those its row listed when the
+    // member pressed; any the page added since stay blocked. False when its
+    // page is gone.
+    bool downloadAnyway(int index, qsizetype count);
     static QString blockedText() { return QStringLiteral("Bloccato"); }
+
+    // How a blocked file is saved on the member's word: by the page that
+    // asked for it (WebPage::downloadOnWord) unless set otherwise (tests).
+    using SaveOnWord = std::function<void(QObject *page, const QUrl &url, const QString &name)>;
+    void setSaveOnWord(SaveOnWord save) { m_saveOnWord = std::move(save); }
 
 signals:
     void added(QWebEngineDownloadRequest *download);
@@ -69,7 +82,7 @@ signals:
 
 private:
     void take(QWebEngineDownloadRequest *download);
-    void block(WebPage *page, QWebEngineDownloadRequest *download);
+    void refuse(WebPage *page, QWebEngineDownloadRequest *download);
 
     QString m_folder;
     QList<QPointer<QWebEngineDownloadRequest>> m_entries;
@@ -79,4 +92,5 @@ private:
     // Failures found before the engine could start, by entry.
     QHash<const QWebEngineDownloadRequest *, QString> m_refused;
     QList<Blocked> m_blocked;
+    SaveOnWord m_saveOnWord;
 };

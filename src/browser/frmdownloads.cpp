@@ -3,6 +3,7 @@
 #include "gui/controls.h"
 #include "gui/focusframestyle.h"
 #include "browser/downloads.h"
+#include "core/downloadname.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -13,6 +14,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
+
+#include <memory>
 
 frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     : FixedDialog(Frame::CloseBoxOnly, {7200, 4500}, parent)
@@ -121,20 +124,31 @@ void frmDownloads::addBlockedRow(int index)
     anyway->setFont(Controls::arial(8.25));
     layout->addWidget(anyway);
 
-    // Saved, the files get rows of their own.
-    connect(anyway, &QPushButton::clicked, this, [this, index, state, anyway] {
-        if (m_downloads->downloadAnyway(index))
+    // A press saves what the row listed as the button went down; files the
+    // page adds while it is held, or later, wait in the row for a press of
+    // their own. Saved, the files get rows of their own.
+    const auto listed = std::make_shared<qsizetype>(0);
+    const auto pressedOn = std::make_shared<qsizetype>(0);
+    connect(anyway, &QPushButton::pressed, this, [listed, pressedOn] { *pressedOn = *listed; });
+    connect(anyway, &QPushButton::clicked, this, [this, index, state, anyway, pressedOn] {
+        if (m_downloads->downloadAnyway(index, *pressedOn))
             return;
         state->setText(QStringLiteral("Non riuscito: la pagina non è più aperta"));
         anyway->setEnabled(false);
     });
-    const auto refresh = [this, index, row, name, anyway] {
+    const auto refresh = [this, index, row, name, anyway, listed] {
         const Downloads::Blocked &entry = m_downloads->blocked().at(index);
         if (entry.done) {
             row->deleteLater();
             return;
         }
-        name->setText(entry.names.join(QStringLiteral(", ")));
+        // The names as they would be saved: the server's own could turn
+        // their text around ("fdp.exe" shown as "exe.pdf") or hide the rest.
+        QStringList names;
+        for (const QString &sent : entry.names)
+            names.append(DownloadName::safe(sent));
+        *listed = names.size();
+        name->setText(names.join(QStringLiteral(", ")));
         row->setAccessibleName(name->text());
         anyway->setAccessibleDescription(name->text());
     };

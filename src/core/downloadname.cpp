@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <utility>
+
 namespace DownloadName {
 
 namespace {
@@ -9,12 +11,21 @@ namespace {
 // An "extension" longer than this is part of the name: it may be cut.
 constexpr qsizetype longestSuffix = 32;
 
-// C0 and C1 controls, and the marks, embeddings, overrides and isolates
-// that reorder what a file manager shows.
+// C0 and C1 controls; format characters, which show nothing themselves
+// (the marks, embeddings, overrides and isolates that reorder what is
+// shown, zero-width spaces, a soft hyphen, tags); line and paragraph
+// separators, which break a line wherever a name is shown.
 bool unwanted(char32_t c)
 {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F
-        || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString cleaned(const QString &text)
@@ -24,8 +35,11 @@ QString cleaned(const QString &text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            kept.append(c);
-            kept.append(text.at(++i));
+            const QChar low = text.at(++i);
+            if (!unwanted(QChar::surrogateToUcs4(c, low))) {
+                kept.append(c);
+                kept.append(low);
+            }
         } else if (!c.isSurrogate() && !unwanted(c.unicode())) {
             kept.append(c); // a lone half of a pair is no character at all
         }
@@ -62,9 +76,8 @@ QString fitted(const QString &base, const QString &tail)
     return base.left(end) + tail;
 }
 
-} // namespace
-
-QString unique(const QString &suggested, const std::function<bool(const QString &name)> &taken)
+// The cleaned name, uncut, split where a number would go.
+std::pair<QString, QString> baseAndSuffix(const QString &suggested)
 {
     // A server's name must not climb out of the folder or hide the file.
     QString name = cleaned(suggested).section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1).trimmed();
@@ -72,11 +85,22 @@ QString unique(const QString &suggested, const std::function<bool(const QString 
         name.remove(0, 1);
     if (name.isEmpty())
         name = QStringLiteral("download");
-
     const qsizetype split = suffixStart(name);
-    const QString base = name.left(split);
-    const QString suffix = name.mid(split);
-    name = fitted(base, suffix);
+    return {name.left(split), name.mid(split)};
+}
+
+} // namespace
+
+QString safe(const QString &suggested)
+{
+    const auto [base, suffix] = baseAndSuffix(suggested);
+    return fitted(base, suffix);
+}
+
+QString unique(const QString &suggested, const std::function<bool(const QString &name)> &taken)
+{
+    const auto [base, suffix] = baseAndSuffix(suggested);
+    const QString name = fitted(base, suffix);
     if (!taken(name))
         return name;
     for (int n = 1;; ++n) {

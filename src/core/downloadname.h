@@ -12,9 +12,14 @@ namespace DownloadName {
 // the ".download" the engine adds to the name while the file is on its way.
 constexpr qsizetype longestName = 255 - 9;
 
-// Never empty, at most longestName bytes, the extension kept; no folder
-// part, no leading dot, no control characters and no marks that turn the
-// text's direction (which would show "exe.txt" for a file ending in .exe).
+// The server's name as a file would be saved under it, before it is made
+// unique: what a window shows of a name a page sent. Never empty, at most
+// longestName bytes, the extension kept; no folder part, no leading dot, no
+// control or invisible characters, no line breaks and no marks that turn
+// the text's direction (which would show "exe.txt" for a file ending in .exe).
+QString safe(const QString &suggested);
+
+// safe(suggested), numbered when taken.
 QString unique(const QString &suggested, const std::function<bool(const QString &name)> &taken);
 
 } // namespace DownloadName

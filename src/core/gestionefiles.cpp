@@ -322,8 +322,10 @@ PersonalSetRead LeggiSetPersonale(const QString &path)
     QString reason;
     const std::optional<QByteArray> bytes = readFile(path, Trust::AnyRegularFile, &reason);
     if (!bytes)
-        return {{}, ReadResult::Unreadable, reason};
-    return parsePersonalSet(*bytes);
+        return {{}, ReadResult::Unreadable, reason, {}};
+    PersonalSetRead read = parsePersonalSet(*bytes);
+    read.bytes = *bytes;
+    return read;
 }
 
 bool keepCopy(const QString &path, QString *reason, const QString &copyPath, Trust trust)

@@ -50,11 +50,13 @@ struct WriteResult
 // What reading the file gave: its entries, and how the reading went. On
 // Failed the entries read before the fault are there (the last one maybe
 // without its address); on Unreadable there are none and reason says why.
+// bytes are those read, so a later reading can tell whether they changed.
 struct PersonalSetRead
 {
     PersonalSet set;
     ReadResult result = ReadResult::Ok;
     QString reason;
+    QByteArray bytes;
 };
 
 [[nodiscard]] PersonalSetRead LeggiSetPersonale(const QString &path);

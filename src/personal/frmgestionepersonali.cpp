@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,33 @@ struct CaptionPlace
 QString text(const char16_t *s)
 {
     return QString::fromUtf16(s);
+}
+
+QString withNote(const QString &text, const QString &note)
+{
+    return note.isEmpty() ? text : text + QStringLiteral("\n\n") + note;
+}
+
+// Which of set's equal entries (same name, same address) the one at row is:
+// 0 for the first.
+qsizetype copyIndex(const PersonalSet &set, qsizetype row)
+{
+    const QList<PersonalEntry> &entries = set.entries();
+    return std::count(entries.begin(), entries.begin() + row, entries.at(row));
+}
+
+// Where set holds copy number copy of entry, or its last copy when it holds
+// fewer; -1 when it holds none.
+qsizetype placeOf(const PersonalSet &set, const PersonalEntry &entry, qsizetype copy)
+{
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < set.size() && copy >= 0; ++i) {
+        if (set.entries().at(i) == entry) {
+            found = i;
+            --copy;
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -187,20 +215,22 @@ int frmGestionePersonali::selectedRow() const
     return m_lstEmo->selectedRow();
 }
 
-void frmGestionePersonali::Form_Load()
+GestioneFiles::PersonalSetRead frmGestionePersonali::readSetFile() const
 {
-    m_set = {};
-    m_lstEmo->clear();
-
     const QString path = m_context.personalSetPath;
     // A folder in the file's place is reported; a missing or hidden file
     // is an empty set.
     if (!GestioneFiles::EsisteFile(path) && !QFileInfo(path).isDir())
-        return;
+        return {};
+    return GestioneFiles::LeggiSetPersonale(path);
+}
 
-    GestioneFiles::PersonalSetRead read = GestioneFiles::LeggiSetPersonale(path);
+void frmGestionePersonali::Form_Load()
+{
+    GestioneFiles::PersonalSetRead read = readSetFile();
     // What was read before a failure is shown all the same.
     m_set = std::move(read.set);
+    m_fileBytes = std::move(read.bytes);
     m_lstEmo->setItems(m_set.names());
     m_keepOldBytes = read.result != GestioneFiles::ReadResult::Ok;
     if (read.result == GestioneFiles::ReadResult::Failed) {
@@ -212,6 +242,58 @@ void frmGestionePersonali::Form_Load()
         m_context.prompter->tell(this, QMessageBox::Critical, QStringLiteral("Norvale - Errore di Lettura"),
                                  QStringLiteral("Impossibile leggere il file Personali.ic2: ") + read.reason);
     }
+}
+
+frmGestionePersonali::FileNow frmGestionePersonali::fileNow()
+{
+    GestioneFiles::PersonalSetRead read = readSetFile();
+    if (read.result != GestioneFiles::ReadResult::Ok) {
+        // As after a failed opening: the change starts from the list shown,
+        // once the bytes that could not be read are kept aside.
+        FileNow now{.set = m_set, .bytes = m_fileBytes, .changed = false, .note = {}};
+        if (!m_keepOldBytes) {
+            now.note = (read.result == GestioneFiles::ReadResult::Failed
+                            ? QStringLiteral("Il file Personali.ic2 risultava corrotto")
+                            : QStringLiteral("Impossibile leggere il file Personali.ic2 (%1)").arg(read.reason))
+                + QStringLiteral(": è stato riscritto dall'elenco e i dati precedenti sono in Personali.ic2.bak");
+        }
+        m_keepOldBytes = true;
+        return now;
+    }
+    m_keepOldBytes = false;
+    // The bytes, not the time: a program can write twice within a second,
+    // or put the time back.
+    if (read.bytes == m_fileBytes)
+        return {.set = m_set, .bytes = m_fileBytes, .changed = false, .note = {}};
+    return {.set = std::move(read.set),
+            .bytes = std::move(read.bytes),
+            .changed = true,
+            .note = QStringLiteral("Il file è stato modificato da un altro programma: l'elenco mostra il file "
+                                   "com'è ora")};
+}
+
+void frmGestionePersonali::showSet(const PersonalSet &set)
+{
+    m_set = set;
+    {
+        const QSignalBlocker blocker(m_lstEmo);
+        m_lstEmo->setItems(m_set.names());
+    }
+    chooseNothing();
+}
+
+void frmGestionePersonali::chooseNothing()
+{
+    {
+        // Taking the choice away must not count as the user choosing another entry.
+        const QSignalBlocker blocker(m_lstEmo);
+        m_lstEmo->clearSelection();
+        m_lstEmo->setCurrentIndex({});
+    }
+    // Nothing is chosen now; the focus waits on the list for the next choice.
+    if (m_cmdRimuovi->hasFocus())
+        m_lstEmo->setFocus(Qt::OtherFocusReason);
+    m_cmdRimuovi->setEnabled(false);
 }
 
 void frmGestionePersonali::proposeEntry(const QString &name, const QString &url)
@@ -287,14 +369,21 @@ void frmGestionePersonali::cmdAggiungi_Click()
         return;
     }
 
-    const PersonalSet changed = m_set.withAdded({name, url});
+    // Added to what the file holds now: an entry another program added
+    // meanwhile stays.
+    const FileNow now = fileNow();
+    const PersonalSet changed = now.set.withAdded({name, url});
     if (!saveSet(changed))
         return;
-    m_set = changed;
-    m_lstEmo->appendItem(name);
+    if (now.changed) {
+        showSet(changed);
+    } else {
+        m_set = changed;
+        m_lstEmo->appendItem(name);
+    }
 
     m_context.prompter->tell(this, QMessageBox::Information, QStringLiteral("Norvale - Aggiunta Completa"),
-                             QStringLiteral("Immagine Aggiunta"));
+                             withNote(QStringLiteral("Immagine Aggiunta"), now.note));
     m_txtURL->clear();
     m_txtNome->clear();
 }
@@ -304,35 +393,45 @@ void frmGestionePersonali::cmdRimuovi_Click()
     const int row = selectedRow();
     if (row < 0)
         return;
+    const PersonalEntry chosen = m_set.at(row);
 
     const QMessageBox::StandardButton answer = m_context.prompter->ask(
         this, QMessageBox::Information, QStringLiteral("Norvale - Rimozione Immagine"),
-        QStringLiteral("Rimuovere l'immagine denominata ") + m_set.at(row).name
-            + QStringLiteral(" dal Set Personali ?"),
+        QStringLiteral("Rimuovere l'immagine denominata ") + chosen.name + QStringLiteral(" dal Set Personali ?"),
         QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
 
-    const PersonalSet changed = m_set.withRemoved(row);
+    // The entry chosen, by name and address, wherever the file holds it now;
+    // not whatever another program put at its row.
+    const FileNow now = fileNow();
+    const qsizetype at = now.changed ? placeOf(now.set, chosen, copyIndex(m_set, row)) : row;
+    if (at < 0) {
+        m_fileBytes = now.bytes;
+        showSet(now.set);
+        m_context.prompter->tell(this, QMessageBox::Warning, QStringLiteral("Norvale - Rimozione Immagine"),
+                                 withNote(QStringLiteral("L'immagine denominata %1 non è più nel file "
+                                                         "Personali.ic2: non è stato rimosso nulla.")
+                                              .arg(chosen.name),
+                                          now.note));
+        return;
+    }
+    const PersonalSet changed = now.set.withRemoved(at);
     if (!saveSet(changed))
         return;
-    m_set = changed;
-    {
-        // Taking the row out must not count as the user choosing another entry.
+    if (now.changed) {
+        showSet(changed);
+    } else {
+        m_set = changed;
         const QSignalBlocker blocker(m_lstEmo);
         m_lstEmo->removeItem(row);
-        m_lstEmo->clearSelection();
-        m_lstEmo->setCurrentIndex({});
     }
-    // Nothing is chosen now; the focus waits on the list for the next choice.
-    if (m_cmdRimuovi->hasFocus())
-        m_lstEmo->setFocus(Qt::OtherFocusReason);
-    m_cmdRimuovi->setEnabled(false);
+    chooseNothing();
 
     m_verifying = false;
     m_WBPers->Navigate(QStringLiteral("ciao"));
     m_context.prompter->tell(this, QMessageBox::Information, QStringLiteral("Norvale - Rimozione Completa"),
-                             QStringLiteral("Immagine Rimossa"));
+                             withNote(QStringLiteral("Immagine Rimossa"), now.note));
 }
 
 void frmGestionePersonali::cmdEsci_Click()
@@ -360,8 +459,10 @@ bool frmGestionePersonali::saveSet(const PersonalSet &changed)
     }
     m_keepOldBytes = false;
     const GestioneFiles::WriteResult written = GestioneFiles::ScriviSetPersonale(m_context.personalSetPath, changed);
-    if (written.ok())
+    if (written.ok()) {
+        m_fileBytes = GestioneFiles::serializePersonalSet(changed).value_or(QByteArray());
         return true;
+    }
     tellWriteFailed(written.reason);
     return false;
 }

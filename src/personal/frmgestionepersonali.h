@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/gestionefiles.h"
 #include "core/personalset.h"
 #include "gui/appcontext.h"
 #include "gui/fixeddialog.h"
@@ -43,6 +44,25 @@ private:
     void tellVerified();
 
     int selectedRow() const;
+    // The file as it is now; a missing or hidden file is an empty set.
+    GestioneFiles::PersonalSetRead readSetFile() const;
+
+    // What a change starts from: the file as it is now, which another
+    // program may have changed since the window read or wrote it.
+    struct FileNow
+    {
+        PersonalSet set;
+        QByteArray bytes;
+        // The list must show set, no longer what it shows.
+        bool changed = false;
+        // For the member, after the change is saved; empty when nothing is news.
+        QString note;
+    };
+    FileNow fileNow();
+    // Shows set, with no entry chosen in it.
+    void showSet(const PersonalSet &set);
+    void chooseNothing();
+
     // Writes changed to the file; on failure says so and gives false. The
     // caller shows changed only when it was written.
     [[nodiscard]] bool saveSet(const PersonalSet &changed);
@@ -54,6 +74,8 @@ private:
 
     AppContext m_context;
     PersonalSet m_set;
+    // The file's bytes as the window last read or wrote them.
+    QByteArray m_fileBytes;
     // The file failed to read: its bytes go to a copy before it is rewritten.
     bool m_keepOldBytes = false;
 

@@ -137,6 +137,8 @@ void tst_BrowserRules::downloadName_data()
         << u"nuova\nriga\r\x1b[31mrosso\u202etxt.exe"_s << QStringList{} << "nuovariga[31mrossotxt.exe";
     QTest::newRow("C1, DEL and a tab") << u"a\u0085b\u009b\x7f\tc.txt"_s << QStringList{} << "abc.txt";
     QTest::newRow("isolates and marks") << u"\u2066x\u2069\u200e\u200f\u061c\u202ay.pdf"_s << QStringList{} << "xy.pdf";
+    QTest::newRow("invisible, and separators that break a line")
+        << u"a\u200bb\u00adc\ufeffd\u2028e\u2029f\U000E0041.txt"_s << QStringList{} << "abcdef.txt";
     QTest::newRow("controls hiding a dot") << u"\x01.\u202e.bashrc"_s << QStringList{} << "bashrc";
     QTest::newRow("only controls") << u"\r\n\u202e"_s << QStringList{} << "download";
     QTest::newRow("300 characters") << QString(296, u'a') + u".zip"_s << QStringList{}

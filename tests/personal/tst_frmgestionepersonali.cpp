@@ -38,6 +38,7 @@ QStringList items(const ListBox *list)
 }
 
 const QByteArray missing("<missing>");
+const QByteArray untouched("<untouched>");
 
 } // namespace
 
@@ -68,6 +69,8 @@ private slots:
     void nameWithoutAddress();
     void unreadableFile_data();
     void unreadableFile();
+    void changedByAnotherProgram_data();
+    void changedByAnotherProgram();
     void failedRewriteKeepsListsAsTheFile_data();
     void failedRewriteKeepsListsAsTheFile();
     void charactersTheFileCannotHold_data();
@@ -458,6 +461,86 @@ void tst_frmGestionePersonali::unreadableFile()
     QCOMPARE(QFileInfo(file.fileName() + u".bak"_s).size(), folder ? 0 : 20 << 20);
 }
 
+void tst_frmGestionePersonali::changedByAnotherProgram_data()
+{
+    // The file holds a and b when the window opens; another program leaves
+    // outside in it before "Aggiungi" adds c, or while "Rimuovi" asks about
+    // the chosen row.
+    QTest::addColumn<bool>("removal");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QByteArray>("outside");
+    QTest::addColumn<QStringList>("file");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QByteArray>("kept");
+    const QString a = u"a"_s, xa = u"http://x/a"_s, b = u"b"_s, xb = u"http://x/b"_s;
+    const QString c = u"c"_s, xc = u"http://x/c"_s, d = u"d"_s, xd = u"http://x/d"_s;
+    const QString note = u"\n\nIl file è stato modificato da un altro programma: l'elenco mostra il file com'è ora"_s;
+    const QByteArray damaged = setFile({a, xa, b, xb}) + "\"d\"\r\n";
+    QTest::newRow("nothing changed, Aggiungi")
+        << false << -1 << untouched << QStringList{a, xa, b, xb, c, xc} << u"Immagine Aggiunta"_s << missing;
+    QTest::newRow("nothing changed, Rimuovi")
+        << true << 1 << untouched << QStringList{a, xa} << u"Immagine Rimossa"_s << missing;
+    QTest::newRow("an entry added, then Aggiungi")
+        << false << -1 << setFile({a, xa, b, xb, d, xd}) << QStringList{a, xa, b, xb, d, xd, c, xc}
+        << u"Immagine Aggiunta"_s + note << missing;
+    QTest::newRow("the chosen entry removed, then Rimuovi")
+        << true << 1 << setFile({a, xa}) << QStringList{a, xa}
+        << u"L'immagine denominata b non è più nel file Personali.ic2: non è stato rimosso nulla."_s + note << missing;
+    QTest::newRow("entries moved, Rimuovi takes the chosen one")
+        << true << 1 << setFile({b, xb, a, xa}) << QStringList{a, xa} << u"Immagine Rimossa"_s + note << missing;
+    QTest::newRow("the file damaged, then Aggiungi")
+        << false << -1 << damaged << QStringList{a, xa, b, xb, c, xc}
+        << u"Immagine Aggiunta\n\nIl file Personali.ic2 risultava corrotto: è stato riscritto dall'elenco e i "
+           "dati precedenti sono in Personali.ic2.bak"_s
+        << damaged;
+}
+
+// A change is made to the file as it is when the member makes it, and the
+// list then shows that file.
+void tst_frmGestionePersonali::changedByAnotherProgram()
+{
+    QFETCH(bool, removal);
+    QFETCH(int, chosen);
+    QFETCH(QByteArray, outside);
+    QFETCH(QStringList, file);
+    QFETCH(QString, said);
+    QFETCH(QByteArray, kept);
+    open(setFile({u"a"_s, u"http://x/a"_s, u"b"_s, u"http://x/b"_s}));
+    const QString path = m_test->context.personalSetPath;
+    const auto otherProgram = [&] {
+        if (outside == untouched)
+            return;
+        // Within the same second, or with the time put back: only the bytes tell.
+        const QDateTime time = QFileInfo(path).lastModified();
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        written.write(outside);
+        QVERIFY(written.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    if (removal) {
+        select(chosen);
+        m_test->prompter.whileOpen = [&] {
+            if (m_test->prompter.shown.size() == 1)
+                otherProgram();
+        };
+        click(u"cmdRimuovi"_s);
+    } else {
+        typeAndWait(u"c"_s, u"http://x/c"_s);
+        otherProgram();
+        click(u"cmdAggiungi"_s);
+    }
+    QCOMPARE(fileBytes(), setFile(file));
+    // The list shows the file as it is.
+    QList<PersonalEntry> entries;
+    for (qsizetype i = 0; i + 1 < file.size(); i += 2)
+        entries.append({file.at(i), file.at(i + 1)});
+    QCOMPARE(m_window->personalSet(), PersonalSet(entries));
+    QCOMPARE(items(m_names), PersonalSet(entries).names());
+    QCOMPARE(m_test->prompter.shown.last().text, said);
+    QFile copy(path + u".bak"_s);
+    QCOMPARE(copy.open(QIODevice::ReadOnly) ? copy.readAll() : missing, kept);
+}
+
 void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile_data()
 {
     QTest::addColumn<bool>("removal");
@@ -469,7 +552,8 @@ void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
 {
     QFETCH(bool, removal);
     open(setFile({u"x"_s, u"u1"_s, u"y"_s, u"u2"_s}));
-    // A folder where the file should be: no rewrite can succeed, even for root.
+    // A folder where the file should be: its bytes cannot be kept aside, so
+    // nothing is rewritten, even for root.
     QVERIFY(QFile::remove(m_test->context.personalSetPath));
     QVERIFY(QDir().mkdir(m_test->context.personalSetPath));
 
@@ -484,7 +568,8 @@ void tst_frmGestionePersonali::failedRewriteKeepsListsAsTheFile()
     QCOMPARE(m_test->prompter.shown.last().icon, QMessageBox::Critical);
     QCOMPARE(m_test->prompter.shown.last().title, u"Norvale - Errore di Scrittura"_s);
     QVERIFY(m_test->prompter.shown.last().text.endsWith(
-        u"non sia aperto da un altro programma.\n\nMotivo: al posto del file c'è una cartella"_s));
+        u"non sia aperto da un altro programma.\n\nMotivo: la copia Personali.ic2.bak non è riuscita: "
+        "è una cartella"_s));
     QCOMPARE(items(m_names), QStringList({u"x"_s, u"y"_s}));
     QCOMPARE(m_window->personalSet().urls(), QStringList({u"u1"_s, u"u2"_s}));
     if (removal) {
