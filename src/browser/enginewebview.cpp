@@ -7,6 +7,7 @@
 #include "browser/forumprofile.h"
 #include "browser/pagescripts.h"
 #include "browser/webpage.h"
+#include "core/downloadname.h"
 #include "core/linkrule.h"
 
 #include <QAccessible>
@@ -109,7 +110,9 @@ QWebEngineView *EngineWebView::engine()
         m_downloadUrl = download->url();
         // The downloads took or refused it before us; a refusal was told.
         const bool refused = download->state() == QWebEngineDownloadRequest::DownloadCancelled;
-        m_download = refused ? QStringLiteral("Download bloccato: %1").arg(download->suggestedFileName())
+        // A name shown is cleaned as a name saved is: no direction marks, no
+        // line breaks.
+        m_download = refused ? QStringLiteral("Download bloccato: %1").arg(DownloadName::safe(download->suggestedFileName()))
                              : QStringLiteral("Download di %1").arg(download->downloadFileName());
         if (m_downloadUrl == m_failedUrl)
             tell(m_download);

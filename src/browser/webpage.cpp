@@ -2,6 +2,7 @@
 
 #include "gui/prompter.h"
 #include "browser/forumpopup.h"
+#include "core/downloadname.h"
 #include "core/linkrule.h"
 #include "core/processes.h"
 
@@ -272,7 +273,7 @@ bool WebPage::mayDownload(const QUrl &url, const QString &name)
     // loaded is never the member's.
     if (!m_frameAddresses.contains(url) && m_intent.consumeFor(UserIntent::Act::Download, url, now()))
         return true;
-    return decline(url, QStringLiteral("Download bloccato: %1").arg(name));
+    return decline(url, QStringLiteral("Download bloccato: %1").arg(DownloadName::safe(name)));
 }
 
 void WebPage::downloadOnWord(const QUrl &url, const QString &name)
