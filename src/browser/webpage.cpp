@@ -100,12 +100,22 @@ public:
         if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeXhr || info.requestMethod() != "POST"
             || !LinkRule::isForumPage(info.requestUrl(), m_page->m_site.home))
             return;
-        // Only a send the member's click or key could have started.
+        // Only a send the member's click or key could have started. The
+        // click's report and the request it starts come by different roads:
+        // the report may arrive a moment after the request. A page that
+        // sends as the member clicks gains nothing from the wait; it could
+        // send on the click itself.
         QMetaObject::invokeMethod(
             m_page,
-            [page = m_page] {
-                if (page->m_intent.fresh(now()))
+            [page = QPointer<WebPage>(m_page)] {
+                if (page->m_intent.fresh(now())) {
                     emit page->sentInBackground();
+                    return;
+                }
+                QTimer::singleShot(WebPage::reportLagMs, page, [page] {
+                    if (page && page->m_intent.fresh(now()))
+                        emit page->sentInBackground();
+                });
             },
             Qt::QueuedConnection);
     }

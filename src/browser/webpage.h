@@ -59,6 +59,8 @@ public:
     // most consoleLinesPerSecond a second; otherwise nowhere.
     static void showConsole(bool shown);
     static constexpr int consoleLinesPerSecond = 20;
+    // How long a member's click may be reported after what it started.
+    static constexpr int reportLagMs = 400;
 
     // A box of the page's is up, or waiting to come up.
     bool dialogsOpen() const { return m_dialogs.isOpen(); }
