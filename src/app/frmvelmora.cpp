@@ -1,10 +1,12 @@
 #include "app/frmvelmora.h"
 
 #include "app/zoomcontrol.h"
-#include "browser/findbar.h"
-#include "browser/frmbozze.h"
-#include "browser/navigationbar.h"
-#include "browser/picturebutton.h"
+#include "gui/findbar.h"
+#include "downloads/downloads.h"
+#include "downloads/downloadsbutton.h"
+#include "drafts/frmbozze.h"
+#include "app/navigationbar.h"
+#include "gui/picturebutton.h"
 #include "core/layoutrule.h"
 #include "core/linkrule.h"
 #include "gui/accessibleroles.h"
@@ -87,7 +89,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_lblStatus->setAccessibleDescription(QStringLiteral("Stato della pagina"));
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
     if (m_context.downloads)
-        m_context.downloads->showOn(m_lblStatus);
+        new DownloadsButton(m_context.downloads, m_lblStatus);
     connect(m_WB, &WebView::closeAccepted, this, &frmVelmora::WB_CloseAccepted);
     connect(m_WB, &WebView::closeRefused, this, [this] { m_closeRequested = false; });
 

@@ -1,8 +1,7 @@
 #include "app/programcontext.h"
 
-#include "browser/downloads.h"
-#include "browser/forumsite.h"
-#include "browser/webviewfactory.h"
+#include "downloads/downloads.h"
+#include "app/pagewiring.h"
 #include "core/addresses.h"
 #include "core/draftstore.h"
 #include "core/personalsetlocation.h"
@@ -25,8 +24,8 @@ AppContext programContext()
                                         + QStringLiteral("/bozze"),
                                     QCoreApplication::instance());
     context.drafts->load();
-    context.makeWebView = webViewFactory({QUrl(context.forumHomeUrl), &prompter, downloads, context.drafts});
     context.prompter = &prompter;
+    context.makeWebView = webViewFactory(context);
     context.beep = &QApplication::beep;
     return context;
 }

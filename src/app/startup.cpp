@@ -2,7 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/screenreader.h"
-#include "browser/webpage.h"
+#include "web/webpage.h"
 #include "gui/focusframestyle.h"
 #include "gui/prompter.h"
 

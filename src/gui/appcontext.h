@@ -1,6 +1,5 @@
 #pragma once
 
-#include "gui/downloadstatus.h"
 #include "gui/webview.h"
 
 #include <QString>
@@ -8,6 +7,7 @@
 #include <functional>
 
 class DraftStore;
+class Downloads;
 class Prompter;
 
 // What a window is given by its creator: the addresses, the personal-set
@@ -25,7 +25,7 @@ struct AppContext
     Prompter *prompter = nullptr;
     std::function<void()> beep;
     // The forum's downloads; none where no real engine runs.
-    DownloadStatus *downloads = nullptr;
+    Downloads *downloads = nullptr;
     // What the member writes in the forum, kept until the forum takes it.
     DraftStore *drafts = nullptr;
 };

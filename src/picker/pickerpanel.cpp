@@ -1,6 +1,6 @@
 #include "picker/pickerpanel.h"
 
-#include "browser/picturebutton.h"
+#include "gui/picturebutton.h"
 #include "core/addresses.h"
 #include "core/catalogue.h"
 #include "core/gestionefiles.h"

@@ -1,6 +1,6 @@
 #include "app/frmvelmora.h"
 #include "gui/controls.h"
-#include "browser/picturebutton.h"
+#include "gui/picturebutton.h"
 #include "gui/twips.h"
 #include "picker/pickerpanel.h"
 #include "testcontext.h"

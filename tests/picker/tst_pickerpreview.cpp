@@ -1,6 +1,6 @@
 #include "app/frmvelmora.h"
-#include "browser/enginewebview.h"
-#include "browser/imagepreview.h"
+#include "web/enginewebview.h"
+#include "web/imagepreview.h"
 #include "forumserver.h"
 #include "gui/listbox.h"
 #include "picker/pickerpanel.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/frmvelmora.h"
-#include "browser/downloads.h"
-#include "browser/webviewfactory.h"
+#include "downloads/downloads.h"
+#include "app/pagewiring.h"
 #include "fakewebview.h"
 #include "forumserver.h"
 #include "gui/appcontext.h"
@@ -46,7 +46,7 @@ struct TestContext
         context.emoticonBaseUrl = server.emoticonBase();
         context.downloads = downloads;
         context.drafts = drafts;
-        context.makeWebView = webViewFactory({QUrl(server.homeUrl()), &prompter, downloads, drafts});
+        context.makeWebView = webViewFactory(context);
     }
 
     // The main window on the real engine against the loopback forum (see
