@@ -12,7 +12,7 @@
 
 #include "app/composition.h"
 #include "app/programcontext.h"
-#include "browser/imagepreview.h"
+#include "web/imagepreview.h"
 #include "forumserver.h"
 #include "gui/appcontext.h"
 #include "gui/webview.h"
