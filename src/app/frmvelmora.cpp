@@ -1,5 +1,6 @@
 #include "app/frmvelmora.h"
 
+#include "app/commands.h"
 #include "app/zoomcontrol.h"
 #include "gui/findbar.h"
 #include "downloads/downloads.h"
@@ -14,7 +15,6 @@
 #include "gui/memoryrelief.h"
 #include "gui/prompter.h"
 #include "gui/readingview.h"
-#include "gui/reservedkeys.h"
 #include "gui/spokennotice.h"
 #include "gui/twips.h"
 #include "gui/webview.h"
@@ -30,7 +30,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSessionManager>
-#include <QShortcut>
+#include <QAction>
 #include <QTimer>
 #include <QUrl>
 
@@ -89,7 +89,7 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     m_lblStatus->setAccessibleDescription(QStringLiteral("Stato della pagina"));
     Controls::setColours(m_lblStatus, QColor(255, 128, 128), QColor(128, 0, 0));
     if (m_context.downloads)
-        new DownloadsButton(m_context.downloads, m_lblStatus);
+        m_downloadsButton = new DownloadsButton(m_context.downloads, m_lblStatus);
     connect(m_WB, &WebView::closeAccepted, this, &frmVelmora::WB_CloseAccepted);
     connect(m_WB, &WebView::closeRefused, this, [this] { m_closeRequested = false; });
 
@@ -181,16 +181,22 @@ frmVelmora::~frmVelmora() = default;
 
 void frmVelmora::addKeys()
 {
-    // The keys a browser's user expects, each the same as its picture button.
-    const auto key = [this](const QKeySequence &sequence, auto action) {
-        auto *shortcut = new QShortcut(sequence, this);
-        connect(shortcut, &QShortcut::activated, this, action);
+    m_commands = new Commands(this);
+    const auto on = [this](Commands::Id id, auto handler) {
+        connect(m_commands->action(id), &QAction::triggered, this, handler);
     };
-    key(QKeySequence(Qt::ALT | Qt::Key_Left), [this] { imgNavy_Click(0); });
-    key(QKeySequence(Qt::ALT | Qt::Key_Right), [this] { imgNavy_Click(1); });
-    key(QKeySequence(Qt::Key_F5), [this] { imgNavy_Click(2); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { imgNavy_Click(2); });
-    key(QKeySequence(Qt::Key_Escape), [this] {
+    // A request the view cannot carry out (no page to go back to) is simply
+    // not carried out; nothing is reported.
+    on(Commands::Back, [this] { m_WB->GoBack(); });
+    on(Commands::Forward, [this] { m_WB->GoForward(); });
+    on(Commands::Reload, [this] { m_WB->Refresh(); });
+    on(Commands::Stop, [this] { m_WB->Stop(); });
+    on(Commands::Home, [this] { m_WB->Navigate(m_context.forumHomeUrl); });
+    on(Commands::Iconario, [this] {
+        if (!m_state.IconarioAperto)
+            m_fraIconario->openSequence();
+    });
+    on(Commands::Escape, [this] {
         if (m_reading->isVisible() && m_reading->isAncestorOf(QApplication::focusWidget()))
             closeReading();
         else if (m_findBar->isVisible() && m_findBar->isAncestorOf(QApplication::focusWidget()))
@@ -198,15 +204,15 @@ void frmVelmora::addKeys()
         else if (m_state.IconarioAperto && m_fraIconario->isAncestorOf(QApplication::focusWidget()))
             closePickerByKey();
         else
-            imgNavy_Click(3);
+            m_commands->action(Commands::Stop)->trigger();
     });
     // The Iconario from the keyboard: open with the focus on its sets;
     // from the page with the panel open, into the panel, for a second
     // emoticon; from the panel, closed again with the focus back in the
     // page, where the member was writing.
-    key(QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
+    on(Commands::IconarioKeys, [this] {
         if (!m_state.IconarioAperto) {
-            imgNavy_Click(5);
+            m_commands->action(Commands::Iconario)->trigger();
             m_fraIconario->focusSets();
             m_notice->say(pickerOpenedText());
         } else if (!m_fraIconario->isAncestorOf(QApplication::focusWidget())) {
@@ -215,9 +221,8 @@ void frmVelmora::addKeys()
             closePickerByKey();
         }
     });
-    key(QKeySequence(Qt::ALT | Qt::Key_Home), [this] { imgNavy_Click(4); });
-    key(QKeySequence(Qt::Key_F9), [this] { toggleReading(); });
-    key(QKeySequence::Find, [this] {
+    on(Commands::Reading, [this] { toggleReading(); });
+    on(Commands::Find, [this] {
         placeFindBar();
         m_findBar->open();
     });
@@ -229,21 +234,18 @@ void frmVelmora::addKeys()
                 m_WB->Read();
         };
     };
-    key(QKeySequence(Qt::CTRL | Qt::Key_Plus), zoomed(&ZoomControl::zoomIn));
-    key(QKeySequence(Qt::CTRL | Qt::Key_Equal), zoomed(&ZoomControl::zoomIn));
-    key(QKeySequence(Qt::CTRL | Qt::Key_Minus), zoomed(&ZoomControl::zoomOut));
-    key(QKeySequence(Qt::CTRL | Qt::Key_0), zoomed(&ZoomControl::reset));
-    // The Control keys that a text field of the page would otherwise take.
-    new ReservedKeys(this,
-                     {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_R),
-                      QKeySequence(Qt::CTRL | Qt::Key_J), QKeySequence::Find,
-                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)});
-    if (m_context.drafts) {
-        key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), [this] {
+    on(Commands::ZoomIn, zoomed(&ZoomControl::zoomIn));
+    on(Commands::ZoomOut, zoomed(&ZoomControl::zoomOut));
+    on(Commands::ZoomReset, zoomed(&ZoomControl::reset));
+    on(Commands::Downloads, [this] {
+        if (m_downloadsButton)
+            m_downloadsButton->openWindow();
+    });
+    on(Commands::Drafts, [this] {
+        if (m_context.drafts)
             frmBozze::showFor(
                 m_context.drafts, [this](const QString &page) { m_WB->Navigate(page); }, this);
-        });
-    }
+    });
 }
 
 void frmVelmora::closePickerByKey()
@@ -386,31 +388,9 @@ void frmVelmora::placeAtStartUp()
 
 void frmVelmora::imgNavy_Click(int Index)
 {
-    // A request the view cannot carry out (no page to go back to) is
-    // simply not carried out; nothing is reported.
-    switch (Index) {
-    case 0:
-        m_WB->GoBack();
-        break;
-    case 1:
-        m_WB->GoForward();
-        break;
-    case 2:
-        m_WB->Refresh();
-        break;
-    case 3:
-        m_WB->Stop();
-        break;
-    case 4:
-        m_WB->Navigate(m_context.forumHomeUrl);
-        break;
-    case 5:
-        if (!m_state.IconarioAperto)
-            m_fraIconario->openSequence();
-        break;
-    default:
-        break;
-    }
+    // The bar's buttons are the first commands, in their order.
+    if (Index >= 0 && Index < NavigationBar::buttonCount)
+        m_commands->action(Commands::Id(Index))->trigger();
 }
 
 void frmVelmora::tmrBusy_Timer()

@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QWidget>
 
+class Commands;
+class DownloadsButton;
 class FindBar;
 class NavigationBar;
 class ZoomControl;
@@ -39,6 +41,7 @@ public:
     fraIconario *picker() const { return m_fraIconario; }
     FindBar *findBar() const { return m_findBar; }
     ReadingView *readingView() const { return m_reading; }
+    Commands *commands() const { return m_commands; }
 
     // Outer geometry (frame and title bar included), in twips.
     QRectF outerGeometryTwips() const;
@@ -101,6 +104,8 @@ private:
     QTimer *m_tmrBusy = nullptr;
     QTimer *m_tmrWBSizer = nullptr;
     FindBar *m_findBar = nullptr;
+    Commands *m_commands = nullptr;
+    DownloadsButton *m_downloadsButton = nullptr;
     ZoomControl *m_zoom = nullptr;
     SpokenNotice *m_notice = nullptr;
     ReadingView *m_reading = nullptr;

@@ -1,5 +1,6 @@
 #include "app/pagewiring.h"
 
+#include "app/commands.h"
 #include "app/forumpopup.h"
 #include "downloads/downloads.h"
 #include "drafts/draftjournal.h"
@@ -54,9 +55,7 @@ void attach(EngineWebView *view, const AppContext &context)
     if (context.downloads)
         context.downloads->attach(EngineWebView::forumProfile());
     if (context.drafts) {
-        // The key is the main window's; the menu only names it, in the words
-        // the status line uses ("Maiusc", not Qt's "Shift").
-        auto *drafts = new QAction(QStringLiteral("Bozze non inviate…\tCtrl+Maiusc+D"), view);
+        QAction *drafts = Commands::forMenu(Commands::Drafts, view);
         QObject::connect(drafts, &QAction::triggered, view, [view, store = context.drafts] {
             frmBozze::showFor(
                 store, [view](const QString &page) { view->Navigate(page); }, view->window());

@@ -296,6 +296,19 @@ void DraftStore::load(const QDateTime &now)
     }
     // Only the user reads what the user wrote, whatever the folder had.
     QFile::setPermissions(m_folder, ownerOnly | QFileDevice::ExeOwner);
+    // Two copies of the program writing one folder would undo each other's
+    // saves and removals. A lock left by a copy that died is taken over.
+    if (!m_lock) {
+        auto lock = std::make_unique<QLockFile>(dir.filePath(u".velmora.lock"_s));
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0))
+            m_lock = std::move(lock);
+    }
+    if (!m_lock) {
+        m_refused = u"la cartella delle bozze %1 è in uso da un'altra copia del programma"_s.arg(
+            QDir::toNativeSeparators(m_folder));
+        qCWarning(lcDrafts) << "read only, held by another copy:" << m_folder;
+    }
 
     // Newest first, by the time each file was written: the drafts kept are
     // the newest, however many files a folder holds.

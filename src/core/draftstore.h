@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QLockFile>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -66,6 +69,8 @@ public:
     // drafts older than maxAgeDays are removed, damaged or foreign files
     // skipped (with a line in the log). A folder that is a link is not
     // used: the drafts then live in memory only, and the first save says so.
+    // So does a folder another copy of the program holds: it is read, never
+    // written, while that copy runs.
     void load(const QDateTime &now = QDateTime::currentDateTimeUtc());
 
     // Newest first.
@@ -124,6 +129,8 @@ private:
     QString m_folder;
     // Why the folder is not used; empty when it is.
     QString m_refused;
+    // Held while this store writes the folder.
+    std::unique_ptr<QLockFile> m_lock;
     QHash<QString, Draft> m_drafts;
     // Each draft's bytes on disk, and their sum.
     QHash<QString, qint64> m_sizes;

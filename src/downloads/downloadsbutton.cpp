@@ -8,7 +8,6 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QShortcut>
 #include <QWebEngineDownloadRequest>
 
 namespace {
@@ -63,9 +62,6 @@ DownloadsButton::DownloadsButton(Downloads *downloads, QWidget *statusLine)
         return true;
     }();
     Q_UNUSED(accessible);
-    // The browsers' key for their downloads.
-    auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_J), statusLine->window());
-    connect(key, &QShortcut::activated, this, &DownloadsButton::openWindow);
     Controls::setColours(this, QColor(255, 255, 255), QColor(128, 0, 0));
     setContentsMargins(6, 0, 4, 0);
     statusLine->installEventFilter(this);

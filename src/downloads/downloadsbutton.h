@@ -9,8 +9,9 @@ class Downloads;
 
 // A word at the right end of the status line once something has been
 // downloaded: how many files are on their way; a click opens the downloads
-// window, as do Ctrl+J and, once Tab has brought the focus to it, Space or
-// Enter. It follows the status line wherever the layout puts it.
+// window, as do the window's key (openWindow) and, once Tab has brought the
+// focus to it, Space or Enter. It follows the status line wherever the
+// layout puts it.
 class DownloadsButton final : public QLabel
 {
     Q_OBJECT

@@ -236,10 +236,17 @@ void EngineWebView::beforeLeaving(const std::function<void()> &step)
         });
         return;
     }
-    if (m_leaveGuard)
-        m_leaveGuard(step);
-    else
+    if (!m_leaveGuard) {
         step();
+        return;
+    }
+    // The guard may answer late, or when the page dies with this view (the
+    // engine then calls what waits on the page): the step runs only while
+    // there is a page to take away.
+    m_leaveGuard([self = QPointer<EngineWebView>(this), step] {
+        if (self && self->m_view)
+            step();
+    });
 }
 
 bool EngineWebView::requestClose()

@@ -43,6 +43,7 @@ private slots:
     void bounded();
     void strangeFilesSkipped();
     void refusedWriteSaidOnce();
+    void oneCopyWrites();
     void fileBoundedAsWritten_data();
     void fileBoundedAsWritten();
     void strangeFolder_data();
@@ -169,6 +170,36 @@ void tst_DraftStore::refusedWriteSaidOnce()
     store.save(draft);
     store.flush();
     QCOMPARE(failed.size(), 2);
+}
+
+// A second copy of the program reads the folder but never writes it, until
+// the first is gone.
+void tst_DraftStore::oneCopyWrites()
+{
+    QTemporaryDir folder;
+    const auto onDisk = [&] { return QDir(folder.path()).entryList({u"*.bozza"_s}, QDir::Files).size(); };
+    auto first = std::make_unique<DraftStore>(folder.path());
+    first->load();
+    first->save(draftAt(u"http://f/prima"_s, {}));
+    first->flush();
+    QCOMPARE(onDisk(), 1);
+
+    DraftStore second(folder.path());
+    QSignalSpy failed(&second, &DraftStore::writeFailed);
+    second.load();
+    QCOMPARE(pagesOf(second.drafts()), QStringList{u"http://f/prima"_s});
+    second.remove(u"http://f/prima"_s, u"req_message"_s);
+    second.save(draftAt(u"http://f/seconda"_s, {}));
+    second.flush();
+    QCOMPARE(onDisk(), 1);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(failed.at(0).at(0).toString().contains(u"in uso da un'altra copia"_s));
+
+    first.reset();
+    second.load();
+    second.save(draftAt(u"http://f/seconda"_s, {}));
+    second.flush();
+    QCOMPARE(onDisk(), 2);
 }
 
 void tst_DraftStore::fileBoundedAsWritten_data()

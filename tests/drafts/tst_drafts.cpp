@@ -131,6 +131,7 @@ void tst_Drafts::backAfter_data()
     QTest::newRow("the page is opened again") << u"reopen"_s;
     QTest::newRow("its renderer is killed") << u"kill"_s;
     QTest::newRow("the program starts again") << u"restart"_s;
+    QTest::newRow("the window closes while leaving") << u"close"_s;
 }
 
 void tst_Drafts::backAfter()
@@ -144,7 +145,13 @@ void tst_Drafts::backAfter()
     if (how == u"kill") {
         ::kill(pid_t(m_view->rendererProcessId()), SIGKILL);
     } else {
-        if (how == u"restart") {
+        if (how == u"close") {
+            // The page dies with its view while the step that leaves it
+            // waits for the journal.
+            type(u"!"_s);
+            m_view->Navigate(m_server.homeUrl());
+        }
+        if (how == u"restart" || how == u"close") {
             m_view.reset();
             m_store.reset();
             start();
