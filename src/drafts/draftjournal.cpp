@@ -1,6 +1,7 @@
 #include "drafts/draftjournal.h"
 
 #include "drafts/draftscripts.h"
+#include "gui/controls.h"
 #include "web/webpage.h"
 #include "core/draftstore.h"
 #include "core/linkrule.h"
@@ -89,8 +90,7 @@ void DraftJournal::changed()
 {
     m_dirty = true;
     // Counted from the first change: typing that never pauses is saved too.
-    if (!m_quiet.isActive())
-        m_quiet.start();
+    Controls::runSoon(&m_quiet);
 }
 
 void DraftJournal::saveThen(const std::function<void()> &then)

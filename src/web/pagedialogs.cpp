@@ -104,28 +104,35 @@ bool PageDialogs::confirmLeaving(QWidget *parent, const QUrl &page)
 bool PageDialogs::ask(Kind kind, QWidget *parent, const QUrl &page, const QString &message,
                       const QString &defaultValue, QString *result)
 {
-    if (silenced(page))
+    // One question at a time: a page asking again while its question waits
+    // (the engine's loop runs meanwhile) is answered "cancel".
+    if (silenced(page) || m_asking > 0)
         return false;
     const int dismissals = m_dismissals;
     ++m_asking;
     // The page's script waits here for the answer. The loop ends when a box
-    // closes, and is seen to by dismiss().
+    // closes or goes (its window closed, the page gone), and is seen to by
+    // dismiss(). Once the page is gone nothing of it is touched again.
+    const std::weak_ptr<int> alive = m_alive;
     QEventLoop wait;
     const auto waitFor = [&](QDialog *box) {
         QObject::connect(box, &QDialog::finished, &wait, &QEventLoop::quit);
+        QObject::connect(box, &QObject::destroyed, &wait, &QEventLoop::quit);
         wait.exec();
+        return !alive.expired();
     };
     // The page's boxes come in the order it asked for them.
     while ((m_open || !m_waiting.isEmpty()) && m_dismissals == dismissals) {
         if (!m_open)
             showNextAlert();
-        if (m_open)
-            waitFor(m_open);
+        if (m_open && !waitFor(m_open))
+            return false;
     }
     bool accepted = false;
     if (m_dismissals == dismissals && !silenced(page)) {
         QPointer<QDialog> box = show(kind, parent, page, message, defaultValue);
-        waitFor(box);
+        if (!waitFor(box))
+            return false;
         accepted = box && box->result() == QDialog::Accepted;
         auto *input = box ? box->findChild<QLineEdit *>(QStringLiteral("txtRisposta")) : nullptr;
         if (input && accepted && result)

@@ -3,6 +3,7 @@
 #include "core/dialogflood.h"
 
 #include <QList>
+#include <memory>
 #include <QPointer>
 #include <QUrl>
 
@@ -74,4 +75,6 @@ private:
     int m_asking = 0;
     int m_dismissals = 0;
     bool m_refused = false;
+    // Gone with this: a wait that returns after it touches nothing.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
