@@ -61,6 +61,7 @@ private:
 };
 
 static constexpr int loadTimeout = 30000;
+static constexpr int answerTimeout = 5000;
 // A draft is on disk this soon after the member types.
 static constexpr int savedWithinMs = 1500;
 
@@ -99,7 +100,9 @@ QVariant tst_RichEditors::page(const QString &code)
 {
     auto answer = std::make_shared<std::optional<QVariant>>();
     view()->page()->runJavaScript(code, [answer](const QVariant &v) { *answer = v; });
-    if (!QTest::qWaitFor([&] { return answer->has_value(); }, loadTimeout))
+    // A script sent while a page is replaced may never answer: the caller,
+    // waiting on a condition, asks again.
+    if (!QTest::qWaitFor([&] { return answer->has_value(); }, answerTimeout))
         qWarning("no answer from the page");
     return answer->value_or(QVariant());
 }
