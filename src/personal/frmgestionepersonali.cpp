@@ -439,6 +439,11 @@ void frmGestionePersonali::cmdEsci_Click()
     accept();
 }
 
+void frmGestionePersonali::setRuleInterval(std::chrono::milliseconds interval)
+{
+    m_Timer1->setInterval(interval);
+}
+
 void frmGestionePersonali::Timer1_Timer()
 {
     m_lblBusy->setVisible(m_WBPers->Busy());

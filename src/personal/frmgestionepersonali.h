@@ -5,6 +5,8 @@
 #include "gui/appcontext.h"
 #include "gui/fixeddialog.h"
 
+#include <chrono>
+
 class LineControl;
 class QLabel;
 class QLineEdit;
@@ -31,6 +33,10 @@ public:
 
     // The set as the file holds it, behind the names the list shows.
     const PersonalSet &personalSet() const { return m_set; }
+
+    // How long after a change Timer1 lets the busy mark and the buttons
+    // follow it, 100 ms; tests wait less.
+    void setRuleInterval(std::chrono::milliseconds interval);
 
 private:
     void Form_Load();

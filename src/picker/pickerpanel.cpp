@@ -471,6 +471,11 @@ void fraIconario::tellWhereTheTagWent(bool typed)
     m_notice->say(typed ? typedText(m_copiedName) : copiedText(m_copiedName));
 }
 
+void fraIconario::setDoneInterval(std::chrono::milliseconds interval)
+{
+    m_tmrDone->setInterval(interval);
+}
+
 void fraIconario::tmrDone_Timer()
 {
     m_lblDone->hide();

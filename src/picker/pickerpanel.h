@@ -8,6 +8,8 @@
 #include <QFrame>
 #include <QList>
 
+#include <chrono>
+
 class SpokenNotice;
 class AnimatedButton;
 class QLabel;
@@ -40,6 +42,8 @@ public:
     void tellWhereTheTagWent(bool typed);
     static QString typedText(const QString &name) { return QStringLiteral("Inserito nel messaggio: ") + name; }
     static QString copiedText(const QString &name) { return QStringLiteral("Copiato negli appunti: ") + name; }
+    // How long "FATTO" stays after OK, a second; tests wait less.
+    void setDoneInterval(std::chrono::milliseconds interval);
 
     // The handlers, public so that the window's pieces and tests can drive
     // them as the window system would.

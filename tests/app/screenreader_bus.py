@@ -62,7 +62,7 @@ def outside(args):
     try:
         env = dict(os.environ, HOME=scratch, XDG_CONFIG_HOME=os.path.join(scratch, "config"),
                    XDG_CACHE_HOME=os.path.join(scratch, "cache"), XDG_DATA_HOME=os.path.join(scratch, "data"),
-                   XDG_RUNTIME_DIR=os.path.join(scratch, "run"))
+                   XDG_STATE_HOME=os.path.join(scratch, "state"), XDG_RUNTIME_DIR=os.path.join(scratch, "run"))
         os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
         return subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "dbus-run-session", "--",
                                sys.executable, __file__, "--inside", *args], env=env).returncode

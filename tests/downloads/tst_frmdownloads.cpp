@@ -3,7 +3,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -15,7 +14,6 @@ class tst_FrmDownloads : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void blockedNamesShownAsSaved_data();
     void blockedNamesShownAsSaved();
     void pressSavesWhatTheRowListed();

@@ -269,7 +269,13 @@ void tst_Drafts::backAfterTheProgramIsKilled()
     m_view.reset();
     m_store.reset();
     const QString words = u"Scritta prima del colpo"_s;
+    // Killed, the program cannot remove its temporary folders: they go
+    // with this one.
+    QTemporaryDir scratch;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"TMPDIR"_s, scratch.path());
     QProcess program;
+    program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(QStringLiteral(DRAFT_WRITER), {m_server.homeUrl(), m_server.url(path), m_folder->path(), words});
     QVERIFY(program.waitForStarted());

@@ -114,6 +114,12 @@ void tst_frmGestionePersonali::open(const QByteArray &content)
         file.write(content);
     }
     m_window = std::make_unique<frmGestionePersonali>(m_test->context);
+    // Timer1 runs after each change, never on its own, 100 ms later for the
+    // member; the tests need not wait that out at every change.
+    QTimer *rule = child<QTimer>(u"Timer1"_s);
+    QCOMPARE(rule->interval(), 100);
+    QVERIFY(rule->isSingleShot());
+    m_window->setRuleInterval(std::chrono::milliseconds(0));
     m_names = child<ListBox>(u"lstEmo"_s);
     m_preview = child<FakeWebView>(u"WBPers"_s);
     m_window->show();
@@ -202,9 +208,6 @@ void tst_frmGestionePersonali::enabling()
     QFETCH(bool, verify);
     QFETCH(bool, add);
     open();
-    // Run after each change, never on its own.
-    QCOMPARE(child<QTimer>(u"Timer1"_s)->interval(), 100);
-    QVERIFY(child<QTimer>(u"Timer1"_s)->isSingleShot());
     typeAndWait(name, url);
     QCOMPARE(child<QPushButton>(u"cmdVerifica"_s)->isEnabled(), verify);
     QCOMPARE(child<QPushButton>(u"cmdAggiungi"_s)->isEnabled(), add);
