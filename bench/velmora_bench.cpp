@@ -6,6 +6,9 @@
 //     velmora_bench personal [--runs N] --dir FOLDER
 //     velmora_bench preview  [--runs N]   click on an emoticon to its first
 //                                         frame on screen, the picker open
+//     velmora_bench palette  [--runs N] --dir FOLDER   a key typed in the
+//                                   emoticon palette's search, over 500 names,
+//                                   to its grid rebuilt; and the search alone
 //     velmora_bench drafts   [--runs N] --dir FOLDER
 //                                         a draft's save as the GUI thread
 //                                         pays for it, 1 KB, 100 KB, 1 MiB;
@@ -32,6 +35,8 @@
 #include "gui/appcontext.h"
 #include "gui/listbox.h"
 #include "gui/webview.h"
+#include "finder/emoticonindex.h"
+#include "picker/emoticonpalette.h"
 #include "picker/pickerpanel.h"
 
 #include <QApplication>
@@ -40,6 +45,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHash>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollArea>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -696,6 +704,68 @@ int drafts(int runs, const QString &dir)
     return 0;
 }
 
+// The palette over 500 names: the four built-in sets and a personal set
+// making up the rest. Each key of a few searches is typed into its search
+// box and timed to the grid rebuilt; the search alone is timed apart.
+int palette(int runs, const QString &folder)
+{
+    constexpr int allNames = 500;
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/Personali.ic2");
+    int builtIn = 0;
+    for (int set = 0; set < Catalogue::personalSet; ++set)
+        builtIn += int(Catalogue::names(set).size());
+    QStringList names;
+    QStringList urls;
+    makePersonalSet(names, urls);
+    names = names.first(allNames - builtIn);
+    urls = urls.first(allNames - builtIn);
+    const PersonalSet set = PersonalSet::fromLists(names, urls);
+    if (!GestioneFiles::ScriviSetPersonale(path, set).ok()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    AppContext context;
+    context.personalSetPath = path;
+    // Pictures are not what is timed: an address that refuses at once.
+    context.emoticonBaseUrl = QStringLiteral("http://127.0.0.1:9/iconario/");
+    QWidget window;
+    window.resize(1024, 700);
+    auto *palette = new EmoticonPalette(context, &window);
+    window.show();
+    waitMs(500);
+
+    const QStringList searches{QStringLiteral("ridere a"), QStringLiteral("caffe"), QStringLiteral("perche"),
+                               QStringLiteral("faccina ciao")};
+    std::vector<double> searchesAlone;
+    std::vector<double> handled;
+    const EmoticonIndex index(context.emoticonBaseUrl, set);
+    for (int run = 0; run < runs; ++run) {
+        for (const QString &typed : searches) {
+            palette->openAt(QRect(100, 100, 1, 16));
+            waitMs(50);
+            for (const QChar c : typed) {
+                QElapsedTimer clock;
+                clock.start();
+                QKeyEvent press(QEvent::KeyPress, c == u' ' ? Qt::Key_Space : Qt::Key_A, Qt::NoModifier, QString(c));
+                QCoreApplication::sendEvent(palette->searchBox(), &press);
+                handled.push_back(msSince(clock));
+                // The grid's layout and painting, before the next key.
+                waitMs(20);
+            }
+            QElapsedTimer clock;
+            clock.start();
+            const QList<int> found = index.search(typed);
+            searchesAlone.push_back(msSince(clock));
+            if (found.isEmpty())
+                std::fprintf(stderr, "nothing found for %s\n", qPrintable(typed));
+        }
+    }
+    report("palette: a key to the grid rebuilt (the handler), 500 names", handled);
+    report("palette: the search alone, 500 names", searchesAlone);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -725,11 +795,14 @@ int main(int argc, char *argv[])
         return previewFirstFrame(runs);
     if (mode == QStringLiteral("personal") && !dir.isEmpty())
         return personal(runs, dir);
+    if (mode == QStringLiteral("palette") && !dir.isEmpty())
+        return palette(runs, dir);
     if (mode == QStringLiteral("drafts") && !dir.isEmpty())
         return drafts(runs, dir);
     std::fprintf(stderr,
                  "usage: velmora_bench slide [--runs N] | personal [--runs N] --dir FOLDER"
                  " | typing [--runs N] | preview [--runs N] | drafts [--runs N] --dir FOLDER | idle [--open]"
+                 " | palette [--runs N] --dir FOLDER"
                  " | startup program|bare[+persistent][+preview]\n");
     return 2;
 }

@@ -33,6 +33,7 @@ const Command &command(Commands::Id id)
         {u"Ingrandisci", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}},
         {u"Riduci", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}},
         {u"Dimensione normale", {QKeySequence(Qt::CTRL | Qt::Key_0)}},
+        {u"Emoticon per nome", {QKeySequence(Qt::CTRL | Qt::Key_Period)}, true},
     };
     return commands[id];
 }

@@ -36,6 +36,7 @@ public:
         ZoomIn,
         ZoomOut,
         ZoomReset,
+        Palette, // the emoticon by name, where the member types
         Count
     };
 

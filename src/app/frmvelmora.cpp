@@ -19,9 +19,11 @@
 #include "gui/twips.h"
 #include "gui/webview.h"
 #include "personal/frmgestionepersonali.h"
+#include "picker/emoticonpalette.h"
 #include "picker/pickerpanel.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -103,6 +105,25 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
     connect(m_WB, &WebView::textInserted, this, [this](bool typed) {
         if (std::exchange(m_tagPending, false))
             m_fraIconario->tellWhereTheTagWent(typed);
+        if (const QString name = std::exchange(m_paletteName, QString()); !name.isEmpty()) {
+            m_notice->say(typed ? fraIconario::typedText(name) : fraIconario::copiedText(name));
+            // Where it could not be typed, the keyboard still goes back.
+            if (!typed)
+                m_WB->setFocus(Qt::ShortcutFocusReason);
+        }
+    });
+
+    m_palette = new EmoticonPalette(m_context, this);
+    connect(m_fraIconario, &fraIconario::emoticonUsed, m_palette, &EmoticonPalette::recordUse);
+    connect(m_palette, &EmoticonPalette::chosen, this, [this](const QString &tag, const QString &name) {
+        // As OK does, and on the clipboard too should the field be gone.
+        QApplication::clipboard()->setText(tag);
+        m_paletteName = name;
+        m_WB->InsertAtCaret(tag, QUrl(m_context.forumHomeUrl).host());
+    });
+    connect(m_palette, &EmoticonPalette::dismissed, this, [this](bool byKey) {
+        if (byKey)
+            m_WB->setFocus(Qt::ShortcutFocusReason);
     });
     connect(m_fraIconario, &fraIconario::closedByKeyboard, this, [this] {
         m_WB->setFocus(Qt::ShortcutFocusReason);
@@ -241,11 +262,27 @@ void frmVelmora::addKeys()
         if (m_downloadsButton)
             m_downloadsButton->openWindow();
     });
+    on(Commands::Palette, [this] { openPalette(); });
     on(Commands::Drafts, [this] {
         if (m_context.drafts)
             frmBozze::showFor(
                 m_context.drafts, [this](const QString &page) { m_WB->Navigate(page); }, this);
     });
+}
+
+void frmVelmora::openPalette()
+{
+    if (m_palette->isVisible())
+        return;
+    QRect caret(m_WB->geometry().center(), QSize(1, 1));
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && m_WB->isAncestorOf(focus)) {
+        // The engine's widget answers with the caret of the page's field.
+        const QRect inFocus = focus->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        caret = inFocus.height() > 0 ? QRect(focus->mapTo(this, inFocus.topLeft()), inFocus.size())
+                                     : QRect(focus->mapTo(this, focus->rect().center()), QSize(1, 1));
+    }
+    m_palette->openAt(caret);
 }
 
 void frmVelmora::closePickerByKey()

@@ -13,6 +13,7 @@ class FindBar;
 class NavigationBar;
 class ZoomControl;
 class fraIconario;
+class EmoticonPalette;
 class QLabel;
 class QSessionManager;
 class SpokenNotice;
@@ -39,6 +40,7 @@ public:
     WebView *WB() const { return m_WB; }
     NavigationBar *navigationBar() const { return m_navigationBar; }
     fraIconario *picker() const { return m_fraIconario; }
+    EmoticonPalette *palette() const { return m_palette; }
     FindBar *findBar() const { return m_findBar; }
     ReadingView *readingView() const { return m_reading; }
     Commands *commands() const { return m_commands; }
@@ -77,6 +79,9 @@ protected:
 
 private:
     void closePickerByKey();
+    // Ctrl+.: the palette beside the caret of the page's field, or near
+    // what has the keyboard in the page when the caret's place is unknown.
+    void openPalette();
     void Form_Load();
     void addKeys();
     void addToPersonalSet(const QUrl &image);
@@ -99,6 +104,9 @@ private:
     WebView *m_WB = nullptr;
     NavigationBar *m_navigationBar = nullptr;
     fraIconario *m_fraIconario = nullptr;
+    EmoticonPalette *m_palette = nullptr;
+    // The name of the emoticon the palette chose, being typed.
+    QString m_paletteName;
     QLabel *m_lblURL = nullptr;
     QLabel *m_lblStatus = nullptr;
     QTimer *m_tmrBusy = nullptr;

@@ -18,6 +18,8 @@ AppContext programContext()
     context.forumHomeUrl = Addresses::forumHome();
     context.emoticonBaseUrl = Addresses::emoticonBase();
     context.personalSetPath = PersonalSetLocation::forProgram();
+    context.emoticonUsagePath = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/emoticon.json");
     auto *downloads = new Downloads(QCoreApplication::instance());
     context.downloads = downloads;
     context.drafts = new DraftStore(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)

@@ -21,6 +21,8 @@ struct AppContext
     QString forumHomeUrl;
     QString emoticonBaseUrl;
     QString personalSetPath;
+    // The recent and favourite emoticons; kept in memory alone when empty.
+    QString emoticonUsagePath;
     WebViewFactory makeWebView;
     Prompter *prompter = nullptr;
     std::function<void()> beep;

@@ -153,7 +153,9 @@ void ListBox::startDrag(Qt::DropActions)
     QMimeData *data = dragData(currentRow());
     if (!data)
         return;
+    const int row = currentRow();
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    drag->exec(Qt::CopyAction);
+    if (drag->exec(Qt::CopyAction) != Qt::IgnoreAction)
+        emit rowDropped(row);
 }

@@ -45,6 +45,8 @@ signals:
     // The user selected a line, by mouse or keyboard. A line made current
     // without being selected (the list taking the focus) is no choice.
     void rowSelected(int row);
+    // A line dragged out of the list was dropped somewhere that took it.
+    void rowDropped(int row);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -170,6 +170,7 @@ void fraIconario::buildControls()
     });
     // An emoticon dragged into a post's text field is typed at the drop point.
     m_lstEmo->setDragText([this](int row) { return tagFor(row); });
+    connect(m_lstEmo, &ListBox::rowDropped, this, [this](int row) { emit emoticonUsed(m_SetScelto, m_lstEmo->text(row)); });
     // A double-click or Enter on an emoticon is OK.
     connect(m_lstEmo, &ListBox::activated, this, [this] {
         if (m_cmdEmoOK->isEnabled())
@@ -462,6 +463,7 @@ void fraIconario::cmdEmoOK_Click()
     m_lblDone->show();
     m_copiedName = m_lstEmo->text(m_lstEmo->selectedRow());
     m_tmrDone->start();
+    emit emoticonUsed(m_SetScelto, m_copiedName);
     emit tagCopied(m_TagsEmo);
 }
 

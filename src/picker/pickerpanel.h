@@ -60,6 +60,9 @@ signals:
     // OK copied tag to the clipboard; the window may also type it where the
     // user was writing.
     void tagCopied(const QString &tag);
+    // An emoticon of set was used, by OK or dropped into a field: the
+    // palette counts it among the recent ones.
+    void emoticonUsed(int set, const QString &name);
     // The panel wrote the window's state (it opened, reached its full
     // height or closed): the window lays itself out again.
     void stateChanged();

@@ -30,6 +30,7 @@ struct TestContext
         context.forumHomeUrl = QStringLiteral("http://forum.test/forum/");
         context.emoticonBaseUrl = QStringLiteral("http://forum.test/iconario/");
         context.personalSetPath = folder.path() + QStringLiteral("/Personali.ic2");
+        context.emoticonUsagePath = folder.path() + QStringLiteral("/emoticon.json");
         context.makeWebView = [](WebView::Role role, QWidget *parent) -> WebView * {
             return new FakeWebView(role, parent);
         };
