@@ -116,10 +116,16 @@ bool PageDialogs::ask(Kind kind, QWidget *parent, const QUrl &page, const QStrin
     const std::weak_ptr<int> alive = m_alive;
     QEventLoop wait;
     const auto waitFor = [&](QDialog *box) {
-        QObject::connect(box, &QDialog::finished, &wait, &QEventLoop::quit);
-        QObject::connect(box, &QObject::destroyed, &wait, &QEventLoop::quit);
+        // Only this box ends this wait: an alert answered before goes
+        // later, while the next box is waited for.
+        const QMetaObject::Connection answered = QObject::connect(box, &QDialog::finished, &wait, &QEventLoop::quit);
+        const QMetaObject::Connection gone = QObject::connect(box, &QObject::destroyed, &wait, &QEventLoop::quit);
         wait.exec();
-        return !alive.expired();
+        if (alive.expired())
+            return false;
+        QObject::disconnect(answered);
+        QObject::disconnect(gone);
+        return true;
     };
     // The page's boxes come in the order it asked for them.
     while ((m_open || !m_waiting.isEmpty()) && m_dismissals == dismissals) {
