@@ -38,9 +38,9 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     for (QWebEngineDownloadRequest *download : entries)
         addRow(download);
     connect(m_downloads, &Downloads::added, this, &frmDownloads::addRow);
-    for (int i = 0; i < m_downloads->blocked().size(); ++i) {
-        if (!m_downloads->blocked().at(i).done)
-            addBlockedRow(i);
+    for (const Downloads::Blocked &entry : m_downloads->blocked()) {
+        if (!entry.done)
+            addBlockedRow(entry.id);
     }
     connect(m_downloads, &Downloads::blockedAdded, this, &frmDownloads::addBlockedRow);
 }
@@ -100,7 +100,7 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
     m_rows->insertWidget(m_rows->count() - 1, row);
 }
 
-void frmDownloads::addBlockedRow(int index)
+void frmDownloads::addBlockedRow(quint64 id)
 {
     auto *row = new QWidget(m_rows->parentWidget());
     row->setObjectName(QStringLiteral("rigaBloccata"));
@@ -130,22 +130,22 @@ void frmDownloads::addBlockedRow(int index)
     const auto listed = std::make_shared<qsizetype>(0);
     const auto pressedOn = std::make_shared<qsizetype>(0);
     connect(anyway, &QPushButton::pressed, this, [listed, pressedOn] { *pressedOn = *listed; });
-    connect(anyway, &QPushButton::clicked, this, [this, index, state, anyway, pressedOn] {
-        if (m_downloads->downloadAnyway(index, *pressedOn))
+    connect(anyway, &QPushButton::clicked, this, [this, id, state, anyway, pressedOn] {
+        if (m_downloads->downloadAnyway(id, *pressedOn))
             return;
         state->setText(QStringLiteral("Non riuscito: la pagina non è più aperta"));
         anyway->setEnabled(false);
     });
-    const auto refresh = [this, index, row, name, anyway, listed] {
-        const Downloads::Blocked &entry = m_downloads->blocked().at(index);
-        if (entry.done) {
+    const auto refresh = [this, id, row, name, anyway, listed] {
+        const Downloads::Blocked *entry = m_downloads->findBlocked(id);
+        if (!entry || entry->done) {
             row->deleteLater();
             return;
         }
         // The names as they would be saved: the server's own could turn
         // their text around ("fdp.exe" shown as "exe.pdf") or hide the rest.
         QStringList names;
-        for (const QString &sent : entry.names)
+        for (const QString &sent : entry->names)
             names.append(DownloadName::safe(sent));
         *listed = names.size();
         name->setText(names.join(QStringLiteral(", ")));
@@ -153,8 +153,8 @@ void frmDownloads::addBlockedRow(int index)
         anyway->setAccessibleDescription(name->text());
     };
     refresh();
-    connect(m_downloads, &Downloads::blockedChanged, row, [refresh, index](int changed) {
-        if (changed == index)
+    connect(m_downloads, &Downloads::blockedChanged, row, [refresh, id](quint64 changed) {
+        if (changed == id)
             refresh();
     });
     m_rows->insertWidget(m_rows->count() - 1, row);

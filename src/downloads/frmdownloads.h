@@ -24,7 +24,7 @@ public:
 private:
     void addRow(QWebEngineDownloadRequest *download);
     // A page's files saved only if the member says so.
-    void addBlockedRow(int index);
+    void addBlockedRow(quint64 id);
 
     Downloads *m_downloads;
     QVBoxLayout *m_rows = nullptr;
