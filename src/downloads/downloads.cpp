@@ -126,18 +126,28 @@ void Downloads::block(QObject *page, const QUrl &pageUrl, const QUrl &url, const
     if (same != m_blocked.end()) {
         same->urls.append(url);
         same->names.append(name);
-        emit blockedChanged(int(same - m_blocked.begin()));
+        emit blockedChanged(same->id);
         return;
     }
-    m_blocked.append({.page = page, .pageUrl = pageUrl, .urls = {url}, .names = {name}});
-    emit blockedAdded(int(m_blocked.size() - 1));
+    const quint64 id = ++m_lastBlockedId;
+    m_blocked.append({.id = id, .page = page, .pageUrl = pageUrl, .urls = {url}, .names = {name}});
+    emit blockedAdded(id);
 }
 
-bool Downloads::downloadAnyway(int index, qsizetype count)
+const Downloads::Blocked *Downloads::findBlocked(quint64 id) const
 {
-    Blocked &entry = m_blocked[index];
-    if (entry.done || !entry.page)
+    const auto found = std::find_if(m_blocked.begin(), m_blocked.end(),
+                                    [id](const Blocked &entry) { return entry.id == id; });
+    return found == m_blocked.end() ? nullptr : &*found;
+}
+
+bool Downloads::downloadAnyway(quint64 id, qsizetype count)
+{
+    const auto found = std::find_if(m_blocked.begin(), m_blocked.end(),
+                                    [id](const Blocked &entry) { return entry.id == id; });
+    if (found == m_blocked.end() || found->done || !found->page)
         return false;
+    Blocked &entry = *found;
     // Taken out before they are saved: saving may block more files.
     count = std::clamp<qsizetype>(count, 0, entry.urls.size());
     const QPointer<QObject> page = entry.page;
@@ -148,7 +158,7 @@ bool Downloads::downloadAnyway(int index, qsizetype count)
     entry.done = entry.urls.isEmpty();
     for (qsizetype i = 0; i < urls.size() && page; ++i)
         m_saveOnWord(page, urls.at(i), names.at(i));
-    emit blockedChanged(index);
+    emit blockedChanged(id);
     return true;
 }
 

@@ -50,6 +50,8 @@ public:
     // names are the server's, as sent: shown only through DownloadName::safe.
     struct Blocked
     {
+        // Which entry, whatever its place in the list.
+        quint64 id = 0;
         QPointer<QObject> page;
         QUrl pageUrl;
         QList<QUrl> urls;
@@ -57,13 +59,15 @@ public:
         bool done = false;
     };
     const QList<Blocked> &blocked() const { return m_blocked; }
+    // The entry of that id; null when there is none.
+    const Blocked *findBlocked(quint64 id) const;
     // Keeps url, which page (shown at pageUrl) asked for without a click,
     // for the member's word.
     void block(QObject *page, const QUrl &pageUrl, const QUrl &url, const QString &name);
     // Saves the entry's first count files, those its row listed when the
     // member pressed; any the page added since stay blocked. False when its
     // page is gone.
-    bool downloadAnyway(int index, qsizetype count);
+    bool downloadAnyway(quint64 id, qsizetype count);
     static QString blockedText() { return QStringLiteral("Bloccato"); }
 
     // How a blocked file is saved on the member's word: by the page that
@@ -73,8 +77,8 @@ public:
 
 signals:
     void added(QWebEngineDownloadRequest *download);
-    void blockedAdded(int index);
-    void blockedChanged(int index);
+    void blockedAdded(quint64 id);
+    void blockedChanged(quint64 id);
     // An entry's progress or state moved.
     void changed();
 
@@ -90,5 +94,6 @@ private:
     // Failures found before the engine could start, by entry.
     QHash<const QWebEngineDownloadRequest *, QString> m_refused;
     QList<Blocked> m_blocked;
+    quint64 m_lastBlockedId = 0;
     SaveOnWord m_saveOnWord;
 };

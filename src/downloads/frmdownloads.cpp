@@ -3,7 +3,8 @@
 #include "gui/controls.h"
 #include "gui/focusframestyle.h"
 #include "downloads/downloads.h"
-#include "core/downloadname.h"
+#include "downloads/downloadsmodels.h"
+#include "downloads/rowsview.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -13,13 +14,14 @@
 #include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineDownloadRequest>
 
+#include <functional>
 #include <memory>
 
 frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     : FixedDialog(Frame::CloseBoxOnly, {7200, 4500}, parent)
-    , m_downloads(downloads)
+    , m_model(new DownloadsModel(downloads, this))
+    , m_blockedModel(new BlockedDownloadsModel(downloads, this))
 {
     QVBoxLayout *outer = layOutModeless(QStringLiteral("frmDownloads"), title());
     auto *folderLabel = new QLabel(QStringLiteral("I file scaricati sono nella cartella %1").arg(downloads->folder()),
@@ -30,29 +32,30 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     folderLabel->setWordWrap(true);
     outer->addWidget(folderLabel);
 
-    m_rows = Controls::scrollingRows(this, outer, QStringLiteral("lstDownload"), QStringLiteral("Elenco dei download"));
-    FocusFrameStyle::frameWhileFocused(findChild<QScrollArea *>());
-    m_rows->addStretch(1);
-
-    const QList<QWebEngineDownloadRequest *> entries = m_downloads->entries();
-    for (QWebEngineDownloadRequest *download : entries)
-        addRow(download);
-    connect(m_downloads, &Downloads::added, this, &frmDownloads::addRow);
-    for (int i = 0; i < m_downloads->blocked().size(); ++i) {
-        if (!m_downloads->blocked().at(i).done)
-            addBlockedRow(i);
-    }
-    connect(m_downloads, &Downloads::blockedAdded, this, &frmDownloads::addBlockedRow);
+    QVBoxLayout *rows = Controls::scrollingRows(this, outer, QStringLiteral("lstDownload"),
+                                                QStringLiteral("Elenco dei download"));
+    m_list = findChild<QScrollArea *>();
+    FocusFrameStyle::frameWhileFocused(m_list);
+    // The downloads, then the files waiting for the member's word.
+    m_rows = new RowsView(m_model, std::bind_front(&frmDownloads::makeRow, this), rows->parentWidget());
+    m_blockedRows = new RowsView(m_blockedModel, std::bind_front(&frmDownloads::makeBlockedRow, this),
+                                 rows->parentWidget());
+    rows->addWidget(m_rows);
+    rows->addWidget(m_blockedRows);
+    rows->addStretch(1);
+    connect(m_rows, &RowsView::rowsAdded, this, &frmDownloads::orderTabStops);
+    connect(m_blockedRows, &RowsView::rowsAdded, this, &frmDownloads::orderTabStops);
+    orderTabStops();
 }
 
-void frmDownloads::addRow(QWebEngineDownloadRequest *download)
+ModelRow *frmDownloads::makeRow(const QPersistentModelIndex &index, QWidget *parent)
 {
-    auto *row = new QWidget(m_rows->parentWidget());
+    auto *row = new ModelRow(index, parent);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
 
     auto *text = new QVBoxLayout;
-    auto *name = new QLabel(download->downloadFileName(), row);
+    auto *name = new QLabel(row);
     name->setObjectName(QStringLiteral("lblNome"));
     name->setFont(Controls::arial(9.75, true));
     name->setTextFormat(Qt::PlainText);
@@ -71,38 +74,39 @@ void frmDownloads::addRow(QWebEngineDownloadRequest *download)
     open->setObjectName(QStringLiteral("cmdApri"));
     auto *folder = new QPushButton(QStringLiteral("Apri cartella"), row);
     folder->setObjectName(QStringLiteral("cmdApriCartella"));
-    // Every row has the same buttons: a screen reader tells whose they are.
-    row->setAccessibleName(download->downloadFileName());
-    for (QPushButton *button : {cancel, open, folder}) {
+    const QList<QPushButton *> buttons{cancel, open, folder};
+    for (QPushButton *button : buttons) {
         button->setFont(Controls::arial(8.25));
-        button->setAccessibleDescription(download->downloadFileName());
         layout->addWidget(button);
     }
-    const QString path = Downloads::filePath(download);
-    connect(cancel, &QPushButton::clicked, download, &QWebEngineDownloadRequest::cancel);
-    connect(open, &QPushButton::clicked, this, [path, state] {
+    row->onClick(cancel, [this](const QModelIndex &at) { m_model->cancel(at); });
+    row->onClick(open, [state](const QModelIndex &at) {
         // Without a word the click would seem lost.
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(at.data(DownloadsModel::PathRole).toString())))
             state->setText(QStringLiteral("Nessun programma apre questo file"));
     });
-    connect(folder, &QPushButton::clicked, this,
-            [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())); });
+    row->onClick(folder, [](const QModelIndex &at) {
+        const QString path = at.data(DownloadsModel::PathRole).toString();
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    });
 
-    const auto refresh = [this, download, state, cancel, open] {
-        state->setText(m_downloads->stateText(download));
-        cancel->setVisible(Downloads::isRunning(download));
-        open->setEnabled(download->state() == QWebEngineDownloadRequest::DownloadCompleted);
-    };
-    refresh();
-    connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, state, refresh);
-    connect(download, &QWebEngineDownloadRequest::stateChanged, state, refresh);
-    // Before the stretch that keeps the rows at the top.
-    m_rows->insertWidget(m_rows->count() - 1, row);
+    row->setRefresh([row, name, state, cancel, open, buttons](const QModelIndex &at) {
+        const QString fileName = at.data().toString();
+        name->setText(fileName);
+        // Every row has the same buttons: a screen reader tells whose they are.
+        row->setAccessibleName(fileName);
+        for (QPushButton *button : buttons)
+            button->setAccessibleDescription(fileName);
+        state->setText(at.data(DownloadsModel::StateRole).toString());
+        cancel->setVisible(at.data(DownloadsModel::RunningRole).toBool());
+        open->setEnabled(at.data(DownloadsModel::CompletedRole).toBool());
+    });
+    return row;
 }
 
-void frmDownloads::addBlockedRow(int index)
+ModelRow *frmDownloads::makeBlockedRow(const QPersistentModelIndex &index, QWidget *parent)
 {
-    auto *row = new QWidget(m_rows->parentWidget());
+    auto *row = new ModelRow(index, parent);
     row->setObjectName(QStringLiteral("rigaBloccata"));
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -129,33 +133,23 @@ void frmDownloads::addBlockedRow(int index)
     // their own. Saved, the files get rows of their own.
     const auto listed = std::make_shared<qsizetype>(0);
     const auto pressedOn = std::make_shared<qsizetype>(0);
-    connect(anyway, &QPushButton::pressed, this, [listed, pressedOn] { *pressedOn = *listed; });
-    connect(anyway, &QPushButton::clicked, this, [this, index, state, anyway, pressedOn] {
-        if (m_downloads->downloadAnyway(index, *pressedOn))
+    connect(anyway, &QPushButton::pressed, row, [listed, pressedOn] { *pressedOn = *listed; });
+    row->onClick(anyway, [this, state, anyway, pressedOn](const QModelIndex &at) {
+        if (m_blockedModel->downloadAnyway(at, *pressedOn))
             return;
         state->setText(QStringLiteral("Non riuscito: la pagina non è più aperta"));
         anyway->setEnabled(false);
     });
-    const auto refresh = [this, index, row, name, anyway, listed] {
-        const Downloads::Blocked &entry = m_downloads->blocked().at(index);
-        if (entry.done) {
-            row->deleteLater();
-            return;
-        }
-        // The names as they would be saved: the server's own could turn
-        // their text around ("fdp.exe" shown as "exe.pdf") or hide the rest.
-        QStringList names;
-        for (const QString &sent : entry.names)
-            names.append(DownloadName::safe(sent));
-        *listed = names.size();
-        name->setText(names.join(QStringLiteral(", ")));
+    row->setRefresh([row, name, anyway, listed](const QModelIndex &at) {
+        *listed = at.data(BlockedDownloadsModel::CountRole).toLongLong();
+        name->setText(at.data().toString());
         row->setAccessibleName(name->text());
         anyway->setAccessibleDescription(name->text());
-    };
-    refresh();
-    connect(m_downloads, &Downloads::blockedChanged, row, [refresh, index](int changed) {
-        if (changed == index)
-            refresh();
     });
-    m_rows->insertWidget(m_rows->count() - 1, row);
+    return row;
+}
+
+void frmDownloads::orderTabStops()
+{
+    RowsView::chainTabStops(QList<QWidget *>{m_list} + m_rows->tabStops() + m_blockedRows->tabStops());
 }

@@ -2,9 +2,14 @@
 
 #include "gui/fixeddialog.h"
 
+#include <QPersistentModelIndex>
+
+class BlockedDownloadsModel;
 class Downloads;
-class QVBoxLayout;
-class QWebEngineDownloadRequest;
+class DownloadsModel;
+class ModelRow;
+class QScrollArea;
+class RowsView;
 
 // The downloads of this session, newest at the bottom: each with where it
 // stands, or why it failed, and buttons to stop it while it runs and to open
@@ -22,10 +27,15 @@ public:
     static QString title() { return QStringLiteral("Norvale - Download"); }
 
 private:
-    void addRow(QWebEngineDownloadRequest *download);
+    ModelRow *makeRow(const QPersistentModelIndex &index, QWidget *parent);
     // A page's files saved only if the member says so.
-    void addBlockedRow(int index);
+    ModelRow *makeBlockedRow(const QPersistentModelIndex &index, QWidget *parent);
+    // Tab goes down the rows as they are shown.
+    void orderTabStops();
 
-    Downloads *m_downloads;
-    QVBoxLayout *m_rows = nullptr;
+    DownloadsModel *m_model;
+    BlockedDownloadsModel *m_blockedModel;
+    QScrollArea *m_list = nullptr;
+    RowsView *m_rows = nullptr;
+    RowsView *m_blockedRows = nullptr;
 };

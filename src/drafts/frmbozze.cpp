@@ -3,6 +3,7 @@
 #include "gui/controls.h"
 #include "gui/focusframestyle.h"
 #include "gui/spokennotice.h"
+#include "downloads/rowsview.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,19 +16,108 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+qsizetype indexOf(const QList<Draft> &drafts, const QString &key)
+{
+    const auto found = std::find_if(drafts.begin(), drafts.end(),
+                                    [&key](const Draft &draft) { return draft.key() == key; });
+    return found == drafts.end() ? -1 : found - drafts.begin();
+}
+
+bool sameDraft(const Draft &a, const Draft &b)
+{
+    return a.key() == b.key() && a.title == b.title && a.text == b.text && a.savedAt == b.savedAt && a.cut == b.cut;
+}
+
+} // namespace
+
+DraftsModel::DraftsModel(DraftStore *store, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_store(store)
+    , m_drafts(store->drafts())
+{
+}
+
+int DraftsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_drafts.size());
+}
+
+QVariant DraftsModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Draft &draft = m_drafts.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return draft.title.isEmpty() ? draft.page : draft.title;
+    case Qt::ToolTipRole:
+        return draft.page;
+    default:
+        return {};
+    }
+}
+
+void DraftsModel::reload()
+{
+    const QList<Draft> fresh = m_store->drafts();
+    for (int row = int(m_drafts.size()) - 1; row >= 0; --row) {
+        if (indexOf(fresh, m_drafts.at(row).key()) < 0) {
+            beginRemoveRows({}, row, row);
+            m_drafts.removeAt(row);
+            endRemoveRows();
+        }
+    }
+    // Row by row as the store has them: a draft saved again since, now
+    // elsewhere in the order, leaves its old row for a new one.
+    for (int row = 0; row < fresh.size(); ++row) {
+        const Draft &draft = fresh.at(row);
+        if (row < m_drafts.size() && m_drafts.at(row).key() == draft.key()) {
+            if (!sameDraft(m_drafts.at(row), draft)) {
+                m_drafts[row] = draft;
+                emit dataChanged(index(row), index(row));
+            }
+            continue;
+        }
+        if (const int was = int(indexOf(m_drafts, draft.key())); was >= 0) {
+            beginRemoveRows({}, was, was);
+            m_drafts.removeAt(was);
+            endRemoveRows();
+        }
+        beginInsertRows({}, row, row);
+        m_drafts.insert(row, draft);
+        endInsertRows();
+    }
+}
 
 frmBozze::frmBozze(DraftStore *store, OpenPage openPage, QWidget *parent)
     : FixedDialog(Frame::CloseBoxOnly, {7200, 4500}, parent)
     , m_store(store)
     , m_openPage(std::move(openPage))
+    , m_model(new DraftsModel(store, this))
 {
     QVBoxLayout *outer = layOutModeless(u"frmBozze"_s, title());
-    m_rows = Controls::scrollingRows(this, outer, u"lstBozze"_s, u"Elenco delle bozze"_s);
+    QVBoxLayout *rows = Controls::scrollingRows(this, outer, u"lstBozze"_s, u"Elenco delle bozze"_s);
     m_list = findChild<QScrollArea *>();
     FocusFrameStyle::frameWhileFocused(m_list);
+    m_rows = new RowsView(m_model, std::bind_front(&frmBozze::makeRow, this), rows->parentWidget());
+    m_lblNessuna = Controls::label(rows->parentWidget(), u"lblNessuna"_s, u"Nessuna bozza non inviata."_s, {0, 0, 0, 0},
+                                   Controls::arial(9.75, true));
+    rows->addWidget(m_rows);
+    rows->addWidget(m_lblNessuna);
+    rows->addStretch(1);
+    const auto showNone = [this] { m_lblNessuna->setVisible(m_model->rowCount() == 0); };
+    connect(m_model, &DraftsModel::rowsInserted, this, showNone);
+    connect(m_model, &DraftsModel::rowsRemoved, this, showNone);
+    showNone();
+    connect(m_rows, &RowsView::rowsAdded, this, &frmBozze::orderTabStops);
 
     // What a button did, under the list, and the way back from a deletion:
     // hidden until there is something to say.
@@ -51,8 +141,7 @@ frmBozze::frmBozze(DraftStore *store, OpenPage openPage, QWidget *parent)
     m_tmrAvviso->setSingleShot(true);
     connect(m_tmrAvviso, &QTimer::timeout, this, &frmBozze::tmrAvviso_Timer);
     connect(m_cmdAnnulla, &QPushButton::clicked, this, &frmBozze::cmdAnnulla_Click);
-
-    fill();
+    orderTabStops();
 }
 
 void frmBozze::setMessageInterval(std::chrono::milliseconds interval)
@@ -71,71 +160,69 @@ frmBozze *frmBozze::showFor(DraftStore *store, OpenPage openPage, QWidget *paren
     return open;
 }
 
-void frmBozze::fill()
+ModelRow *frmBozze::makeRow(const QPersistentModelIndex &index, QWidget *parent)
 {
-    while (QLayoutItem *item = m_rows->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    const QList<Draft> drafts = m_store->drafts();
-    if (drafts.isEmpty()) {
-        QLabel *none = Controls::label(m_rows->parentWidget(), u"lblNessuna"_s, u"Nessuna bozza non inviata."_s,
-                                       {0, 0, 0, 0}, Controls::arial(9.75, true));
-        m_rows->addWidget(none);
-    }
-    const QLocale italian(QLocale::Italian, QLocale::Italy);
-    for (const Draft &draft : drafts) {
-        auto *row = new QWidget(m_rows->parentWidget());
-        row->setObjectName(u"rigaBozza"_s);
-        const QString page = draft.title.isEmpty() ? draft.page : draft.title;
+    auto *row = new ModelRow(index, parent);
+    row->setObjectName(u"rigaBozza"_s);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *text = new QVBoxLayout;
+    auto *name = new QLabel(row);
+    name->setObjectName(u"lblPagina"_s);
+    name->setFont(Controls::arial(9.75, true));
+    name->setTextFormat(Qt::PlainText);
+    auto *about = new QLabel(row);
+    about->setObjectName(u"lblTesto"_s);
+    about->setFont(Controls::arial(8.25));
+    about->setTextFormat(Qt::PlainText);
+    about->setWordWrap(true);
+    text->addWidget(name);
+    text->addWidget(about);
+    layout->addLayout(text, 1);
+
+    QList<QPushButton *> buttons;
+    const auto button = [&](const QString &objectName, const QString &caption, std::function<void(Draft)> action) {
+        auto *b = new QPushButton(caption, row);
+        b->setObjectName(objectName);
+        b->setFont(Controls::arial(8.25));
+        layout->addWidget(b);
+        buttons.append(b);
+        // The draft by value: what the action does may change the model.
+        row->onClick(b, [this, action = std::move(action)](const QModelIndex &at) { action(m_model->draft(at)); });
+    };
+    button(u"cmdApriPagina"_s, u"Apri la pagina"_s, [this](const Draft &draft) { m_openPage(draft.page); });
+    button(u"cmdCopiaTesto"_s, u"Copia il testo"_s, [this](const Draft &draft) {
+        QApplication::clipboard()->setText(draft.text);
+        tell(u"Testo copiato negli appunti"_s, false);
+    });
+    button(u"cmdElimina"_s, u"Elimina"_s, [this](const Draft &draft) { cmdElimina_Click(draft.page, draft.field); });
+
+    row->setRefresh([this, row, name, about, buttons](const QModelIndex &at) {
+        const Draft &draft = m_model->draft(at);
+        const QString page = at.data().toString();
         // Every row has the same buttons: a screen reader tells whose they are.
         row->setAccessibleName(page);
-        auto *layout = new QHBoxLayout(row);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto *text = new QVBoxLayout;
-        auto *name = new QLabel(page, row);
-        name->setObjectName(u"lblPagina"_s);
-        name->setFont(Controls::arial(9.75, true));
-        name->setTextFormat(Qt::PlainText);
-        name->setToolTip(draft.page);
+        for (QPushButton *b : buttons)
+            b->setAccessibleDescription(page);
+        name->setText(page);
+        name->setToolTip(at.data(Qt::ToolTipRole).toString());
+        const QLocale italian(QLocale::Italian, QLocale::Italy);
         const QString when = italian.toString(draft.savedAt.toLocalTime(), u"d MMMM yyyy, HH:mm"_s);
         const QString words = draft.text.simplified().left(80);
-        auto *about = new QLabel(
-            u"Salvata il %1%2\n%3"_s.arg(when, draft.cut ? u" (solo il primo MiB)"_s : QString(), words), row);
-        about->setObjectName(u"lblTesto"_s);
-        about->setFont(Controls::arial(8.25));
-        about->setTextFormat(Qt::PlainText);
-        about->setWordWrap(true);
-        text->addWidget(name);
-        text->addWidget(about);
-        layout->addLayout(text, 1);
+        about->setText(u"Salvata il %1%2\n%3"_s.arg(when, draft.cut ? u" (solo il primo MiB)"_s : QString(), words));
+    });
+    return row;
+}
 
-        const auto button = [&](const QString &objectName, const QString &caption, auto action) {
-            auto *b = new QPushButton(caption, row);
-            b->setObjectName(objectName);
-            b->setFont(Controls::arial(8.25));
-            b->setAccessibleDescription(page);
-            layout->addWidget(b);
-            connect(b, &QPushButton::clicked, this, action);
-        };
-        button(u"cmdApriPagina"_s, u"Apri la pagina"_s, [this, page = draft.page] { m_openPage(page); });
-        button(u"cmdCopiaTesto"_s, u"Copia il testo"_s, [this, text = draft.text] {
-            QApplication::clipboard()->setText(text);
-            tell(u"Testo copiato negli appunti"_s, false);
-        });
-        button(u"cmdElimina"_s, u"Elimina"_s,
-               [this, page = draft.page, field = draft.field] { cmdElimina_Click(page, field); });
-        m_rows->addWidget(row);
-    }
-    m_rows->addStretch(1);
-    // New rows join the end of the Tab chain: "Annulla", under the list, stays after them.
-    Controls::orderTabStops(this, {m_list, m_cmdAnnulla});
+void frmBozze::orderTabStops()
+{
+    RowsView::chainTabStops(QList<QWidget *>{m_list} + m_rows->tabStops() + QList<QWidget *>{m_cmdAnnulla});
 }
 
 void frmBozze::cmdElimina_Click(const QString &page, const QString &field)
 {
     if (!m_store->contains(page, field)) {
-        fill();
+        m_model->reload();
         return;
     }
     // As it is now, not as it was listed: the forum may have saved it since.
@@ -145,8 +232,7 @@ void frmBozze::cmdElimina_Click(const QString &page, const QString &field)
     tell(u"Bozza eliminata: %1"_s.arg(removed.title.isEmpty() ? removed.page : removed.title), true);
     // The focus goes with the row's buttons: it waits on the way back.
     m_cmdAnnulla->setFocus(Qt::OtherFocusReason);
-    // After the click has been delivered: the button goes with its row.
-    QMetaObject::invokeMethod(this, &frmBozze::fill, Qt::QueuedConnection);
+    m_model->reload();
 }
 
 void frmBozze::cmdAnnulla_Click()
@@ -155,7 +241,7 @@ void frmBozze::cmdAnnulla_Click()
         return;
     const Draft removed = *std::exchange(m_removed, std::nullopt);
     m_store->save(removed);
-    fill();
+    m_model->reload();
     tell(u"Bozza ripristinata: %1"_s.arg(removed.title.isEmpty() ? removed.page : removed.title), false);
 }
 

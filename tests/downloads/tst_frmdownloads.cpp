@@ -17,6 +17,7 @@ private slots:
     void blockedNamesShownAsSaved_data();
     void blockedNamesShownAsSaved();
     void pressSavesWhatTheRowListed();
+    void rowSavesItsOwnPage();
 };
 
 void tst_FrmDownloads::blockedNamesShownAsSaved_data()
@@ -86,6 +87,28 @@ void tst_FrmDownloads::pressSavesWhatTheRowListed()
     QCOMPARE(saved.size(), 43);
     QCOMPARE(saved.last(), file(43));
     QTRY_VERIFY(window.findChildren<QWidget *>(u"rigaBloccata"_s).isEmpty());
+}
+
+// A row's button saves its own page's files, whatever rows went before it.
+void tst_FrmDownloads::rowSavesItsOwnPage()
+{
+    Downloads downloads;
+    QObject first;
+    QObject second;
+    QList<QUrl> saved;
+    downloads.setSaveOnWord([&](QObject *, const QUrl &url, const QString &) { saved.append(url); });
+    const QUrl a(u"http://forum.test/forum/a.zip"_s);
+    const QUrl b(u"http://forum.test/forum/b.zip"_s);
+    downloads.block(&first, QUrl(u"http://forum.test/forum/1"_s), a, u"a.zip"_s);
+    downloads.block(&second, QUrl(u"http://forum.test/forum/2"_s), b, u"b.zip"_s);
+    frmDownloads window(&downloads);
+    window.show();
+    const QList<QWidget *> rows = window.findChildren<QWidget *>(u"rigaBloccata"_s);
+    QCOMPARE(rows.size(), 2);
+    rows.first()->findChild<QPushButton *>(u"cmdScaricaComunque"_s)->click();
+    QCOMPARE(saved, QList<QUrl>{a});
+    rows.last()->findChild<QPushButton *>(u"cmdScaricaComunque"_s)->click();
+    QCOMPARE(saved, (QList<QUrl>{a, b}));
 }
 
 QTEST_MAIN(tst_FrmDownloads)

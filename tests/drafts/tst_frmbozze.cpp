@@ -22,6 +22,7 @@ private slots:
     void listsAndActs();
     void deletionCanBeUndone_data();
     void deletionCanBeUndone();
+    void restoredRowTakesItsPlace();
 };
 
 void tst_FrmBozze::listsAndActs()
@@ -63,7 +64,7 @@ void tst_FrmBozze::listsAndActs()
     QVERIFY(!store.contains(u"http://f/nuova"_s, u"req_message"_s));
 
     rows().first()->findChild<QPushButton *>(u"cmdElimina"_s)->click();
-    QTRY_VERIFY(window.findChild<QLabel *>(u"lblNessuna"_s));
+    QTRY_VERIFY(window.findChild<QLabel *>(u"lblNessuna"_s)->isVisible());
 }
 
 void tst_FrmBozze::deletionCanBeUndone_data()
@@ -107,6 +108,32 @@ void tst_FrmBozze::deletionCanBeUndone()
         QVERIFY(!store.contains(kept.page, kept.field));
     }
     QVERIFY(!undo->isVisible() && window.findChild<QScrollArea *>()->hasFocus());
+}
+
+// A draft put back goes where it was, for Tab too, above the rows already there.
+void tst_FrmBozze::restoredRowTakesItsPlace()
+{
+    QTemporaryDir folder;
+    DraftStore store(folder.path());
+    store.load();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const auto &[page, ago] : {std::pair(u"http://f/vecchia"_s, 60), std::pair(u"http://f/nuova"_s, 0)})
+        store.save(Draft{.page = page,
+                         .field = u"req_message"_s,
+                         .title = {},
+                         .text = u"testo"_s,
+                         .savedAt = now.addSecs(-ago),
+                         .cut = false});
+    frmBozze window(&store, [](const QString &) {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.findChild<QPushButton *>(u"cmdElimina"_s)->click();
+    QTest::keyClick(window.findChild<QPushButton *>(u"cmdAnnulla"_s), Qt::Key_Space);
+    auto *list = window.findChild<QScrollArea *>();
+    QVERIFY(list->hasFocus());
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), u"cmdApriPagina"_s);
+    QCOMPARE(QApplication::focusWidget()->accessibleDescription(), u"http://f/nuova"_s);
 }
 
 QTEST_MAIN(tst_FrmBozze)
