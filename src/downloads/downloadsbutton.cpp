@@ -124,9 +124,5 @@ void DownloadsButton::paintEvent(QPaintEvent *event)
 
 void DownloadsButton::openWindow()
 {
-    if (!m_window)
-        m_window = new frmDownloads(m_downloads, window());
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    FixedDialog::openOrRaise(m_window, [this] { return new frmDownloads(m_downloads, window()); });
 }

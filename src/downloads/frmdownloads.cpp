@@ -4,7 +4,7 @@
 #include "gui/focusframestyle.h"
 #include "downloads/downloads.h"
 #include "downloads/downloadsmodels.h"
-#include "downloads/rowsview.h"
+#include "gui/rowsview.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "gui/controls.h"
 #include "gui/focusframestyle.h"
 #include "gui/spokennotice.h"
-#include "downloads/rowsview.h"
+#include "gui/rowsview.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -152,12 +152,7 @@ void frmBozze::setMessageInterval(std::chrono::milliseconds interval)
 frmBozze *frmBozze::showFor(DraftStore *store, OpenPage openPage, QWidget *parent)
 {
     static QPointer<frmBozze> open;
-    if (!open)
-        open = new frmBozze(store, std::move(openPage), parent);
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
+    return openOrRaise(open, [&] { return new frmBozze(store, std::move(openPage), parent); });
 }
 
 ModelRow *frmBozze::makeRow(const QPersistentModelIndex &index, QWidget *parent)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QSizeF>
 
 class QVBoxLayout;
@@ -14,6 +15,20 @@ class FixedDialog : public QDialog
     Q_DISABLE_COPY_MOVE(FixedDialog)
 
 public:
+    // The one window of its kind: the one open is brought to the front with
+    // the keyboard, or make() makes it first. open follows it, and forgets
+    // it when it goes.
+    template <typename Window, typename Make>
+    static Window *openOrRaise(QPointer<Window> &open, Make make)
+    {
+        if (!open)
+            open = make();
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+
     enum class Frame {
         CloseBoxOnly, // a title bar with a close box, nothing to resize
         None,         // no border and no title bar

@@ -1,4 +1,4 @@
-#include "downloads/rowsview.h"
+#include "gui/rowsview.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
