@@ -38,6 +38,7 @@ private slots:
     void okTypesWhereYouWrite();
     void okTypesOnlyWhereYouLeft();
     void oneUndoTakesOneTag();
+    void emoticonByName();
     void findBarCounts();
     void zoomIsRemembered();
     void imageMenu();
@@ -220,6 +221,26 @@ void tst_WritingPosts::oneUndoTakesOneTag()
     QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("m.value")).toString(), written + tag(3, 1), loadTimeout);
     QTest::keyClick(view()->focusProxy(), Qt::Key_Z, Qt::ControlModifier);
     QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("m.value")).toString(), written, loadTimeout);
+}
+
+// From the message to a tag by name in five keys: Ctrl+., a few letters,
+// Enter; the keyboard back in the message, and one undo takes the tag out.
+void tst_WritingPosts::emoticonByName()
+{
+    openNewTopic();
+    clickInPage(QStringLiteral("m"));
+    typeInPage(QStringLiteral("Ciao "));
+    QTest::keyClick(view()->focusProxy(), Qt::Key_Period, Qt::ControlModifier);
+    QLineEdit *search = nullptr;
+    QTRY_VERIFY((search = m_window->findChild<QLineEdit *>(QStringLiteral("txtCerca"))) && search->isVisible()
+                && search->hasFocus());
+    QTest::keyClicks(search, QStringLiteral("ang"));
+    QTest::keyClick(search, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("m.value")).toString(), QStringLiteral("Ciao ") + tag(0, 0),
+                              loadTimeout);
+    QTRY_VERIFY(!search->isVisible() && view()->hasFocus());
+    QTest::keyClick(view()->focusProxy(), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(page(QStringLiteral("m.value")).toString(), QStringLiteral("Ciao "), loadTimeout);
 }
 
 void tst_WritingPosts::okTypesWhereYouWrite_data()
