@@ -350,7 +350,7 @@ void frmVelmora::showEvent(QShowEvent *event)
     // A window manager frames the window within moments of its first
     // showing, if at all; the layout looks for the frame meanwhile.
     m_awaitingFrame = true;
-    QTimer::singleShot(3000, this, [this] { m_awaitingFrame = false; });
+    QTimer::singleShot(m_frameWait, this, [this] { m_awaitingFrame = false; });
     layOutSoon();
 }
 

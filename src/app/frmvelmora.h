@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QWidget>
 
+#include <chrono>
+
 class Commands;
 class DownloadsButton;
 class FindBar;
@@ -61,6 +63,8 @@ public:
     // The desktop session is ending and lets the program ask: true to let it
     // end. A Yes holds for that session end only.
     bool sessionEnding();
+    // How long a window just shown looks for its window manager's frame.
+    void setFrameWaitInterval(std::chrono::milliseconds interval) { m_frameWait = interval; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -132,6 +136,7 @@ private:
     // placed the window already.
     bool m_shown = false;
     bool m_awaitingFrame = false;
+    std::chrono::milliseconds m_frameWait{3000};
     // The too-small message is open, or the start-up place being restored.
     bool m_resuming = false;
     bool m_stateChangedByUser = false;
