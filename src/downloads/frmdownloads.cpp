@@ -48,12 +48,20 @@ frmDownloads::frmDownloads(Downloads *downloads, QWidget *parent)
     orderTabStops();
 }
 
-ModelRow *frmDownloads::makeRow(const QPersistentModelIndex &index, QWidget *parent)
+namespace {
+
+struct RowLayout
 {
-    auto *row = new ModelRow(index, parent);
+    QHBoxLayout *layout;
+    QLabel *name;
+    QLabel *state;
+};
+
+// Every row: its name in bold over its state, its buttons to the right.
+RowLayout rowLayout(QWidget *row)
+{
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-
     auto *text = new QVBoxLayout;
     auto *name = new QLabel(row);
     name->setObjectName(QStringLiteral("lblNome"));
@@ -63,10 +71,19 @@ ModelRow *frmDownloads::makeRow(const QPersistentModelIndex &index, QWidget *par
     state->setObjectName(QStringLiteral("lblStato"));
     state->setFont(Controls::arial(8.25));
     state->setTextFormat(Qt::PlainText);
-    state->setWordWrap(true);
     text->addWidget(name);
     text->addWidget(state);
     layout->addLayout(text, 1);
+    return {layout, name, state};
+}
+
+} // namespace
+
+ModelRow *frmDownloads::makeRow(const QPersistentModelIndex &index, QWidget *parent)
+{
+    auto *row = new ModelRow(index, parent);
+    const auto [layout, name, state] = rowLayout(row);
+    state->setWordWrap(true);
 
     auto *cancel = new QPushButton(QStringLiteral("Annulla"), row);
     cancel->setObjectName(QStringLiteral("cmdAnnulla"));
@@ -108,21 +125,9 @@ ModelRow *frmDownloads::makeBlockedRow(const QPersistentModelIndex &index, QWidg
 {
     auto *row = new ModelRow(index, parent);
     row->setObjectName(QStringLiteral("rigaBloccata"));
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *text = new QVBoxLayout;
-    auto *name = new QLabel(row);
-    name->setObjectName(QStringLiteral("lblNome"));
-    name->setFont(Controls::arial(9.75, true));
-    name->setTextFormat(Qt::PlainText);
+    const auto [layout, name, state] = rowLayout(row);
     name->setWordWrap(true);
-    auto *state = new QLabel(Downloads::blockedText(), row);
-    state->setObjectName(QStringLiteral("lblStato"));
-    state->setFont(Controls::arial(8.25));
-    state->setTextFormat(Qt::PlainText);
-    text->addWidget(name);
-    text->addWidget(state);
-    layout->addLayout(text, 1);
+    state->setText(Downloads::blockedText());
     auto *anyway = new QPushButton(QStringLiteral("Scarica comunque"), row);
     anyway->setObjectName(QStringLiteral("cmdScaricaComunque"));
     anyway->setFont(Controls::arial(8.25));

@@ -469,13 +469,17 @@ void tst_SafeForum::downloadsOnlyOnAClick()
     QTemporaryDir folder;
     m_downloads->setFolder(folder.path());
     const qsizetype before = m_server.requests.count(QStringLiteral("/forum/allegato.zip"));
+    // The page's own "Completato" may come after the refusal's word.
+    QSignalSpy said(m_window->WB(), &WebView::StatusTextChange);
     open(QStringLiteral("forum/allegati.html"), QStringLiteral("Allegati"));
     QTRY_COMPARE_WITH_TIMEOUT(m_server.requests.count(QStringLiteral("/forum/allegato.zip")), before + 4, loadTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().size(), 1, loadTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(m_downloads->blocked().first().urls.size(), 4, loadTimeout);
     QVERIFY(m_downloads->entries().isEmpty());
     QVERIFY(QDir(folder.path()).isEmpty());
-    QCOMPARE(status(), QStringLiteral("Download bloccato: nome.zip"));
+    QVERIFY(std::any_of(said.cbegin(), said.cend(), [](const QList<QVariant> &text) {
+        return text.value(0).toString() == QStringLiteral("Download bloccato: nome.zip");
+    }));
 
     // One entry in the window, saved on the member's word.
     auto *window = new frmDownloads(m_downloads.get(), m_window.get());
