@@ -90,7 +90,9 @@ void tst_Drafts::start()
     m_status.clear();
     connect(m_view.get(), &WebView::StatusTextChange, this, [this](const QString &text) { m_status.append(text); });
     m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    // The member types into the window in front, as a member would.
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
 }
 
 void tst_Drafts::cleanup()
