@@ -145,7 +145,10 @@ void tst_Drafts::backAfter()
     const QString words = u"Una risposta lunga e pensata"_s;
     openReplyPage();
     type(words);
-    QTRY_COMPARE_WITH_TIMEOUT(m_store->draft(replyPage(), u"req_message"_s).text, words, loadTimeout);
+    if (!QTest::qWaitFor([&] { return m_store->draft(replyPage(), u"req_message"_s).text == words; }, loadTimeout))
+        qWarning() << "not kept; the page has" << run(u"[document.activeElement.tagName, document.hasFocus(),"
+                                                      " document.forms[0].req_message.value]"_s);
+    QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, words);
 
     if (how == u"kill") {
         ::kill(pid_t(m_view->rendererProcessId()), SIGKILL);
