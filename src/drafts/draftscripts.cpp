@@ -14,6 +14,7 @@ using PageScripts::call;
 QString mark(const QString &host, bool deleting)
 {
     return call(uR"JS(
+V.markKeyed();
 const a = V.active();
 const root = a && V.root(a.doc, a.element);
 if (!root || !V.seen(root)) return false;
@@ -36,6 +37,7 @@ V.docs(document, '', doc => {
     for (const p of doc.querySelectorAll('input[type=password]'))
         if (p.value.trim() && !secrets.includes(p.value.trim())) secrets.push(p.value.trim());
 });
+V.markKeyed();
 const fields = [];
 let pending = false;
 // A field stays marked until two looks find the same text: the member's

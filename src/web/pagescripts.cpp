@@ -41,6 +41,13 @@ V.fields = (doc, prefix, visit) => {
         .forEach((e, i) => visit(e, prefix + (e.getAttribute('name') || e.id || ('#' + i))));
 };
 V.allFields = visit => V.docs(document, '', (doc, prefix) => V.fields(doc, prefix, visit));
+// The fields the member's keys reached since the last look are marked
+// (see the watcher), wherever the caret is now.
+V.markKeyed = () => V.allFields(e => {
+    if (!e.velmoraKeyed) return;
+    if (V.seen(e)) e.velmoraDirty = e.velmoraKeyed === 'delete' || e.velmoraDirty === 'delete' ? 'delete' : 'typed';
+    e.velmoraKeyed = false;
+});
 // The element with the caret, in whichever document of the forum's has it.
 V.active = () => {
     let doc = document, prefix = '';
@@ -170,6 +177,23 @@ const landedOn = (target, key) => {
         out.target = 'button';
     return out;
 };
+// The field the member's own key, paste or drop landed in keeps the mark
+// (velmoraKeyed) until the journal looks: its look may come after the
+// keyboard has moved on (a quick Tab and Space to send). No script of the
+// page's makes a trusted event.
+const editingKey = e => (e.key.length === 1 && !e.ctrlKey && !e.metaKey && !e.altKey)
+    || ['Backspace', 'Delete', 'Enter'].includes(e.key)
+    || ((e.ctrlKey || e.metaKey) && /^[vxyz]$/i.test(e.key));
+const keyed = (target, deleting) => {
+    let el = target && target.nodeType === 1 ? target : target && target.parentElement;
+    if (!el) return;
+    if (el.ownerDocument.designMode === 'on') el = el.ownerDocument.body;
+    else if (el.tagName !== 'TEXTAREA') {
+        if (!el.isContentEditable) return;
+        while (el.parentElement && el.parentElement.isContentEditable) el = el.parentElement;
+    }
+    el.velmoraKeyed = deleting || el.velmoraKeyed === 'delete' ? 'delete' : 'typed';
+};
 let pending = false;
 const walkSoon = () => {
     if (pending) return;
@@ -195,7 +219,10 @@ const guard = doc => {
     win.addEventListener('keydown', e => {
         if (e.isTrusted && (e.key === 'Enter' || e.key === ' ')) tell({gesture: landedOn(e.target, e.key)});
         alt = guardAltKeys && e.isTrusted && e.altKey && !e.ctrlKey && !e.metaKey;
+        if (e.isTrusted && editingKey(e)) keyed(e.target, !(e.key.length === 1 && !e.ctrlKey && !e.metaKey));
     }, true);
+    win.addEventListener('paste', e => { if (e.isTrusted) keyed(e.target, true); }, true);
+    win.addEventListener('drop', e => { if (e.isTrusted) keyed(e.target, true); }, true);
     // The letter comes as text typed after the key went down.
     win.addEventListener('keyup', () => { alt = false; }, true);
     win.addEventListener('beforeinput', e => {
