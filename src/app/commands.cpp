@@ -34,6 +34,7 @@ const Command &command(Commands::Id id)
         {u"Riduci", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}},
         {u"Dimensione normale", {QKeySequence(Qt::CTRL | Qt::Key_0)}},
         {u"Emoticon per nome", {QKeySequence(Qt::CTRL | Qt::Key_Period)}, true},
+        {u"Risposte…", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)}, true},
     };
     return commands[id];
 }

@@ -37,6 +37,7 @@ public:
         ZoomOut,
         ZoomReset,
         Palette, // the emoticon by name, where the member types
+        Replies, // the topics followed and their replies
         Count
     };
 

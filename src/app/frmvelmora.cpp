@@ -21,6 +21,8 @@
 #include "personal/frmgestionepersonali.h"
 #include "picker/emoticonpalette.h"
 #include "picker/pickerpanel.h"
+#include "replies/frmrisposte.h"
+#include "replies/replieswatcher.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -112,6 +114,22 @@ frmVelmora::frmVelmora(const AppContext &context, QWidget *parent)
                 m_WB->setFocus(Qt::ShortcutFocusReason);
         }
     });
+
+    if (m_context.replies) {
+        // A reply: said on the status line and to a screen reader, as the
+        // desktop shows it; "Apri" brings this window up on the post.
+        connect(m_context.replies, &RepliesWatcher::told, this, [this](const QString &text) {
+            m_lblStatus->setText(text);
+            m_notice->say(text);
+        });
+        connect(m_context.replies, &RepliesWatcher::openRequested, this, [this](const QUrl &post) {
+            if (isMinimized())
+                showNormal();
+            raise();
+            activateWindow();
+            m_WB->Navigate(post.toString());
+        });
+    }
 
     m_palette = new EmoticonPalette(m_context, this);
     connect(m_fraIconario, &fraIconario::emoticonUsed, m_palette, &EmoticonPalette::recordUse);
@@ -263,6 +281,10 @@ void frmVelmora::addKeys()
             m_downloadsButton->openWindow();
     });
     on(Commands::Palette, [this] { openPalette(); });
+    on(Commands::Replies, [this] {
+        if (m_context.replies)
+            frmRisposte::showFor(m_context.replies, this);
+    });
     on(Commands::Drafts, [this] {
         if (m_context.drafts)
             frmBozze::showFor(

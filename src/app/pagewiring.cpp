@@ -5,6 +5,8 @@
 #include "downloads/downloads.h"
 #include "drafts/draftjournal.h"
 #include "drafts/frmbozze.h"
+#include "replies/frmrisposte.h"
+#include "replies/topicpagereader.h"
 #include "web/enginewebview.h"
 #include "web/imagepreview.h"
 #include "web/webpage.h"
@@ -18,10 +20,14 @@ namespace PageWiring {
 
 namespace {
 
-void attachJournal(EngineWebView *view, WebPage *page, DraftStore *drafts, const QUrl &home)
+void attachJournal(EngineWebView *view, WebPage *page, DraftStore *drafts, const QUrl &home,
+                   TopicPageReader *topics)
 {
     // The journal lives and dies with the page it reads.
     auto *journal = new DraftJournal(page, drafts, home, page);
+    // A topic the member wrote in is followed.
+    if (topics)
+        QObject::connect(journal, &DraftJournal::postShown, topics, &TopicPageReader::postShown);
     QObject::connect(journal, &DraftJournal::status, view, &EngineWebView::tell);
     QObject::connect(journal, &DraftJournal::statusWithdrawn, view, &EngineWebView::showPageStatus);
     QObject::connect(page, &WebPage::leaving, journal, &DraftJournal::saveNow);
@@ -62,9 +68,20 @@ void attach(EngineWebView *view, const AppContext &context)
         });
         view->addMenuAction(drafts);
     }
-    QObject::connect(view, &EngineWebView::pageMade, view, [view, context](WebPage *page) {
+    TopicPageReader *topics = nullptr;
+    if (context.replies) {
+        topics = new TopicPageReader(view, context.replies, QUrl(context.forumHomeUrl));
+        view->addMenuAction(topics->action());
+        QAction *replies = Commands::forMenu(Commands::Replies, view);
+        QObject::connect(replies, &QAction::triggered, view,
+                         [view, watcher = context.replies] { frmRisposte::showFor(watcher, view->window()); });
+        view->addMenuAction(replies);
+    }
+    QObject::connect(view, &EngineWebView::pageMade, view, [view, context, topics](WebPage *page) {
+        if (topics)
+            topics->attach(page);
         if (context.drafts)
-            attachJournal(view, page, context.drafts, QUrl(context.forumHomeUrl));
+            attachJournal(view, page, context.drafts, QUrl(context.forumHomeUrl), topics);
     });
     QObject::connect(view, &EngineWebView::popupRequested, view,
                      [view, context](QWebEngineNewWindowRequest &request) {

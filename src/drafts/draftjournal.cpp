@@ -214,6 +214,7 @@ bool DraftJournal::settle(const QVariantMap &answer)
     // forum has not taken the words.
     const bool password = answer.value(u"password"_s).toBool();
     bool waiting = false;
+    bool shown = false;
     const QList<Draft> drafts = m_store->drafts();
     for (const Draft &draft : drafts) {
         if (draft.page != m_sent.page)
@@ -221,13 +222,16 @@ bool DraftJournal::settle(const QVariantMap &answer)
         const bool held = std::any_of(fields.cbegin(), fields.cend(), [&](const QVariant &field) {
             return DraftStore::isHeldIn(draft.text, field.toString());
         });
-        if (!password && !held && DraftStore::isShownIn(draft.text, text, images))
+        if (!password && !held && DraftStore::isShownIn(draft.text, text, images)) {
             m_store->remove(draft.page, draft.field);
-        else
+            shown = true;
+        } else
             waiting = true;
     }
     if (!waiting)
         m_sent = {};
+    if (shown)
+        emit postShown();
     return !waiting;
 }
 

@@ -60,6 +60,8 @@ signals:
     void status(const QString &text);
     // What status said no longer holds: the status line shows the page's.
     void statusWithdrawn();
+    // The page shown holds the words the member sent: the forum took them.
+    void postShown();
 
 private:
     struct Sent

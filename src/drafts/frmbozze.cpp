@@ -157,30 +157,11 @@ frmBozze *frmBozze::showFor(DraftStore *store, OpenPage openPage, QWidget *paren
 
 ModelRow *frmBozze::makeRow(const QPersistentModelIndex &index, QWidget *parent)
 {
-    auto *row = new ModelRow(index, parent);
-    row->setObjectName(u"rigaBozza"_s);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *text = new QVBoxLayout;
-    auto *name = new QLabel(row);
-    name->setObjectName(u"lblPagina"_s);
-    name->setFont(Controls::arial(9.75, true));
-    name->setTextFormat(Qt::PlainText);
-    auto *about = new QLabel(row);
-    about->setObjectName(u"lblTesto"_s);
-    about->setFont(Controls::arial(8.25));
-    about->setTextFormat(Qt::PlainText);
-    about->setWordWrap(true);
-    text->addWidget(name);
-    text->addWidget(about);
-    layout->addLayout(text, 1);
-
+    const auto [row, name, about, layout] =
+        ModelRow::twoLines(index, parent, u"rigaBozza"_s, u"lblPagina"_s, u"lblTesto"_s);
     QList<QPushButton *> buttons;
     const auto button = [&](const QString &objectName, const QString &caption, std::function<void(Draft)> action) {
-        auto *b = new QPushButton(caption, row);
-        b->setObjectName(objectName);
-        b->setFont(Controls::arial(8.25));
-        layout->addWidget(b);
+        QPushButton *b = row->addButton(layout, objectName, caption);
         buttons.append(b);
         // The draft by value: what the action does may change the model.
         row->onClick(b, [this, action = std::move(action)](const QModelIndex &at) { action(m_model->draft(at)); });

@@ -1,6 +1,7 @@
 #include "finder/emoticonusage.h"
 
 #include "core/catalogue.h"
+#include "core/privatefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -130,23 +130,5 @@ EmoticonUsage EmoticonUsage::load(const QString &path)
 
 bool EmoticonUsage::save(const QString &path, QString *reason) const
 {
-    const auto fail = [reason](const QString &why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
-    if (path.isEmpty())
-        return fail(QStringLiteral("nessun file"));
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    // The temporary file is the member's alone before a byte is in it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = serialize();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return fail(file.errorString());
-    }
-    return file.commit() || fail(file.errorString());
+    return PrivateFile::write(path, serialize(), reason);
 }

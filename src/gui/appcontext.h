@@ -9,6 +9,7 @@
 class DraftStore;
 class Downloads;
 class Prompter;
+class RepliesWatcher;
 
 // What a window is given by its creator: the addresses, the personal-set
 // file, and the seams to the outside world (web views, message boxes, beep).
@@ -30,4 +31,7 @@ struct AppContext
     Downloads *downloads = nullptr;
     // What the member writes in the forum, kept until the forum takes it.
     DraftStore *drafts = nullptr;
+    // The topics the member follows, and their replies; none in tests of
+    // other things.
+    RepliesWatcher *replies = nullptr;
 };

@@ -1,7 +1,12 @@
 #include "gui/rowsview.h"
 
+#include "gui/controls.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 ModelRow::ModelRow(const QPersistentModelIndex &index, QWidget *parent)
@@ -22,6 +27,38 @@ void ModelRow::onClick(QAbstractButton *button, Action action)
         if (m_index.isValid())
             action(m_index);
     });
+}
+
+ModelRow::TwoLines ModelRow::twoLines(const QPersistentModelIndex &index, QWidget *parent, const QString &rowName,
+                                      const QString &nameName, const QString &aboutName)
+{
+    auto *row = new ModelRow(index, parent);
+    row->setObjectName(rowName);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *text = new QVBoxLayout;
+    auto *name = new QLabel(row);
+    name->setObjectName(nameName);
+    name->setFont(Controls::arial(9.75, true));
+    name->setTextFormat(Qt::PlainText);
+    auto *about = new QLabel(row);
+    about->setObjectName(aboutName);
+    about->setFont(Controls::arial(8.25));
+    about->setTextFormat(Qt::PlainText);
+    about->setWordWrap(true);
+    text->addWidget(name);
+    text->addWidget(about);
+    layout->addLayout(text, 1);
+    return {row, name, about, layout};
+}
+
+QPushButton *ModelRow::addButton(QHBoxLayout *layout, const QString &objectName, const QString &caption)
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(objectName);
+    button->setFont(Controls::arial(8.25));
+    layout->addWidget(button);
+    return button;
 }
 
 RowsView::RowsView(QAbstractItemModel *model, MakeRow makeRow, QWidget *parent)

@@ -8,6 +8,9 @@
 
 class QAbstractButton;
 class QAbstractItemModel;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
 class QVBoxLayout;
 
 // The widgets that show one item of a model, and act on it: the index is
@@ -33,6 +36,20 @@ public:
 
     // A click runs action on the row's item, if it is still there.
     void onClick(QAbstractButton *button, Action action);
+
+    // A row of a window's list: its name in bold over a wrapped line about
+    // it, and room at the right for its buttons.
+    struct TwoLines
+    {
+        ModelRow *row;
+        QLabel *name;
+        QLabel *about;
+        QHBoxLayout *layout;
+    };
+    static TwoLines twoLines(const QPersistentModelIndex &index, QWidget *parent, const QString &rowName,
+                             const QString &nameName, const QString &aboutName);
+    // A button at the row's right, in the windows' font.
+    QPushButton *addButton(QHBoxLayout *layout, const QString &objectName, const QString &caption);
 
 private:
     QPersistentModelIndex m_index;
