@@ -38,7 +38,9 @@ News read(const TopicFeed &feed, const Seen &seen, const QString &member, bool e
         if (entry.id.isEmpty() || news.seen.ids.contains(entry.id))
             continue;
         news.seen.ids.append(entry.id);
-        const bool older = seen.newest.isValid() && entry.date.isValid() && entry.date <= seen.newest;
+        // A forum dates posts to the second: one of the same second as the
+        // newest seen is new.
+        const bool older = seen.newest.isValid() && entry.date.isValid() && entry.date < seen.newest;
         if (entry.date.isValid() && (!news.seen.newest.isValid() || entry.date > news.seen.newest))
             news.seen.newest = entry.date;
         if (!seen.read || older || sameName(entry.author, member.simplified()))

@@ -33,8 +33,9 @@ QString entry(int id, const QString &author, const QString &content, int second)
 TopicFeed feedOf(const QList<std::pair<QString, QString>> &posts)
 {
     QString entries;
+    // The last two in the same second, as a forum may date them.
     for (int i = 0; i < posts.size(); ++i)
-        entries += entry(i + 1, posts.at(i).first, posts.at(i).second, i + 1);
+        entries += entry(i + 1, posts.at(i).first, posts.at(i).second, std::min(i + 1, int(posts.size()) - 1));
     return *TopicFeed::read(atom(entries));
 }
 
@@ -129,8 +130,10 @@ void tst_Topics::news_data()
                                          << QStringList{u"p3"_s, u"p4"_s} << 1;
     QTest::newRow("the member's own, whatever the case") << QStringList{u"p1"_s} << true << u"paolo"_s << true
                                                          << QStringList{u"p3"_s, u"p4"_s} << 1;
-    QTest::newRow("a post older than the newest seen") << QStringList{u"p2"_s, u"p4"_s} << true << u"Paolo"_s << true
+    QTest::newRow("a post older than the newest seen") << QStringList{u"p3"_s, u"p4"_s} << true << u"Paolo"_s << true
                                                        << QStringList() << 0;
+    QTest::newRow("a post of the same second as the newest seen")
+        << QStringList{u"p1"_s, u"p2"_s, u"p4"_s} << true << u"Paolo"_s << true << QStringList{u"p3"_s} << 1;
     QTest::newRow("only quotes, in a feed of many topics") << QStringList{u"p1"_s} << true << u"Paolo"_s << false
                                                            << QStringList{u"p3"_s} << 1;
     QTest::newRow("a name inside another is no quote") << QStringList{u"p1"_s} << true << u"Marco"_s << false
