@@ -13,6 +13,8 @@
 #include <QDateTime>
 #include <QDropEvent>
 #include <QInputMethodEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMenu>
@@ -119,10 +121,12 @@ QWebEngineView *EngineWebView::engine()
         // keys land on; keeps Alt's letters out of the fields. Option and a
         // letter type characters on a Mac.
 #ifdef Q_OS_MACOS
-        m_page->scripts().insert(PageScripts::watcher(m_page->secret(), false));
+        const QWebEngineScript watcher = PageScripts::watcher(m_page->secret(), false);
 #else
-        m_page->scripts().insert(PageScripts::watcher(m_page->secret(), true));
+        const QWebEngineScript watcher = PageScripts::watcher(m_page->secret(), true);
 #endif
+        m_page->scripts().insert(watcher);
+        m_watcherSource = watcher.sourceCode();
     }
     if (m_role == Role::Forum) {
         ForumMenu::translate(m_page);
@@ -440,6 +444,20 @@ void EngineWebView::onLoadProgress(int percent)
         emit StatusTextChange(QStringLiteral("Caricamento in corso... %1%").arg(percent));
 }
 
+void EngineWebView::noteIfMissed(const QUrl &committed)
+{
+    // The engine may make a new page's first document before the watcher
+    // has reached its renderer (seen on a view's first load, its renderer
+    // shared with a view just gone): the document then had no address
+    // noted, and nothing of the member's was kept. The watcher is put in
+    // now, with the address the engine committed, not one a script set.
+    const QString address =
+        QString::fromUtf8(QJsonDocument(QJsonArray{committed.toString()}).toJson(QJsonDocument::Compact));
+    m_page->runJavaScript(QStringLiteral("if (!document.velmoraLoadedAt) {\n") + m_watcherSource
+                              + QStringLiteral("\ndocument.velmoraLoadedAt = ") + address + QStringLiteral("[0];\n}"),
+                          QWebEngineScript::ApplicationWorld, [](const QVariant &) {});
+}
+
 void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
 {
     setLoading(false);
@@ -452,6 +470,8 @@ void EngineWebView::onLoadFinished(const QWebEngineLoadingInfo &info)
     // as it was.
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadSucceededStatus:
+        if (m_role == Role::Forum)
+            noteIfMissed(info.url());
         m_shownStatus = QStringLiteral("Completato");
         emit StatusTextChange(m_shownStatus);
         // A screen reader hears each page arrive; the eye sees its title.

@@ -108,12 +108,16 @@ private:
     void onLoadStarted();
     void onLoadProgress(int percent);
     void onLoadFinished(const QWebEngineLoadingInfo &info);
+    // Puts the watcher into a document the engine made without it.
+    void noteIfMissed(const QUrl &committed);
     void onRendererGone(QWebEnginePage::RenderProcessTerminationStatus status);
 
     QWebEngineView *m_view = nullptr;
     WebPage *m_page = nullptr;
     LeaveGuard m_leaveGuard;
     QList<QAction *> m_menuActions;
+    // The watcher's code, for a document made without it.
+    QString m_watcherSource;
     Role m_role;
     bool m_popup = false;
     QUrl m_home;

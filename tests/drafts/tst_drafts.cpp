@@ -147,7 +147,11 @@ void tst_Drafts::backAfter()
     type(words);
     if (!QTest::qWaitFor([&] { return m_store->draft(replyPage(), u"req_message"_s).text == words; }, loadTimeout))
         qWarning() << "not kept; the page has" << run(u"[document.activeElement.tagName, document.hasFocus(),"
-                                                      " document.forms[0].req_message.value]"_s);
+                                                      " document.forms[0].req_message.value]"_s)
+                   << "the program's world" << run(u"const m = document.forms[0].req_message;"
+                                                    " [document.velmoraLoadedAt, m.velmoraKeyed, m.velmoraDirty]"_s,
+                                                    QWebEngineScript::ApplicationWorld)
+                   << "the status line" << m_status;
     QCOMPARE(m_store->draft(replyPage(), u"req_message"_s).text, words);
 
     if (how == u"kill") {
