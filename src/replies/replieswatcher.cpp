@@ -177,6 +177,18 @@ void RepliesWatcher::open(const QString &key)
         emit openRequested(where);
 }
 
+void RepliesWatcher::visited(const QUrl &page, const QUrl &feed)
+{
+    const FollowedTopic *known = topicOf(page, feed);
+    if (!known || known->unread == 0)
+        return;
+    FollowedTopic *topic = m_followed.find(known->key());
+    topic->unread = 0;
+    m_notifier->withdraw(topic->key());
+    save();
+    emit changed();
+}
+
 void RepliesWatcher::schedule()
 {
     m_timer.stop();

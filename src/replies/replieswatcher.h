@@ -53,6 +53,8 @@ public:
 
     // Opens key's topic at its last reply: openRequested, and it is read.
     void open(const QString &key);
+    // The member has a followed topic's page in front: its replies are read.
+    void visited(const QUrl &page, const QUrl &feed);
 
     static QString loginText() { return QStringLiteral("Accedi di nuovo al forum per ricevere le risposte"); }
 

@@ -88,6 +88,8 @@ void TopicPageReader::read(bool posted)
                               self->m_watcher->setMember(found.value(u"member"_s).toString());
                               if (posted)
                                   self->m_watcher->follow(read.page, read.feed, read.title, true);
+                              else
+                                  self->m_watcher->visited(read.page, read.feed);
                               self->update();
                           });
 }

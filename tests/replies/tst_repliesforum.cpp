@@ -127,6 +127,15 @@ void tst_RepliesForum::toldOfTheReplyToTheirPost()
     // "Apri" brings the window to that post.
     desktop.click(desktop.shown.constFirst().id, u"apri"_s);
     QTRY_VERIFY_WITH_TIMEOUT(view->LocationURL().contains(u"pid=3"_s), 10000);
+    QCOMPARE(watcher.followed().topics.constFirst().unread, 0);
+
+    // A reply the member reads in the topic itself leaves the desktop.
+    forum.addPost(u"Luca"_s, u"Anche il filtro"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop.shown.size(), 2, 10000);
+    QCOMPARE(watcher.followed().topics.constFirst().unread, 1);
+    view->Navigate(forum.topicUrl());
+    QTRY_COMPARE_WITH_TIMEOUT(watcher.followed().topics.constFirst().unread, 0, 10000);
+    QTRY_VERIFY(desktop.closed.contains(desktop.shown.at(1).id));
 }
 
 QTEST_MAIN(tst_RepliesForum)
