@@ -446,11 +446,9 @@ void EngineWebView::onLoadProgress(int percent)
 
 void EngineWebView::noteIfMissed(const QUrl &committed)
 {
-    // The engine may make a new page's first document before the watcher
-    // has reached its renderer (seen on a view's first load, its renderer
-    // shared with a view just gone): the document then had no address
-    // noted, and nothing of the member's was kept. The watcher is put in
-    // now, with the address the engine committed, not one a script set.
+    // A view's first document may be made before the watcher reaches its
+    // renderer; without it nothing of the member's is kept. Put in now, with
+    // the address the engine committed, not one a script set.
     const QString address =
         QString::fromUtf8(QJsonDocument(QJsonArray{committed.toString()}).toJson(QJsonDocument::Compact));
     m_page->runJavaScript(QStringLiteral("if (!document.velmoraLoadedAt) {\n") + m_watcherSource

@@ -177,10 +177,8 @@ const landedOn = (target, key) => {
         out.target = 'button';
     return out;
 };
-// The field the member's own key, paste or drop landed in keeps the mark
-// (velmoraKeyed) until the journal looks: its look may come after the
-// keyboard has moved on (a quick Tab and Space to send). No script of the
-// page's makes a trusted event.
+// The field the member's own key, paste or drop (trusted: no script makes
+// one) landed in keeps the mark until the journal looks, however late.
 const editingKey = e => (e.key.length === 1 && !e.ctrlKey && !e.metaKey && !e.altKey)
     || ['Backspace', 'Delete', 'Enter'].includes(e.key)
     || ((e.ctrlKey || e.metaKey) && /^[vxyz]$/i.test(e.key));
