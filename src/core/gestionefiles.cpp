@@ -1,5 +1,7 @@
 #include "core/gestionefiles.h"
 
+#include "platform/platformfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,14 +16,6 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -92,57 +86,26 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes, QString *reason)
     return false;
 }
 
-#ifdef Q_OS_UNIX
 // Opens for reading without waiting on a pipe or a device; the QFile owns the
-// descriptor. A regular file only, checked on what was opened.
+// handle. A regular file only, checked on what was opened.
 bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
 {
-    int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-    if (trust == Trust::OwnFileNoLinks)
-        flags |= O_NOFOLLOW;
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
-    if (fd < 0) {
-        *reason = errno == ELOOP && trust == Trust::OwnFileNoLinks ? u"è un collegamento"_s : systemReason(errno);
+    const bool own = trust == Trust::OwnFileNoLinks;
+    PlatformFiles::Opened opened;
+    if (!PlatformFiles::openForReading(path, file, own ? PlatformFiles::Links::Refuse : PlatformFiles::Links::Follow,
+                                       &opened, reason))
         return false;
-    }
-    struct stat info = {};
-    if (fstat(fd, &info) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        *reason = systemReason(errno);
-        ::close(fd);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode))
-        *reason = systemReason(EISDIR);
-    else if (!S_ISREG(info.st_mode))
+    if (!opened.regular)
         *reason = u"non è un file ordinario"_s;
-    else if (trust == Trust::OwnFileNoLinks && info.st_uid != geteuid())
+    else if (own && !opened.ownedByUser)
         *reason = u"il file appartiene a un altro utente"_s;
-    else if (trust == Trust::OwnFileNoLinks && info.st_nlink != 1)
+    else if (own && opened.names != 1)
         *reason = u"il file ha altri nomi"_s;
     else
         return true;
+    file.close();
     return false;
 }
-#else
-bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
-{
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        *reason = u"non è un file ordinario"_s;
-        return false;
-    }
-    if (trust == Trust::OwnFileNoLinks && (info.isSymLink() || info.isShortcut() || info.isJunction())) {
-        *reason = u"è un collegamento"_s;
-        return false;
-    }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
-}
-#endif
 
 class FieldReader
 {
@@ -231,15 +194,7 @@ bool EsisteFile(const QString &path)
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
-    if (!info.isFile() || info.isHidden())
-        return false;
-#ifdef Q_OS_WIN
-    const QString native = QDir::toNativeSeparators(path);
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(native.utf16()));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
-        return false;
-#endif
-    return true;
+    return info.isFile() && !info.isHidden() && !PlatformFiles::isSystemFile(path);
 }
 
 Encoding encodingOf(QByteArrayView bytes)
@@ -349,7 +304,7 @@ bool keepCopy(const QString &path, QString *reason, const QString &copyPath, Tru
     if (!copy.open(QIODevice::WriteOnly))
         return failed(italianReason(copy.errorString()));
     // The old bytes may be the user's alone: so is the copy.
-    if (!copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    if (!PlatformFiles::restrictOpenFile(copy)) {
         copy.cancelWriting();
         return failed(italianReason(copy.errorString()));
     }

@@ -1,6 +1,7 @@
 #include "finder/emoticonusage.h"
 
 #include "core/catalogue.h"
+#include "platform/platformfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,7 +143,7 @@ bool EmoticonUsage::save(const QString &path, QString *reason) const
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     // The temporary file is the member's alone before a byte is in it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    PlatformFiles::restrictOpenFile(file);
     const QByteArray bytes = serialize();
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
