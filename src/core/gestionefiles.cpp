@@ -1,5 +1,6 @@
 #include "core/gestionefiles.h"
 
+#include "core/windows1252.h"
 #include "platform/platformfiles.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <QStringView>
 
 #include <algorithm>
@@ -42,8 +42,6 @@ using namespace Qt::StringLiterals;
 namespace GestioneFiles {
 
 namespace {
-
-constexpr auto codecName = "windows-1252";
 
 bool isBlank(QChar c)
 {
@@ -214,16 +212,11 @@ PersonalSetRead parsePersonalSet(QByteArrayView bytes)
 PersonalSetRead parsePersonalSet(QByteArrayView bytes, Encoding encoding)
 {
     PersonalSetRead read;
-    // A leading BOM is dropped by the UTF-8 decoder.
-    QStringDecoder decoder = encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8)
-                                                        : QStringDecoder(codecName);
-    if (!decoder.isValid()) {
-        read.result = ReadResult::Failed;
-        return read;
-    }
     // All the marks the reader looks for are ASCII, which both encodings
     // keep as they are, so the decoded text can be split as the bytes would.
-    const QString text = decoder.decode(bytes);
+    // A leading BOM is dropped by the UTF-8 decoder.
+    const QString text = encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8).decode(bytes)
+                                                    : Windows1252::decode(bytes);
     FieldReader reader(text);
     QList<PersonalEntry> entries;
     while (!reader.atEnd()) {
@@ -346,21 +339,12 @@ std::optional<QByteArray> serializePersonalSet(const PersonalSet &set)
         appendField(entry.url);
     }
 
-    // Stateless, so a lone surrogate at the very end counts as an error too.
-    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes;
+    return Windows1252::encode(text);
 }
 
 bool fitsInFile(const QString &text)
 {
-    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
-    // encode() is lazy: only the conversion to bytes runs the encoder.
-    const QByteArray bytes = encoder.encode(text);
-    Q_UNUSED(bytes);
-    return !encoder.hasError();
+    return Windows1252::encode(text).has_value();
 }
 
 QStringList charactersNotInFile(const QString &text)

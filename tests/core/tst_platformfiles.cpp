@@ -1,6 +1,7 @@
 #include "core/draftstore.h"
 #include "core/gestionefiles.h"
 #include "core/personalsetlocation.h"
+#include "core/windows1252.h"
 #include "platform/platformfiles.h"
 
 #include <QDir>
@@ -89,6 +90,9 @@ private slots:
     void personalSetPlace_data();
     void personalSetPlace();
     void windows1252KeptByteForByte();
+    void windows1252EveryByte();
+    void windows1252Characters_data();
+    void windows1252Characters();
     void draftsTheUsersAlone();
 };
 
@@ -187,13 +191,49 @@ void tst_PlatformFiles::windows1252KeptByteForByte()
                                                    {u"http://a/\u00e0.gif"_s, u"http://b/"_s});
     const QByteArray bytes = "\"caff\xe8 \x80 \x99 \x93ok\x94\"\r\n\"http://a/\xe0.gif\"\r\n"
                              "\"fine\x1aqui\"\r\n\"http://b/\"\r\n"_ba;
-    QVERIFY(GestioneFiles::ScriviSetPersonale(path, set).ok());
+    const GestioneFiles::WriteResult written = GestioneFiles::ScriviSetPersonale(path, set);
+    QVERIFY2(written.ok(), qPrintable(u"%1: %2"_s.arg(int(written.status)).arg(written.reason)));
     QCOMPARE(readBytes(path), bytes);
 
     const GestioneFiles::PersonalSetRead read = GestioneFiles::LeggiSetPersonale(path);
     QCOMPARE(read.result, GestioneFiles::ReadResult::Ok);
     QCOMPARE(read.bytes, bytes);
     QCOMPARE(read.set.entries(), set.entries());
+}
+
+// Every byte stands for one character and comes back as it was, the five
+// the code page leaves unassigned too: no file loses a byte when rewritten.
+void tst_PlatformFiles::windows1252EveryByte()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString text = Windows1252::decode(all);
+    QCOMPARE(text.size(), 256);
+    QCOMPARE(Windows1252::encode(text), std::optional<QByteArray>(all));
+}
+
+void tst_PlatformFiles::windows1252Characters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes"); // empty: no byte for it
+    QTest::newRow("euro") << u"\u20ac"_s << "\x80"_ba;
+    QTest::newRow("quotes and trade mark") << u"\u201c\u2122\u201d"_s << "\x93\x99\x94"_ba;
+    QTest::newRow("unassigned, as Windows has it") << u"\u0081\u009d"_s << "\x81\x9d"_ba;
+    QTest::newRow("Latin-1's top") << u"\u00e8\u00ff"_s << "\xe8\xff"_ba;
+    QTest::newRow("a C1 control the page gave away") << u"\u0080"_s << QByteArray();
+    QTest::newRow("beyond Latin-1") << u"a\u0100"_s << QByteArray();
+    QTest::newRow("beyond the BMP") << u"\U0001F600"_s << QByteArray();
+}
+
+void tst_PlatformFiles::windows1252Characters()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    const std::optional<QByteArray> encoded = Windows1252::encode(text);
+    QCOMPARE(encoded.has_value(), !bytes.isEmpty());
+    if (encoded)
+        QCOMPARE(*encoded, bytes);
 }
 
 // Drafts are what the member wrote: the folder and each file in it are the
