@@ -163,8 +163,10 @@ bool openForReading(const QString &path, QFile &file, Links links, Opened *what,
         *reason = why;
         return false;
     };
+    // A device (NUL, CON, a pipe) has no file information to give.
+    const bool onDisk = GetFileType(handle) == FILE_TYPE_DISK;
     BY_HANDLE_FILE_INFORMATION info = {};
-    if (!GetFileInformationByHandle(handle, &info))
+    if (onDisk && !GetFileInformationByHandle(handle, &info))
         return refuse(windowsReason(GetLastError()));
     if (links == Links::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return refuse(linkReason());
@@ -177,7 +179,7 @@ bool openForReading(const QString &path, QFile &file, Links links, Opened *what,
         != ERROR_SUCCESS)
         owner = nullptr;
     const SecurityDescriptor keep(descriptor);
-    *what = {.regular = GetFileType(handle) == FILE_TYPE_DISK && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT),
+    *what = {.regular = onDisk && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT),
              .ownedByUser = identity().owns(owner),
              .names = qint64(info.nNumberOfLinks)};
     // The C library's descriptor owns the handle from here; QFile owns both.
