@@ -93,7 +93,7 @@ say "Qt for Windows in $qt"
 
 # --- Velmora without the engine ---------------------------------------------
 build="$top/build-windows"
-say "building the core and gui libraries and their tests for Windows"
+say "building the core, gui and windows libraries and the tests of the first two for Windows"
 export VELMORA_WINDOWS_QT="$qt"
 cmake -G Ninja -S "$top" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
