@@ -11,7 +11,7 @@ import sys
 from pathlib import Path
 
 # Lowest first.
-LAYERS = ["core", "finder", "topics", "gui", "web", "downloads", "drafts", "replies", "personal", "help", "picker", "app"]
+LAYERS = ["platform", "core", "finder", "topics", "gui", "web", "downloads", "drafts", "replies", "personal", "help", "picker", "app"]
 MAX_FOLDER_LINES = 2500
 INCLUDE = re.compile(r'^#include "([^/"]+)/([^"]+)\.h"', re.M)
 

@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include "platform/platformsystem.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -43,7 +45,7 @@ bool SingleInstance::claim()
         return true; // Better a second window than none at all.
 
     QLocalSocket running;
-    running.connectToServer(m_socketPath);
+    running.connectToServer(PlatformSystem::localServerName(m_socketPath));
     if (running.waitForConnected(connectTimeout)) {
         running.write(activateMessage);
         running.waitForBytesWritten(connectTimeout);
@@ -56,10 +58,10 @@ bool SingleInstance::claim()
     if (error != QLocalSocket::ConnectionRefusedError && error != QLocalSocket::ServerNotFoundError)
         return true;
 
-    QLocalServer::removeServer(m_socketPath);
+    QLocalServer::removeServer(PlatformSystem::localServerName(m_socketPath));
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_socketPath))
+    if (!m_server->listen(PlatformSystem::localServerName(m_socketPath)))
         return true;
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {

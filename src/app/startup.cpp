@@ -5,6 +5,7 @@
 #include "web/webpage.h"
 #include "gui/focusframestyle.h"
 #include "gui/prompter.h"
+#include "platform/platformsystem.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,10 +18,6 @@
 #include <QStringList>
 
 #include <cstdio>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -52,11 +49,7 @@ void quietEngineLog()
 
 bool runsAsRoot()
 {
-#ifdef Q_OS_UNIX
-    return geteuid() == 0;
-#else
-    return false;
-#endif
+    return PlatformSystem::runsAsSuperUser();
 }
 
 // The user has switched the sandbox off already: Qt's own variable, or the

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace DownloadName {
 
 namespace {
@@ -47,6 +49,34 @@ QString cleaned(const QString &text)
     return kept;
 }
 
+// Windows takes none of these in a name, and we save names Windows can hold
+// on every system: a folder may be shared with it, a file copied to it.
+bool forbidden(QChar c)
+{
+    return QStringView(u"<>:\"/\\|?*").contains(c);
+}
+
+// Names Windows gives its devices, whatever follows the first dot; the
+// superscript digits count as digits there.
+bool reservedOnWindows(QStringView name)
+{
+    QStringView stem = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+    while (stem.endsWith(u' '))
+        stem.chop(1);
+    static const QStringList devices = {u"CON"_s, u"PRN"_s, u"AUX"_s, u"NUL"_s, u"CONIN$"_s, u"CONOUT$"_s};
+    if (devices.contains(stem, Qt::CaseInsensitive))
+        return true;
+    const bool numbered = stem.startsWith(u"COM"_s, Qt::CaseInsensitive) || stem.startsWith(u"LPT"_s, Qt::CaseInsensitive);
+    return numbered && stem.size() == 4 && QStringView(u"123456789\u00b9\u00b2\u00b3").contains(stem.at(3));
+}
+
+QString endsWithoutDotOrBlank(QString name)
+{
+    while (name.endsWith(u'.') || name.endsWith(u' '))
+        name.chop(1);
+    return name;
+}
+
 // "nome.tar.gz" numbers as "nome (1).tar.gz", not "nome.tar (1).gz".
 qsizetype suffixStart(const QString &name)
 {
@@ -73,7 +103,8 @@ QString fitted(const QString &base, const QString &tail)
         room -= bytes;
         end += width;
     }
-    return base.left(end) + tail;
+    // A cut may leave a dot or a blank at the end, which Windows drops.
+    return tail.isEmpty() ? endsWithoutDotOrBlank(base.left(end)) : base.left(end) + tail;
 }
 
 // The cleaned name, uncut, split where a number would go.
@@ -83,8 +114,15 @@ std::pair<QString, QString> baseAndSuffix(const QString &suggested)
     QString name = cleaned(suggested).section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1).trimmed();
     while (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char(' ')))
         name.remove(0, 1);
+    for (QChar &c : name) {
+        if (forbidden(c))
+            c = u'_';
+    }
+    name = endsWithoutDotOrBlank(name);
     if (name.isEmpty())
         name = QStringLiteral("download");
+    if (reservedOnWindows(name))
+        name.prepend(u'_');
     const qsizetype split = suffixStart(name);
     return {name.left(split), name.mid(split)};
 }

@@ -17,6 +17,9 @@ constexpr qsizetype longestName = 255 - 9;
 // longestName bytes, the extension kept; no folder part, no leading dot, no
 // control or invisible characters, no line breaks and no marks that turn
 // the text's direction (which would show "exe.txt" for a file ending in .exe).
+// A name Windows can hold on every system: none of < > : " / \ | ? *, no
+// dot or blank at its end, and a device's name (CON, NUL, COM1, LPT1...,
+// with any extension) made a file's by a leading underscore.
 QString safe(const QString &suggested);
 
 // safe(suggested), numbered when taken.

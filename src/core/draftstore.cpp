@@ -1,6 +1,7 @@
 #include "core/draftstore.h"
 
 #include "core/gestionefiles.h"
+#include "platform/platformfiles.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -19,9 +20,6 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -31,8 +29,6 @@ Q_LOGGING_CATEGORY(lcDrafts, "velmora.drafts")
 
 constexpr auto suffix = ".bozza";
 constexpr int formatVersion = 1;
-
-constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // The bytes one UTF-16 unit takes in the file, as the JSON writer spells it:
 // control characters as \u00XX, quotes and backslashes escaped, the rest as
@@ -75,14 +71,7 @@ QString firstBytes(const QString &text, qint64 budget, bool *cut)
 // thousand files is read in milliseconds, without a date made for each.
 qint64 modifiedAt(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    struct stat info = {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
-#else
-    return QFileInfo(path).lastModified().toMSecsSinceEpoch();
-#endif
+    return PlatformFiles::modifiedAt(path);
 }
 
 qint64 encodedSize(const Draft &draft)
@@ -123,7 +112,7 @@ public:
         }
         // The temporary file becomes the draft: it is made the user's alone
         // before a byte of the text is in it.
-        file.setPermissions(ownerOnly);
+        PlatformFiles::restrictOpenFile(file);
         if (file.write(bytes) != bytes.size() || !file.flush()) {
             const QString reason = GestioneFiles::italianReason(file.errorString());
             file.cancelWriting();
@@ -295,7 +284,7 @@ void DraftStore::load(const QDateTime &now)
         return;
     }
     // Only the user reads what the user wrote, whatever the folder had.
-    QFile::setPermissions(m_folder, ownerOnly | QFileDevice::ExeOwner);
+    PlatformFiles::restrictFolder(m_folder);
     // Two copies of the program writing one folder would undo each other's
     // saves and removals. A lock left by a copy that died is taken over.
     if (!m_lock) {

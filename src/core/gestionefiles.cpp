@@ -1,5 +1,8 @@
 #include "core/gestionefiles.h"
 
+#include "core/windows1252.h"
+#include "platform/platformfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,21 +10,12 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <QStringView>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -48,8 +42,6 @@ using namespace Qt::StringLiterals;
 namespace GestioneFiles {
 
 namespace {
-
-constexpr auto codecName = "windows-1252";
 
 bool isBlank(QChar c)
 {
@@ -92,57 +84,26 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes, QString *reason)
     return false;
 }
 
-#ifdef Q_OS_UNIX
 // Opens for reading without waiting on a pipe or a device; the QFile owns the
-// descriptor. A regular file only, checked on what was opened.
+// handle. A regular file only, checked on what was opened.
 bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
 {
-    int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-    if (trust == Trust::OwnFileNoLinks)
-        flags |= O_NOFOLLOW;
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
-    if (fd < 0) {
-        *reason = errno == ELOOP && trust == Trust::OwnFileNoLinks ? u"è un collegamento"_s : systemReason(errno);
+    const bool own = trust == Trust::OwnFileNoLinks;
+    PlatformFiles::Opened opened;
+    if (!PlatformFiles::openForReading(path, file, own ? PlatformFiles::Links::Refuse : PlatformFiles::Links::Follow,
+                                       &opened, reason))
         return false;
-    }
-    struct stat info = {};
-    if (fstat(fd, &info) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        *reason = systemReason(errno);
-        ::close(fd);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode))
-        *reason = systemReason(EISDIR);
-    else if (!S_ISREG(info.st_mode))
+    if (!opened.regular)
         *reason = u"non è un file ordinario"_s;
-    else if (trust == Trust::OwnFileNoLinks && info.st_uid != geteuid())
+    else if (own && !opened.ownedByUser)
         *reason = u"il file appartiene a un altro utente"_s;
-    else if (trust == Trust::OwnFileNoLinks && info.st_nlink != 1)
+    else if (own && opened.names != 1)
         *reason = u"il file ha altri nomi"_s;
     else
         return true;
+    file.close();
     return false;
 }
-#else
-bool openRegular(const QString &path, QFile &file, Trust trust, QString *reason)
-{
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        *reason = u"non è un file ordinario"_s;
-        return false;
-    }
-    if (trust == Trust::OwnFileNoLinks && (info.isSymLink() || info.isShortcut() || info.isJunction())) {
-        *reason = u"è un collegamento"_s;
-        return false;
-    }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
-}
-#endif
 
 class FieldReader
 {
@@ -231,15 +192,7 @@ bool EsisteFile(const QString &path)
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
-    if (!info.isFile() || info.isHidden())
-        return false;
-#ifdef Q_OS_WIN
-    const QString native = QDir::toNativeSeparators(path);
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(native.utf16()));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
-        return false;
-#endif
-    return true;
+    return info.isFile() && !info.isHidden() && !PlatformFiles::isSystemFile(path);
 }
 
 Encoding encodingOf(QByteArrayView bytes)
@@ -259,16 +212,11 @@ PersonalSetRead parsePersonalSet(QByteArrayView bytes)
 PersonalSetRead parsePersonalSet(QByteArrayView bytes, Encoding encoding)
 {
     PersonalSetRead read;
-    // A leading BOM is dropped by the UTF-8 decoder.
-    QStringDecoder decoder = encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8)
-                                                        : QStringDecoder(codecName);
-    if (!decoder.isValid()) {
-        read.result = ReadResult::Failed;
-        return read;
-    }
     // All the marks the reader looks for are ASCII, which both encodings
     // keep as they are, so the decoded text can be split as the bytes would.
-    const QString text = decoder.decode(bytes);
+    // A leading BOM is dropped by the UTF-8 decoder.
+    const QString text = encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8).decode(bytes)
+                                                    : Windows1252::decode(bytes);
     FieldReader reader(text);
     QList<PersonalEntry> entries;
     while (!reader.atEnd()) {
@@ -349,7 +297,7 @@ bool keepCopy(const QString &path, QString *reason, const QString &copyPath, Tru
     if (!copy.open(QIODevice::WriteOnly))
         return failed(italianReason(copy.errorString()));
     // The old bytes may be the user's alone: so is the copy.
-    if (!copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    if (!PlatformFiles::restrictOpenFile(copy)) {
         copy.cancelWriting();
         return failed(italianReason(copy.errorString()));
     }
@@ -391,21 +339,12 @@ std::optional<QByteArray> serializePersonalSet(const PersonalSet &set)
         appendField(entry.url);
     }
 
-    // Stateless, so a lone surrogate at the very end counts as an error too.
-    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes;
+    return Windows1252::encode(text);
 }
 
 bool fitsInFile(const QString &text)
 {
-    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
-    // encode() is lazy: only the conversion to bytes runs the encoder.
-    const QByteArray bytes = encoder.encode(text);
-    Q_UNUSED(bytes);
-    return !encoder.hasError();
+    return Windows1252::encode(text).has_value();
 }
 
 QStringList charactersNotInFile(const QString &text)

@@ -1,58 +1,14 @@
 #include "core/personalsetlocation.h"
 
 #include "core/gestionefiles.h"
+#include "platform/platformfiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cerrno>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace PersonalSetLocation {
-
-namespace {
-
-enum class Entry { Missing, OwnFile, Other };
-
-#ifdef Q_OS_UNIX
-// Others who may write the folder could swap the file for a link at any time.
-bool isOwnFolder(const QString &folder)
-{
-    struct stat info = {};
-    return stat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()
-        && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
-
-// Looked at in a folder only the user may change, so it stays what it is.
-Entry entryAt(const QString &path)
-{
-    struct stat info = {};
-    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT ? Entry::Missing : Entry::Other;
-    return S_ISREG(info.st_mode) && info.st_uid == geteuid() ? Entry::OwnFile : Entry::Other;
-}
-#else
-bool isOwnFolder(const QString &)
-{
-    return true;
-}
-
-Entry entryAt(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return Entry::Missing;
-    return info.isFile() && !info.isSymLink() ? Entry::OwnFile : Entry::Other;
-}
-#endif
-
-} // namespace
 
 bool canWrite(const QString &path)
 {
@@ -64,9 +20,10 @@ QString choose(const QString &programFolder, const QString &dataFolder, const Ca
     const QString besideProgram = GestioneFiles::personalSetPath(programFolder);
     // The file is rewritten through a temporary file beside it, so the folder
     // must be writable as well as the file.
-    if (isOwnFolder(programFolder) && writable(programFolder)) {
-        const Entry beside = entryAt(besideProgram);
-        if (beside == Entry::Missing || (beside == Entry::OwnFile && writable(besideProgram)))
+    if (PlatformFiles::isOwnFolder(programFolder) && writable(programFolder)) {
+        const PlatformFiles::Entry beside = PlatformFiles::entryAt(besideProgram);
+        if (beside == PlatformFiles::Entry::Missing
+            || (beside == PlatformFiles::Entry::OwnFile && writable(besideProgram)))
             return besideProgram;
     }
 

@@ -1,5 +1,7 @@
 #include "core/privatefile.h"
 
+#include "platform/platformfiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -20,7 +22,7 @@ bool write(const QString &path, const QByteArray &bytes, QString *reason)
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     // The temporary file is the user's alone before a byte is in it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    PlatformFiles::restrictOpenFile(file);
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();

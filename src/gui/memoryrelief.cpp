@@ -1,22 +1,17 @@
 #include "gui/memoryrelief.h"
 
+#include "platform/platformsystem.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace MemoryRelief {
 
 bool releaseFreedMemory()
 {
-#if defined(__GLIBC__)
-    return malloc_trim(0) != 0;
-#else
-    return false;
-#endif
+    return PlatformSystem::releaseFreedMemory();
 }
 
 void releaseSoon()

@@ -1,7 +1,8 @@
 #include "web/forumprofile.h"
 
+#include "platform/platformfiles.h"
+
 #include <QDir>
-#include <QFile>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -15,10 +16,9 @@ QWebEngineProfile *create(const QString &storageName, QObject *parent)
     profile->setHttpAcceptLanguage(QStringLiteral("it-IT,it"));
     // The login lives here: made before the engine writes into it, and
     // closed to other users if it was made before with looser rights.
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     for (const QString &folder : {profile->persistentStoragePath(), profile->cachePath()}) {
         QDir().mkpath(folder);
-        QFile::setPermissions(folder, ownerOnly);
+        PlatformFiles::restrictFolder(folder);
     }
     QWebEngineSettings *settings = profile->settings();
     // Scripts open windows only on a click; PDFs are saved like any other file.

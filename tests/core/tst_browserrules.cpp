@@ -150,6 +150,18 @@ void tst_BrowserRules::downloadName_data()
         << QString(300, u'è') + u".tar.gz"_s << QStringList{} << QString(119, u'è') + u".tar.gz"_s;
     QTest::newRow("pairs are not split") << QString(u"😀"_s).repeated(100) + u".png"_s << QStringList{}
                                          << QString(u"😀"_s).repeated(60) + u".png"_s;
+    // What Windows refuses, refused on every system.
+    QTest::newRow("a device") << "CON" << QStringList{} << "_CON";
+    QTest::newRow("a device, any case and extension") << "nul.tar.gz" << QStringList{} << "_nul.tar.gz";
+    QTest::newRow("a device, blanks before the dot") << "com1 .txt" << QStringList{} << "_com1 .txt";
+    QTest::newRow("a printer port, superscript") << u"LPT\u00b9.log"_s << QStringList{} << u"_LPT\u00b9.log"_s;
+    QTest::newRow("a port beyond nine is a name") << "COM10.txt" << QStringList{} << "COM10.txt";
+    QTest::newRow("a device as a part of a name") << "console.txt" << QStringList{} << "console.txt";
+    QTest::newRow("a device taken") << "aux.c" << QStringList{u"_aux.c"_s} << "_aux (1).c";
+    QTest::newRow("forbidden characters") << u"a<b>c:d\"e|f?g*h.txt"_s << QStringList{} << "a_b_c_d_e_f_g_h.txt";
+    QTest::newRow("a drive") << "C:autoexec.bat" << QStringList{} << "C_autoexec.bat";
+    QTest::newRow("a dot and a blank at the end") << "nome.zip. . " << QStringList{} << "nome.zip";
+    QTest::newRow("a cut ending in a blank") << QString(245, u'a') + u" b"_s << QStringList{} << QString(245, u'a');
     QTest::newRow("a dot far from the end")
         << u"a."_s + QString(300, u'b') << QStringList{} << u"a."_s + QString(244, u'b');
 }

@@ -142,9 +142,13 @@ void tst_EmoticonFinder::keptAcrossARestart()
     usage.toggleFavourite({0, QStringLiteral("Angelo")});
     QString reason;
     QVERIFY2(usage.save(path, &reason), qPrintable(reason));
+#ifndef Q_OS_WIN
+    // On Windows the file takes its folder's ACL (the user's AppData), and
+    // Qt's permission bits there say nothing about who may read it.
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     QCOMPARE(QFile::permissions(path) & others, QFileDevice::Permissions());
+#endif
 
     const EmoticonUsage read = EmoticonUsage::load(path);
     QCOMPARE(read, usage);

@@ -6,8 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 // A rewrite killed at any point leaves the old file or the new one, byte
 // for byte: never a mix, never a cut.
 class tst_InterruptedRewrite : public QObject
@@ -50,7 +48,7 @@ void tst_InterruptedRewrite::killedWriterLeavesAWholeFile()
         into.start();
         while (into.nsecsElapsed() < (round % 20) * 500'000)
             ;
-        ::kill(pid_t(writer.processId()), SIGKILL);
+        writer.kill();
         QVERIFY(writer.waitForFinished(10000));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 

@@ -9,8 +9,8 @@
 
 namespace {
 
-// Resident memory of this process, in KiB.
-qint64 residentKib()
+// Resident memory of this process, in KiB; read only where the C library is glibc.
+[[maybe_unused]] qint64 residentKib()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
