@@ -223,6 +223,7 @@ void RepliesWatcher::answered(const QString &key, const FeedAnswer &answer)
         schedule();
         return;
     }
+    const FollowedTopic was = *topic;
     PollPlan::Outcome outcome = PollPlan::Outcome::Failed;
     FeedAnswer::Kind kind = answer.kind;
     std::optional<TopicFeed> feed;
@@ -276,7 +277,9 @@ void RepliesWatcher::answered(const QString &key, const FeedAnswer &answer)
     m_plan.done(key, now(), outcome, retryAfter);
     save();
     schedule();
-    emit changed();
+    // Only news rebuilds the window's rows: the keyboard on one stays there.
+    if (topic->title != was.title || topic->unread != was.unread || topic->lastLink != was.lastLink)
+        emit changed();
 }
 
 void RepliesWatcher::tell(FollowedTopic &topic, const ReplyRules::News &news)

@@ -85,7 +85,9 @@ std::unique_ptr<RepliesWatcher> tst_Replies::following()
     auto watching = watcher();
     watching->setMember(u"Paolo"_s);
     watching->follow(QUrl(m_forum->topicUrl()), QUrl(m_forum->feedUrl()), u"Discussione"_s, true);
-    if (!QTest::qWaitFor([this] { return m_forum->feedRequests.size() == 1; }, 5000))
+    RepliesWatcher *w = watching.get();
+    if (!QTest::qWaitFor([w] { return !w->followed().topics.isEmpty() && w->followed().topics.constFirst().seen.read; },
+                         5000))
         return nullptr;
     return watching;
 }
@@ -128,6 +130,8 @@ void tst_Replies::feedAnswers()
     m_forum->retryAfterSeconds = 600;
     const auto watching = following();
     QVERIFY(watching);
+    // The window's rows are made again only for news.
+    QSignalSpy changes(watching.get(), &RepliesWatcher::changed);
     m_forum->unavailable = unavailable;
     m_forum->loginExpired = loginExpired;
     for (const QString &post : std::as_const(posts)) {
@@ -152,6 +156,7 @@ void tst_Replies::feedAnswers()
     }
     if (loginExpired)
         QCOMPARE(m_told, QStringList{RepliesWatcher::loginText()});
+    QCOMPARE(changes.isEmpty(), body.isEmpty());
 }
 
 void tst_Replies::openAndRestart()
