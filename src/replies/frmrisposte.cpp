@@ -39,12 +39,13 @@ QString aboutText(const FollowedTopic &topic)
     if (topic.lastAuthor.isEmpty() && topic.lastText.isEmpty())
         return u"Nessuna risposta da quando la segui."_s;
     const QLocale italian(QLocale::Italian, QLocale::Italy);
-    const QString when =
-        topic.lastDate.isValid() ? italian.toString(topic.lastDate.toLocalTime(), u"d MMMM, HH:mm"_s) : QString();
+    const QString when = topic.lastDate.isValid()
+        ? u" ("_s + italian.toString(topic.lastDate.toLocalTime(), u"d MMMM, HH:mm"_s) + u')'
+        : QString();
     const QString news = topic.unread == 1 ? u"1 risposta nuova"_s
         : topic.unread > 1                 ? u"%1 risposte nuove"_s.arg(topic.unread)
                                            : u"Ultima risposta"_s;
-    return u"%1 (%2): %3: %4"_s.arg(news, when, topic.lastAuthor, topic.lastText.left(120));
+    return u"%1%2: %3: %4"_s.arg(news, when, topic.lastAuthor, topic.lastText.left(120));
 }
 
 } // namespace
